@@ -217,7 +217,7 @@ bool RecordAreaStore::writeHeaderWord(uint16_t offset, uint16_t hostValue) {
 }
 
 uint16_t RecordAreaStore::readHeaderWord(uint16_t offset) {
-  uint8_t bytes[2];
+  uint8_t bytes[2] = {};
   readImage(page0(offset), 2, bytes);
   return swapInt16(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
 }
@@ -498,7 +498,7 @@ uint16_t RecordAreaStore::entryOffset(uint8_t slot) const {
 uint8_t RecordAreaStore::findJob(std::string_view name) {
   const int count = jobCount();
   for (int p = 0; p < count; ++p) {
-    uint8_t stored[kNameField];
+    uint8_t stored[kNameField] = {};
     readImage(page0(entryOffset(jobOrder_[p])), kNameField, stored);
     if (sameName(stored, name.substr(0, name.find('\0')))) return static_cast<uint8_t>(p);
   }
@@ -578,7 +578,7 @@ uint8_t RecordAreaStore::deleteJob(int positionOrKnownFile) {
 
 std::string RecordAreaStore::jobName(uint8_t slot) {
   if (slot >= jobLimit_) return {};
-  uint8_t stored[kNameField];
+  uint8_t stored[kNameField] = {};
   readImage(page0(entryOffset(slot)), kNameField, stored);
   return printablePrefix(field(stored, kNameField), kNameLength);
 }
@@ -586,7 +586,7 @@ std::string RecordAreaStore::jobName(uint8_t slot) {
 JobTime RecordAreaStore::jobCreationTime(uint8_t slot) {
   JobTime time;
   if (slot >= jobLimit_ || entrySize_ != 64) return time;
-  uint8_t entry[kEntryTimeEnd];
+  uint8_t entry[kEntryTimeEnd] = {};
   readImage(page0(entryOffset(slot)), kEntryTimeEnd, entry);
   time.year = swapInt16(static_cast<uint16_t>(entry[11] | (entry[12] << 8)));
   time.month = entry[13];
@@ -599,7 +599,7 @@ JobTime RecordAreaStore::jobCreationTime(uint8_t slot) {
 std::string RecordAreaStore::jobListLine(int position) {
   const uint8_t slot = jobSlotAt(position);
   if (slot >= jobLimit_) return {};
-  uint8_t stored[kNameField];
+  uint8_t stored[kNameField] = {};
   readImage(page0(entryOffset(slot)), kNameField, stored);
   const std::string name = textUpToNul(stored, kNameLength);
   const unsigned count = recordCount(slot);
@@ -746,7 +746,7 @@ uint8_t RecordAreaStore::deleteRecord(uint8_t slot, int number) {
 std::string RecordAreaStore::recordPointName(uint8_t slot, int number) {
   const std::optional<RecordLocation> location = locateRecord(slot, number);
   if (!location) return {};
-  uint8_t head[10];
+  uint8_t head[10] = {};
   readImage(recordAddress(*location), sizeof head, head);
   return printablePrefix(field(head + 1, kNameField), kNameLength);
 }
