@@ -1,0 +1,13 @@
+// What the fuzzers feed with arbitrary bytes. The same functions run the kept
+// inputs (seed corpus and past crashes) as ordinary regression tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vel::fuzz {
+
+// The bytes are a record-area image followed by a script of store operations.
+void runStoreInput(const uint8_t* data, size_t size);
+
+}  // namespace vel::fuzz
