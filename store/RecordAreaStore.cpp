@@ -286,7 +286,7 @@ bool RecordAreaStore::writeBitmap(int block, const uint8_t* bitmap) {
 // Owners and counts out of range (a damaged card) match no job.
 bool RecordAreaStore::ownsBlock(int block, uint8_t slot) const {
   const AllocationEntry& e = allocation_[block];
-  return e.owner == slot + 1 && e.count <= kRecordsPerBlock;
+  return slot <= knownPointFile_ && e.owner == slot + 1 && e.count <= kRecordsPerBlock;
 }
 
 // --- Models, layout and format -----------------------------------------------------
@@ -721,8 +721,7 @@ uint8_t RecordAreaStore::readRecord(uint8_t slot, int number, uint8_t length, ui
   if (length == 0 || length > kRecordSize) return kRefused;
   const std::optional<RecordLocation> location = locateRecord(slot, number);
   if (!location) return kRefused;
-  readImage(recordAddress(*location), length, buffer);
-  return kDone;
+  return readImage(recordAddress(*location), length, buffer) ? kDone : kRefused;
 }
 
 uint8_t RecordAreaStore::deleteRecord(uint8_t slot, int number) {
