@@ -1,0 +1,104 @@
+#include "cli/CommandSupport.h"
+
+#include <strings.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "store/Gbk.h"
+#include "records/CharacterFilters.h"
+
+namespace vel::cli {
+
+void failUsage(std::string message) {
+  throw CommandFailure{kExitUsage, "velcard: " + std::move(message), true};
+}
+
+void failRefused(std::string message) {
+  throw CommandFailure{kExitRefused, std::move(message)};
+}
+
+void failIo(std::string message) {
+  throw CommandFailure{kExitUsage, "velcard: " + std::move(message)};
+}
+
+ImageSession::ImageSession(std::string path) : path_(std::move(path)) {
+  errno = 0;
+  if (!store_.openImage(path_)) {
+    std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : std::string();
+    failIo("cannot open image " + path_ + reason);
+  }
+}
+
+void ImageSession::requireRecognisedImage() {
+  if (store_.detectModel() != kModelRecognised) {
+    throw CommandFailure{kExitUnrecognised,
+                         "velcard: " + path_ + ": not a recognised record-area image"};
+  }
+  store_.loadTables();
+}
+
+uint8_t ImageSession::checked(uint8_t result) {
+  if (result == kWriteFailed) failIo("write to image " + path_ + " failed");
+  return result;
+}
+
+void ImageSession::finishChanges() {
+  if (!store_.syncImage()) failIo("cannot flush image " + path_ + " to the device");
+}
+
+JobTarget resolveJob(RecordAreaStore& store, const std::string& argument, bool knownAllowed) {
+  if (argument == kKnownPointArgument) {
+    if (!knownAllowed) failUsage("the known-point file is not a job for this command");
+    return JobTarget{store.knownPointFile(), -1, true};
+  }
+  // Names on the card are GBK; the user types what velcard printed, in UTF-8.
+  uint8_t position = store.findJob(utf8ToGbk(argument));
+  if (position == kRefused) failUsage("no job named " + argument);
+  return JobTarget{store.jobSlotAt(position), position, false};
+}
+
+std::string typedName(const std::string& text, const char* what) {
+  std::string name;
+  for (char c : filterNameText(text)) {
+    // The filter lets control characters through because in the dialog they are
+    // editing keys (Backspace, Enter); in an argument they are no part of a name.
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 32 && byte != 127) name += c;
+  }
+  if (name.size() > kNameLength) name.resize(kNameLength);
+  if (name.empty()) failUsage(std::string(what) + " has no character a name can hold: " + text);
+  return name;
+}
+
+int parseIndex(const std::string& text, const char* what) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+    failUsage(std::string(what) + " must be a number from 0: " + text);
+  }
+  long long value = 0;
+  for (char c : text) {
+    value = value * 10 + (c - '0');
+    if (value > INT_MAX) return INT_MAX;
+  }
+  return static_cast<int>(value);
+}
+
+ModelChoice parseModel(const std::string& name, const std::string* sectors) {
+  ModelChoice choice;
+  choice.model = -1;
+  for (int m = kRX3_8; m <= kRX9_32; ++m) {
+    if (strcasecmp(name.c_str(), modelName(m)) == 0) choice.model = m;
+  }
+  if (choice.model < 0) failUsage("unknown model " + name + " (RX3-8, RX2-8, RX3-32 or RX9-32)");
+  choice.sectors = defaultSectors(choice.model);
+  if (sectors != nullptr) {
+    if (choice.model != kRX3_8 || *sectors != std::to_string(kRX3_8LongSectors)) {
+      failUsage("SECTORS can only be " + std::to_string(kRX3_8LongSectors) + ", with RX3-8");
+    }
+    choice.sectors = kRX3_8LongSectors;
+  }
+  return choice;
+}
+
+}  // namespace vel::cli

@@ -1,0 +1,95 @@
+// What every velcard command shares: exit statuses, the failure that ends a
+// command, the opened image, and the reading of common arguments.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "store/RecordAreaStore.h"
+
+namespace vel::cli {
+
+// Exit statuses of velcard.
+constexpr int kExitDone = 0;
+constexpr int kExitUsage = 1;  // also unopenable files, I/O errors, bad import files
+constexpr int kExitRefused = 2;
+constexpr int kExitUnrecognised = 3;
+
+// The words after the verb.
+using CommandArgs = std::span<const std::string>;
+
+struct Streams {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// Ends a command. The message goes to stderr as it is (refusals carry the
+// desktop program's own text, which may be empty); usage failures are
+// followed by the list of commands.
+struct CommandFailure {
+  int status;
+  std::string message;
+  bool showUsage = false;
+};
+
+[[noreturn]] void failUsage(std::string message);
+[[noreturn]] void failRefused(std::string message);
+[[noreturn]] void failIo(std::string message);
+
+// The image named on the command line, opened in place for one command and
+// closed when the command ends.
+class ImageSession {
+ public:
+  // Fails with kExitUsage when the file cannot be opened.
+  explicit ImageSession(std::string path);
+
+  RecordAreaStore& store() { return store_; }
+  const std::string& path() const { return path_; }
+
+  // Detection must recognise the image; then the tables are loaded. Fails
+  // with kExitUnrecognised otherwise, before anything is written.
+  void requireRecognisedImage();
+
+  // Passes a store result through, but a write that did not reach the file
+  // ends the command as an I/O error.
+  uint8_t checked(uint8_t result);
+
+  // Forces the changes to the device; every changing command ends with it.
+  void finishChanges();
+
+ private:
+  std::string path_;
+  RecordAreaStore store_;
+};
+
+// A JOB argument: a job of the list, or with `--known` the known-point file.
+struct JobTarget {
+  uint8_t slot = 0;
+  int position = -1;  // -1 for the known-point file
+  bool knownPointFile = false;
+};
+constexpr const char* kKnownPointArgument = "--known";
+
+// Looks the name up as the desktop program does (case-insensitive); an
+// unknown name, or `--known` where only a listed job will do, is a usage error.
+JobTarget resolveJob(RecordAreaStore& store, const std::string& argument, bool knownAllowed);
+
+// A job name, point name or feature code as the name dialog would have let it
+// be typed, cut to 8 characters; an empty result is a usage error.
+std::string typedName(const std::string& text, const char* what);
+
+// A 0-based index: digits only. Values past the int range are clamped, they
+// name nothing either way.
+int parseIndex(const std::string& text, const char* what);
+
+// "RX3-8", "RX2-8", "RX3-32" or "RX9-32" (any letter case) with optional
+// SECTORS, which only RX3-8 takes and only as its second geometry.
+struct ModelChoice {
+  int model = kRX3_8;
+  int sectors = kStandardSectors;
+};
+ModelChoice parseModel(const std::string& name, const std::string* sectors);
+
+}  // namespace vel::cli

@@ -1,0 +1,210 @@
+#include "cli/StoreCommands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "store/Gbk.h"
+
+namespace vel::cli {
+namespace {
+
+// The desktop program's refusal texts.
+constexpr const char* kDuplicateJobName = "有文件重名，创建文件失败！";
+constexpr const char* kNoFreeJobSlot = "创建文件失败！";
+constexpr const char* kRenameTaken = "有同名文件,无法重命名！";
+constexpr const char* kCodeLibraryFull = "特征码库已满，无法再输入!";
+
+void printLine(Streams& io, const std::string& cardText) {
+  io.out << gbkToUtf8(cardText) << '\n';
+}
+
+// A fresh image is all 0xFF, as an erased card is. Never replaces a file.
+void createBlankImage(const std::string& path, long long size) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "wbx");
+  if (file == nullptr) {
+    if (errno == EEXIST) failIo("image " + path + " already exists");
+    failIo("cannot create image " + path + ": " + std::strerror(errno));
+  }
+  std::vector<unsigned char> chunk(64 * 1024, 0xFF);
+  bool written = true;
+  for (long long left = size; left > 0 && written;) {
+    size_t n = static_cast<size_t>(std::min<long long>(left, chunk.size()));
+    written = std::fwrite(chunk.data(), 1, n, file) == n;
+    left -= static_cast<long long>(n);
+  }
+  if (std::fclose(file) != 0) written = false;
+  if (!written) {
+    std::remove(path.c_str());
+    failIo("cannot write image " + path);
+  }
+}
+
+}  // namespace
+
+int createCommand(CommandArgs args, Streams&) {
+  const std::string& path = args[0];
+  ModelChoice choice = parseModel(args[1], args.size() > 2 ? &args[2] : nullptr);
+  createBlankImage(path, choice.sectors * kSectorSize);
+  try {
+    ImageSession image(path);
+    image.store().useModel(choice.model, choice.sectors);
+    image.checked(image.store().formatRecordArea());
+    image.finishChanges();
+  } catch (...) {
+    // Half a new image is worse than none.
+    std::remove(path.c_str());
+    throw;
+  }
+  return kExitDone;
+}
+
+int formatCommand(CommandArgs args, Streams&) {
+  std::optional<ModelChoice> choice;
+  if (args.size() > 1) choice = parseModel(args[1], args.size() > 2 ? &args[2] : nullptr);
+  ImageSession image(args[0]);
+  RecordAreaStore& store = image.store();
+  // Without a model the store keeps the recognised one, or chooses one for an
+  // image it does not recognise.
+  store.detectModel();
+  if (choice) store.useModel(choice->model, choice->sectors);
+  image.checked(store.formatRecordArea());
+  image.finishChanges();
+  return kExitDone;
+}
+
+int infoCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  io.out << "model " << modelName(store.instrumentModel()) << '\n'
+         << "sectors " << store.sectorCount() << '\n'
+         << "jobs " << store.jobCount() << '\n'
+         << "known " << store.recordCount(store.knownPointFile()) << '\n'
+         << "capacity " << store.capacity() << '\n'
+         << "free " << store.freeRecords() << '\n';
+  return kExitDone;
+}
+
+int jobsCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  for (int position = 0, n = store.jobCount(); position < n; ++position) {
+    printLine(io, store.jobListLine(position));
+  }
+  return kExitDone;
+}
+
+int knownCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  for (int number = 0, n = store.recordCount(store.knownPointFile()); number < n; ++number) {
+    printLine(io, store.knownPointLine(number));
+  }
+  return kExitDone;
+}
+
+int codesCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  for (int position = 0, n = store.featureCodeCount(); position < n; ++position) {
+    printLine(io, store.featureCodeAt(position));
+  }
+  return kExitDone;
+}
+
+int newJobCommand(CommandArgs args, Streams&) {
+  std::string name = typedName(args[1], "NAME");
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  if (store.findJob(name) != kRefused) failRefused(kDuplicateJobName);
+  if (image.checked(store.createJob(name)) == kRefused) failRefused(kNoFreeJobSlot);
+  image.finishChanges();
+  return kExitDone;
+}
+
+int renameJobCommand(CommandArgs args, Streams&) {
+  std::string name = typedName(args[2], "NEWNAME");
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  JobTarget job = resolveJob(store, args[1], false);
+  // The job's own name, in any letter case, counts as taken.
+  if (store.findJob(name) != kRefused) failRefused(kRenameTaken);
+  if (image.checked(store.renameJob(job.slot, name)) != kDone) failRefused("");
+  image.finishChanges();
+  return kExitDone;
+}
+
+int deleteJobCommand(CommandArgs args, Streams&) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  JobTarget job = resolveJob(store, args[1], false);
+  if (image.checked(store.deleteJob(job.position)) != kDone) failRefused("");
+  image.finishChanges();
+  return kExitDone;
+}
+
+int deleteRecordCommand(CommandArgs args, Streams&) {
+  int number = parseIndex(args[2], "INDEX");
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  JobTarget job = resolveJob(store, args[1], true);
+  if (image.checked(store.deleteRecord(job.slot, number)) != kDone) failRefused("");
+  image.finishChanges();
+  return kExitDone;
+}
+
+int clearKnownCommand(CommandArgs args, Streams&) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  if (image.checked(store.deleteJob(store.knownPointFile())) != kDone) failRefused("");
+  image.finishChanges();
+  return kExitDone;
+}
+
+int addCodeCommand(CommandArgs args, Streams&) {
+  std::string code = typedName(args[1], "CODE");
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  if (image.checked(store.addFeatureCode(code)) == kRefused) failRefused(kCodeLibraryFull);
+  image.finishChanges();
+  return kExitDone;
+}
+
+int deleteCodeCommand(CommandArgs args, Streams&) {
+  int position = parseIndex(args[1], "POSITION");
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  // The page only deletes a row it shows; a position past the list names no code.
+  if (position >= store.featureCodeCount()) failRefused("");
+  if (image.checked(store.deleteFeatureCode(position)) != kDone) failRefused("");
+  image.finishChanges();
+  return kExitDone;
+}
+
+int clearCodesCommand(CommandArgs args, Streams&) {
+  ImageSession image(args[0]);
+  image.requireRecognisedImage();
+  RecordAreaStore& store = image.store();
+  // As the page: an empty list is left alone.
+  if (store.featureCodeCount() == 0) return kExitDone;
+  image.checked(store.clearFeatureCodes());
+  image.finishChanges();
+  return kExitDone;
+}
+
+}  // namespace vel::cli

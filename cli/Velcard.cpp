@@ -1,0 +1,110 @@
+#include "cli/Velcard.h"
+
+#include <array>
+#include <exception>
+
+#include "cli/ExchangeCommands.h"
+#include "cli/StoreCommands.h"
+
+namespace vel::cli {
+namespace {
+
+constexpr std::array kVerbs{
+    Verb{"create", "IMAGE MODEL [SECTORS]",
+         "create a new formatted image (SECTORS: 8704, RX3-8 only)", 2, 3, createCommand},
+    Verb{"format", "IMAGE [MODEL [SECTORS]]", "empty the record area", 1, 3, formatCommand},
+    Verb{"info", "IMAGE", "model, sectors, jobs, known points, capacity, free records", 1, 1,
+         infoCommand},
+    Verb{"jobs", "IMAGE", "list the jobs", 1, 1, jobsCommand},
+    Verb{"records", "IMAGE JOB", "list the records of a job as the job viewer shows them", 2, 2,
+         recordsCommand},
+    Verb{"known", "IMAGE", "list the known points", 1, 1, knownCommand},
+    Verb{"codes", "IMAGE", "list the feature codes", 1, 1, codesCommand},
+    Verb{"new-job", "IMAGE NAME", "create a job", 2, 2, newJobCommand},
+    Verb{"rename-job", "IMAGE JOB NEWNAME", "rename a job", 3, 3, renameJobCommand},
+    Verb{"delete-job", "IMAGE JOB", "delete a job with its records", 2, 2, deleteJobCommand},
+    Verb{"add-point", "IMAGE JOB NAME N E Z", "store one point as the coordinate dialog does", 6, 6,
+         addPointCommand},
+    Verb{"delete-record", "IMAGE JOB INDEX", "delete record INDEX (from 0) of a job", 3, 3,
+         deleteRecordCommand},
+    Verb{"clear-known", "IMAGE", "delete every known point", 1, 1, clearKnownCommand},
+    Verb{"add-code", "IMAGE CODE", "add a feature code", 2, 2, addCodeCommand},
+    Verb{"delete-code", "IMAGE POSITION", "delete the feature code at POSITION (from 0)", 2, 2,
+         deleteCodeCommand},
+    Verb{"clear-codes", "IMAGE", "delete every feature code", 1, 1, clearCodesCommand},
+    Verb{"export", "IMAGE JOB FORMAT OUTFILE", "write the points of a job (OUTFILE - : stdout)", 4,
+         4, exportCommand},
+    Verb{"import", "IMAGE JOB FORMAT INFILE", "store the points of a file (FORMAT 1 to 6)", 4, 4,
+         importCommand},
+};
+
+const Verb* findVerb(const std::string& name) {
+  for (const Verb& verb : kVerbs) {
+    if (name == verb.name) return &verb;
+  }
+  return nullptr;
+}
+
+int report(const CommandFailure& failure, std::ostream& err) {
+  if (!failure.message.empty()) err << failure.message << '\n';
+  if (failure.showUsage) printUsage(err);
+  return failure.status;
+}
+
+}  // namespace
+
+std::span<const Verb> verbs() {
+  return kVerbs;
+}
+
+void printUsage(std::ostream& out) {
+  out << "usage: velcard COMMAND IMAGE [ARGUMENTS]\n"
+         "       velcard --help\n"
+         "\n"
+         "commands:\n";
+  for (const Verb& verb : kVerbs) {
+    std::string synopsis = std::string(verb.name) + " " + verb.arguments;
+    out << "  " << synopsis;
+    for (size_t width = synopsis.size(); width < 36; ++width) out << ' ';
+    out << ' ' << verb.summary << '\n';
+  }
+  out << "\n"
+         "MODEL is RX3-8, RX2-8, RX3-32 or RX9-32. JOB is a job name (any letter case),\n"
+         "or --known for the known-point file where a command takes it.\n"
+         "Names and codes keep digits, letters (made capitals) and .-#$%!&@+*/, 8 at most.\n"
+         "FORMAT is 1 to 7 or qpl, pts, scs2002, sv300, cass, csv, dxf (dxf: export only).\n"
+         "\n"
+         "exit status: 0 done, 1 usage or I/O error, 2 refused, 3 image not recognised\n";
+}
+
+int runVelcard(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    printUsage(out);
+    return kExitDone;
+  }
+  Streams io{out, err};
+  int status = kExitDone;
+  try {
+    if (args.empty()) failUsage("no command given");
+    const Verb* verb = findVerb(args[0]);
+    if (verb == nullptr) failUsage("unknown command " + args[0]);
+    CommandArgs rest = args.subspan(1);
+    if (rest.size() < verb->minArgs || rest.size() > verb->maxArgs) {
+      failUsage(std::string("wrong number of arguments for ") + verb->name);
+    }
+    status = verb->run(rest, io);
+  } catch (const CommandFailure& failure) {
+    status = report(failure, err);
+  } catch (const std::exception& e) {
+    err << "velcard: " << e.what() << '\n';
+    status = kExitUsage;
+  }
+  out.flush();
+  if (!out) {
+    err << "velcard: cannot write to standard output\n";
+    if (status == kExitDone) status = kExitUsage;
+  }
+  return status;
+}
+
+}  // namespace vel::cli
