@@ -1,0 +1,436 @@
+#include "app/Unit1.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "app/AnsiText.h"
+#include "app/CardDiscovery.h"
+#include "app/PointNames.h"
+#include "app/UsedCapacity.h"
+#include "store/RecordAreaStore.h"
+
+namespace vel {
+namespace {
+
+// Design sizes of a 1024-pixel-high screen.
+constexpr int kClientWidth = 599;
+constexpr int kClientHeight = 769;
+constexpr int kTabWidth = 133;
+constexpr int kTabHeight = 26;
+constexpr int kButtonHeight = 24;
+constexpr int kButtonYs[] = {48, 123, 197, 272, 347, 422};
+
+const QColor kInactiveTabColour(224, 238, 254);
+
+const QString kNoModel = QStringLiteral("不确定");
+const QString kNoRecordArea = QStringLiteral("未选取记录区");
+
+const QString kFormatQuestion = QStringLiteral(
+    "选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。\r\n\r\n现在格式化该记录区吗?");
+const QString kFormatWarning =
+    QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
+const QString kAreaFullText = QStringLiteral("记录区已满，无法再存贮数据！");
+const QString kJobFullText = QStringLiteral("文件已满，无法存贮全部数据！");
+const QString kWriteFailure = QStringLiteral("记录区写入失败，请检查存储卡！");
+
+struct TabCaption {
+  const char* text;
+  int x;
+  int y;
+};
+// Each caption lands on its own tab because the tabs are 133 pixels wide.
+constexpr TabCaption kTabCaptions[] = {{"工作文件", 35, 5}, {"已知点", 180, 5}, {"特征码", 310, 5}};
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  if (name) label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+// Fills a list in one go; a full known-point file has 3072 rows.
+void fillList(QListWidget* list, const QStringList& rows) {
+  list->setUpdatesEnabled(false);
+  list->clear();
+  list->addItems(rows);
+  list->setUpdatesEnabled(true);
+}
+
+}  // namespace
+
+TForm1::TForm1(RecordAreaStore& store, Prompts& prompts, const CardMedia& media, QWidget* parent)
+    : QWidget(parent), store_(store), prompts_(prompts), media_(media) {
+  buildWindow();
+  loaded_ = false;
+  PageControl1->setCurrentIndex(0);
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+// --- Building the window ------------------------------------------------------
+
+void TForm1::buildWindow() {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Veldra V2.1"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  applyWindowLook(this, scale_);
+  setFixedSize(scale_(kClientWidth), scale_(kClientHeight));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+
+  buildSummary();
+  buildPages();
+
+  OpenDialog1.title = QStringLiteral("打开全站记录区文件");
+  OpenDialog1.filter = QStringLiteral("全站记录区文件(*.VEL)|*.VEL");
+  OpenDialog1.defaultExt = QStringLiteral("vel");
+}
+
+void TForm1::buildSummary() {
+  Panel2 = makePanel(this, "Panel2", QFrame::Raised, 1);
+  scale_.place(Panel2, 14, 16, 570, 158);
+  Panel3 = makePanel(Panel2, "Panel3", QFrame::Sunken, 1, Qt::white);
+  scale_.place(Panel3, 10, 9, 340, 140);
+
+  struct Row {
+    const char* caption;
+    int y;
+  };
+  constexpr Row kRows[] = {{"机  型：", 12},
+                           {"记录区：", 37},
+                           {"工作文件数：", 62},
+                           {"已知点数：", 87},
+                           {"记录区占用：", 112}};
+  for (const Row& row : kRows) {
+    QLabel* caption = makeLabel(Panel3, nullptr, QString::fromUtf8(row.caption));
+    scale_.place(caption, 12, row.y, 96, 20);
+  }
+  Label13 = makeLabel(Panel3, "Label13", kNoModel);
+  scale_.place(Label13, 139, 12, 195, 20);
+  Label5 = makeLabel(Panel3, "Label5", kNoRecordArea);
+  scale_.place(Label5, 139, 37, 195, 20);
+  Label6 = makeLabel(Panel3, "Label6", QStringLiteral("0"));
+  scale_.place(Label6, 139, 62, 195, 20);
+  Label7 = makeLabel(Panel3, "Label7", QStringLiteral("0"));
+  scale_.place(Label7, 139, 87, 195, 20);
+  CGauge1 = new PercentGauge(Panel3);
+  CGauge1->setObjectName(QStringLiteral("CGauge1"));
+  scale_.place(CGauge1, 108, 110, 229, 20);
+
+  SelVELButton = makeLinkButton(Panel2, "SelVELButton", QStringLiteral("选取记录区"), scale_);
+  scale_.place(SelVELButton, 405, 42, 120, kButtonHeight);
+  FormatVELButton =
+      makeLinkButton(Panel2, "FormatVELButton", QStringLiteral("格式化记录区"), scale_);
+  scale_.place(FormatVELButton, 405, 92, 120, kButtonHeight);
+  connect(SelVELButton, &QPushButton::clicked, this, &TForm1::SelVELButtonClick);
+  connect(FormatVELButton, &QPushButton::clicked, this, &TForm1::FormatVELButtonClick);
+}
+
+void TForm1::buildPages() {
+  Panel1 = makePanel(this, "Panel1", QFrame::Raised, 1);
+  scale_.place(Panel1, 14, 184, 570, 570);
+  PageControl1 = new OwnerDrawnPageControl(scale_(kTabWidth), scale_(kTabHeight), Panel1);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  scale_.place(PageControl1, 5, 5, 560, 560);
+  PageControl1->ownerDrawnTabBar()->setDrawTab(
+      [this](QPainter& painter, int index, const QRect& rect, bool active) {
+        PageControl1DrawTab(painter, index, rect, active);
+      });
+
+  TabSheet1 = buildJobPage();
+  TabSheet2 = buildKnownPointPage();
+  TabSheet3 = buildCodePage();
+  // The captions are drawn by PageControl1DrawTab; these name the tabs for
+  // accessibility only.
+  PageControl1->addTab(TabSheet1, QStringLiteral("工作文件"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("已知点"));
+  PageControl1->addTab(TabSheet3, QStringLiteral("特征码"));
+  for (QWidget* sheet : {TabSheet1, TabSheet2, TabSheet3}) {
+    QPalette palette = sheet->palette();
+    palette.setColor(QPalette::Window, windowColour());
+    sheet->setPalette(palette);
+    sheet->setAutoFillBackground(true);
+  }
+
+  // Nothing to act on until a record area is loaded.
+  Panel1->setVisible(false);
+  Panel1->setEnabled(false);
+}
+
+QWidget* TForm1::buildJobPage() {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(QStringLiteral("TabSheet1"));
+  JOBListBox = makeOwnerDrawnList(sheet, "JOBListBox", QColor(0, 0, 255), scale_);
+  JOBListBox->setItemDelegate(new NumberedRowDelegate(scale_, JOBListBox));
+  scale_.place(JOBListBox, 8, 8, 379, 516);
+
+  const struct {
+    QPushButton*& button;
+    const char* name;
+    const char* caption;
+  } buttons[] = {{ViewJOBButton, "ViewJOBButton", "查  阅"},
+                 {NewJOBButton, "NewJOBButton", "新  建"},
+                 {DelJOBButton, "DelJOBButton", "删  除"},
+                 {RenameJOBButton, "RenameJOBButton", "改  名"},
+                 {InputCoordToJOBButton, "InputCoordToJOBButton", "输入坐标"},
+                 {ImportCoordButton, "ImportCoordButton", "从文件导入坐标"}};
+  int i = 0;
+  for (const auto& b : buttons) {
+    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
+    scale_.place(b.button, 410, kButtonYs[i++], 130, kButtonHeight);
+  }
+  return sheet;
+}
+
+QWidget* TForm1::buildKnownPointPage() {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(QStringLiteral("TabSheet2"));
+  const struct {
+    const char* text;
+    int x;
+  } headings[] = {{"点  号", 10}, {"N/X", 140}, {"E/Y", 251}, {"Z", 364}};
+  for (const auto& heading : headings) {
+    QLabel* label = makeLabel(sheet, nullptr, QString::fromUtf8(heading.text));
+    scale_.place(label, heading.x, 12, 80, 20);
+  }
+  auto* rule = new QFrame(sheet);
+  rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  scale_.place(rule, 8, 34, 427, 2);
+
+  KnownCoordListBox = makeOwnerDrawnList(sheet, "KnownCoordListBox", Qt::black, scale_);
+  KnownCoordListBox->setItemDelegate(new PlainRowDelegate(scale_, KnownCoordListBox));
+  scale_.place(KnownCoordListBox, 8, 40, 427, 481);
+
+  const struct {
+    QPushButton*& button;
+    const char* name;
+    const char* caption;
+  } buttons[] = {{InputKnownCoordButton, "InputKnownCoordButton", "输入坐标"},
+                 {ImportKnownCoordButton, "ImportKnownCoordButton", "从文件导入"},
+                 {DelCoordButton, "DelCoordButton", "删  除"},
+                 {DelAllKnownPtButton, "DelAllKnownPtButton", "清  空"}};
+  int i = 0;
+  for (const auto& b : buttons) {
+    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
+    scale_.place(b.button, 452, kButtonYs[i++], 95, kButtonHeight);
+  }
+  return sheet;
+}
+
+QWidget* TForm1::buildCodePage() {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(QStringLiteral("TabSheet3"));
+  CodeListBox = makeOwnerDrawnList(sheet, "CodeListBox", Qt::black, scale_);
+  CodeListBox->setItemDelegate(new NumberedRowDelegate(scale_, CodeListBox));
+  scale_.place(CodeListBox, 8, 8, 425, 516);
+
+  const struct {
+    QPushButton*& button;
+    const char* name;
+    const char* caption;
+  } buttons[] = {{InputCodeButton, "InputCodeButton", "输  入"},
+                 {DelCodeButton, "DelCodeButton", "删  除"},
+                 {ClearCodeListButton, "ClearCodeListButton", "清  空"}};
+  int i = 0;
+  for (const auto& b : buttons) {
+    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
+    scale_.place(b.button, 452, kButtonYs[i++], 95, kButtonHeight);
+  }
+  return sheet;
+}
+
+void TForm1::PageControl1DrawTab(QPainter& painter, int, const QRect& rect, bool active) {
+  painter.fillRect(rect, active ? windowColour() : kInactiveTabColour);
+  // The captions stand at fixed places of the page control, whichever tab is
+  // being drawn; the next tab's fill covers what lies outside this one.
+  const QPoint barOffset = PageControl1->tabBar()->pos();
+  painter.setFont(font());
+  painter.setPen(Qt::black);
+  for (const TabCaption& caption : kTabCaptions) {
+    const QPoint at = QPoint(scale_(caption.x), scale_(caption.y)) - barOffset;
+    painter.drawText(QRect(at, QSize(scale_(kTabWidth), scale_(kTabHeight))),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     QString::fromUtf8(caption.text));
+  }
+}
+
+// --- Start-up and close -------------------------------------------------------
+
+void TForm1::FormCreate() {
+  const CardPresets presets = discoverCard(media_);
+  if (!presets.initialDir.empty()) OpenDialog1.initialDir = pathToQString(presets.initialDir);
+  if (!presets.fileName.empty()) OpenDialog1.fileName = pathToQString(presets.fileName);
+  SelVELButtonClick();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TForm1::FormClose() {
+  store_.closeImage();
+}
+
+QWidget* TForm1::dialogParent() {
+  return isVisible() ? this : nullptr;
+}
+
+// --- Record-area selection and formatting --------------------------------------
+
+void TForm1::setLoaded(bool loaded) {
+  loaded_ = loaded;
+  Panel1->setEnabled(loaded);
+  // Once shown, the pages stay in view; an image that is not loaded only
+  // disables them.
+  if (loaded) Panel1->setVisible(true);
+}
+
+bool TForm1::PagesUsable() const {
+  return loaded_ && store_.isOpen();
+}
+
+void TForm1::SelVELButtonClick() {
+  if (!prompts_.openFile(dialogParent(), OpenDialog1)) return;
+
+  store_.closeImage();
+  setLoaded(false);
+  if (!store_.openImage(qStringToPath(OpenDialog1.fileName).string())) return;
+
+  if (store_.detectModel() != kModelRecognised) {
+    if (!prompts_.askYesNo(dialogParent(), QStringLiteral("选取记录区"), kFormatQuestion,
+                           PromptIcon::kQuestion)) {
+      return;
+    }
+    if (store_.formatRecordArea() != kDone) {
+      // A half-written record area is no record area: it stays unloaded.
+      prompts_.showOk(dialogParent(), QStringLiteral("警告"), kWriteFailure,
+                      PromptIcon::kExclamation);
+      return;
+    }
+  }
+  store_.loadTables();
+  setLoaded(true);
+
+  RefreshSummary();
+  RefreshJOBList();
+  if (store_.jobCount() != 0) {
+    int row = 0;
+    if (store_.hasCurrentJob()) {
+      const int position = store_.jobPositionOf(store_.currentJob());
+      // A current job byte that names no listed job falls back to the first.
+      if (position < JOBListBox->count()) row = position;
+    }
+    JOBListBox->setCurrentRow(row);
+  }
+  RefreshKnownCoordList();
+  RefreshCodeList();
+}
+
+void TForm1::FormatVELButtonClick() {
+  if (!store_.isOpen()) return;
+  if (!prompts_.askYesNo(dialogParent(), QStringLiteral("警告"), kFormatWarning,
+                         PromptIcon::kExclamation)) {
+    return;
+  }
+  if (store_.formatRecordArea() != kDone) {
+    prompts_.showOk(dialogParent(), QStringLiteral("警告"), kWriteFailure,
+                    PromptIcon::kExclamation);
+    // What the card now holds is neither the old area nor a new one.
+    setLoaded(false);
+  }
+  RefreshSummary();
+  clearLists();
+}
+
+void TForm1::clearLists() {
+  JOBListBox->clear();
+  KnownCoordListBox->clear();
+  CodeListBox->clear();
+}
+
+// --- Summary and lists --------------------------------------------------------
+
+void TForm1::RefreshSummary() {
+  if (!store_.isOpen()) return;
+  Label5->setText(QFileInfo(QDir::fromNativeSeparators(OpenDialog1.fileName)).fileName());
+  Label13->setText(QString::fromLatin1(modelName(store_.instrumentModel())));
+  Label6->setText(QString::number(store_.jobCount()));
+  Label7->setText(QString::number(store_.recordCount(store_.knownPointFile())));
+  CGauge1->SetProgress(usedCapacityPercent(store_.capacity(), store_.freeRecords()));
+}
+
+void TForm1::RefreshJOBList() {
+  const int selected = JOBListBox->currentRow();
+  QStringList rows;
+  const int count = store_.jobCount();
+  rows.reserve(count);
+  for (int position = 0; position < count; ++position) {
+    rows << ansiToQString(store_.jobListLine(position));
+  }
+  fillList(JOBListBox, rows);
+  if (selected >= 0 && selected < JOBListBox->count()) JOBListBox->setCurrentRow(selected);
+}
+
+void TForm1::RefreshKnownCoordList() {
+  QStringList rows;
+  const int count = store_.recordCount(store_.knownPointFile());
+  rows.reserve(count);
+  for (int number = 0; number < count; ++number) {
+    rows << ansiToQString(store_.knownPointLine(number));
+  }
+  fillList(KnownCoordListBox, rows);
+  if (KnownCoordListBox->count() > 0) KnownCoordListBox->setCurrentRow(0);
+}
+
+void TForm1::RefreshCodeList() {
+  QStringList rows;
+  const int count = store_.featureCodeCount();
+  rows.reserve(count);
+  for (int position = 0; position < count; ++position) {
+    rows << ansiToQString(store_.featureCodeAt(position));
+  }
+  fillList(CodeListBox, rows);
+  if (CodeListBox->count() > 0) CodeListBox->setCurrentRow(0);
+}
+
+bool TForm1::AppendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record) {
+  if (!PagesUsable()) return false;
+  switch (store_.appendRecord(slot, length, record)) {
+    case kRefused:
+      prompts_.showTimedMessage(this, kAreaFullText);
+      return false;
+    case kJobFull:
+      prompts_.showTimedMessage(this, kJobFullText);
+      return false;
+    case kWriteFailed:
+      ReportWriteFailure();
+      return false;
+    default:
+      return true;
+  }
+}
+
+void TForm1::NextPointName(std::string& name) const {
+  vel::NextPointName(name);
+}
+
+void TForm1::ReportWriteFailure() {
+  prompts_.showOk(dialogParent(), QStringLiteral("警告"), kWriteFailure, PromptIcon::kExclamation);
+  if (!store_.isOpen()) return;
+  store_.loadTables();
+  RefreshSummary();
+  RefreshJOBList();
+  RefreshKnownCoordList();
+  RefreshCodeList();
+}
+
+}  // namespace vel

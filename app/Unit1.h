@@ -1,0 +1,128 @@
+// The main window: the summary of the selected record area, the pages of job
+// files, known points and feature codes, and the selection and formatting of
+// a record area. It decides when the store opens and closes an image.
+#pragma once
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "app/Controls.h"
+#include "app/Prompts.h"
+#include "app/UiLook.h"
+
+namespace vel {
+
+class CardMedia;
+class RecordAreaStore;
+
+class TForm1 final : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the window, then runs FormCreate: card discovery and one
+  // record-area selection, before the window is shown.
+  TForm1(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
+         QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // --- The summary and the lists, rebuilt from the store ---------------------
+  void RefreshSummary();
+  void RefreshJOBList();
+  void RefreshKnownCoordList();
+  void RefreshCodeList();
+
+  // Appends one record and turns the store's refusals into popup messages.
+  // True when the record was stored.
+  bool AppendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record);
+  // Proposes the next point name in place (A9 -> A10).
+  void NextPointName(std::string& name) const;
+
+  // A write the card did not take: says so, then shows what the card holds.
+  void ReportWriteFailure();
+
+  // True while a record area is loaded. The page handlers act only then: an
+  // image that is open but not loaded (format declined) must not receive the
+  // tables of the one shown before.
+  bool PagesUsable() const;
+
+  // Draws one page tab; called for each tab in order.
+  void PageControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool active);
+
+  Prompts& prompts() const { return prompts_; }
+  RecordAreaStore& store() const { return store_; }
+  const Scaler& scale() const { return scale_; }
+
+  // --- Controls ----------------------------------------------------------------
+  QFrame* Panel2;   // top panel
+  QFrame* Panel3;   // white summary panel
+  QLabel* Label13;  // model
+  QLabel* Label5;   // record area file name
+  QLabel* Label6;   // job count
+  QLabel* Label7;   // known point count
+  PercentGauge* CGauge1;
+  QPushButton* SelVELButton;
+  QPushButton* FormatVELButton;
+
+  QFrame* Panel1;  // pages
+  OwnerDrawnPageControl* PageControl1;
+  QWidget* TabSheet1;
+  QWidget* TabSheet2;
+  QWidget* TabSheet3;
+
+  QListWidget* JOBListBox;
+  QPushButton* ViewJOBButton;
+  QPushButton* NewJOBButton;
+  QPushButton* DelJOBButton;
+  QPushButton* RenameJOBButton;
+  QPushButton* InputCoordToJOBButton;
+  QPushButton* ImportCoordButton;
+
+  QListWidget* KnownCoordListBox;
+  QPushButton* InputKnownCoordButton;
+  QPushButton* ImportKnownCoordButton;
+  QPushButton* DelCoordButton;
+  QPushButton* DelAllKnownPtButton;
+
+  QListWidget* CodeListBox;
+  QPushButton* InputCodeButton;
+  QPushButton* DelCodeButton;
+  QPushButton* ClearCodeListButton;
+
+  // The open dialog's settings; its fileName is the selected image's path.
+  FileDialogSettings OpenDialog1;
+  // The exchange format both import buttons offer first (1-based); lives for one run.
+  unsigned ImportFormatChoice = 1;
+
+ public slots:
+  void SelVELButtonClick();
+  void FormatVELButtonClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormClose();
+  void buildWindow();
+  void buildSummary();
+  void buildPages();
+  QWidget* buildJobPage();
+  QWidget* buildKnownPointPage();
+  QWidget* buildCodePage();
+  void clearLists();
+  void setLoaded(bool loaded);
+  // Dialogs sit over the window once it is shown; before that (start-up)
+  // they stand alone.
+  QWidget* dialogParent();
+
+  RecordAreaStore& store_;
+  Prompts& prompts_;
+  const CardMedia& media_;
+  Scaler scale_;
+  bool loaded_ = false;
+};
+
+}  // namespace vel

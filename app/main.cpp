@@ -1,0 +1,55 @@
+// VEL_Reader: finds the instrument's card, opens its record area and shows
+// the main window until it is closed.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <cstdlib>
+
+#include "app/AnsiText.h"
+#include "app/CardDiscovery.h"
+#include "app/Prompts.h"
+#include "app/StartupProbe.h"
+#include "app/Unit1.h"
+#include "store/RecordAreaStore.h"
+
+namespace {
+
+// VEL_READER_MEDIA: folders examined before the removable media, separated
+// by ':' (a card kept in a folder, for trying the program without a card).
+std::vector<std::filesystem::path> cardFolders() {
+  std::vector<std::filesystem::path> folders;
+  const QString extra = qEnvironmentVariable("VEL_READER_MEDIA");
+  for (const QString& folder : extra.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+    folders.push_back(vel::qStringToPath(folder));
+  }
+  for (const auto& folder : vel::RemovableMedia().folders()) folders.push_back(folder);
+  return folders;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QElapsedTimer started;
+  started.start();
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("VEL_Reader"));
+  // The standard buttons and the file dialog speak the interface's language.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                   QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
+
+  const vel::ListedMedia media(cardFolders());
+  vel::RecordAreaStore store;
+  vel::QtPrompts prompts;
+
+  const bool probe = vel::startupProbeWanted();
+  if (probe) vel::armStartupDialogAnswer();
+  vel::TForm1 form(store, prompts, media);
+  if (probe) vel::reportWhenShown(&form, started);
+  form.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,80 @@
+// A main window over scratch images, answered by scripted prompts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+#include "app/AnsiText.h"
+#include "app/CardDiscovery.h"
+#include "app/Unit1.h"
+#include "store/RecordAreaStore.h"
+#include "tests/app/QtPrinters.h"
+#include "tests/app/ScratchCard.h"
+#include "tests/app/ScriptedPrompts.h"
+
+namespace vel::test {
+
+using Kind = ShownPrompt::Kind;
+
+// A 42-byte PT record with the given name and no coordinates.
+inline std::array<uint8_t, kRecordSize> pointRecord(const std::string& name) {
+  std::array<uint8_t, kRecordSize> record{};
+  record[0] = 4;
+  std::copy(name.begin(), name.begin() + std::min<size_t>(name.size(), 8), record.begin() + 1);
+  return record;
+}
+
+inline QStringList rowsOf(const QListWidget* list) {
+  QStringList rows;
+  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+  return rows;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  // A formatted image in the scratch folder.
+  std::filesystem::path makeImage(const std::string& name, int model = kRX3_8) {
+    const auto path = scratch.folder("images") / name;
+    writeFormattedImage(path, model);
+    return path;
+  }
+
+  // Changes an image through a store of its own, as another program would.
+  template <class Edit>
+  void edit(const std::filesystem::path& image, Edit&& change) {
+    RecordAreaStore other;
+    ASSERT_TRUE(other.openImage(image.string()));
+    ASSERT_EQ(other.detectModel(), kModelRecognised);
+    other.loadTables();
+    change(other);
+    other.closeImage();
+  }
+
+  void start() {
+    media = std::make_unique<ListedMedia>(mediaFolders);
+    form = std::make_unique<TForm1>(store, prompts, *media);
+  }
+  void startWith(const std::filesystem::path& image) {
+    prompts.answerFile(pathToQString(image));
+    start();
+  }
+  void select(const std::filesystem::path& image) {
+    prompts.answerFile(pathToQString(image));
+    form->SelVELButton->click();
+  }
+
+  bool pagesShown() const { return !form->Panel1->isHidden(); }
+  bool pagesEnabled() const { return form->Panel1->isEnabled(); }
+
+  ScopedScreenScale designScale{1.0};
+  ScratchDir scratch;
+  ScriptedPrompts prompts;
+  RecordAreaStore store;
+  std::vector<std::filesystem::path> mediaFolders;
+  std::unique_ptr<ListedMedia> media;
+  std::unique_ptr<TForm1> form;
+};
+
+}  // namespace vel::test

@@ -1,0 +1,453 @@
+// The main window: start-up, selecting and formatting a record area, the
+// summary and the lists.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "app/Controls.h"
+#include "store/Gbk.h"
+#include "tests/app/MainWindowFixture.h"
+
+namespace vel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kFormatQuestion = QStringLiteral(
+    "选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。\r\n\r\n现在格式化该记录区吗?");
+const QString kFormatWarning =
+    QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
+
+// An image with two jobs (three points in the first), two known points and
+// two feature codes.
+void fillSample(RecordAreaStore& s) {
+  const uint8_t job1 = s.createJob("JOB1");
+  s.createJob("ROAD2");
+  for (const char* name : {"P1", "P2", "P3"})
+    s.appendRecord(job1, kRecordSize, pointRecord(name).data());
+  for (const char* name : {"K1", "K2"}) {
+    s.appendRecord(s.knownPointFile(), kRecordSize, pointRecord(name).data());
+  }
+  s.addFeatureCode("TREE");
+  s.addFeatureCode("WALL");
+}
+
+TEST_F(MainWindowTest, CancellingAtStartShowsTheInitialSummary) {
+  prompts.cancelFile();
+  start();
+
+  const auto dialogs = prompts.shownOf(Kind::kOpenFile);
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].dialog.title, QStringLiteral("打开全站记录区文件"));
+  EXPECT_EQ(dialogs[0].dialog.filter, QStringLiteral("全站记录区文件(*.VEL)|*.VEL"));
+  EXPECT_EQ(dialogs[0].dialog.defaultExt, QStringLiteral("vel"));
+  EXPECT_TRUE(dialogs[0].dialog.initialDir.isEmpty());
+  EXPECT_TRUE(dialogs[0].dialog.fileName.isEmpty());
+
+  EXPECT_EQ(form->Label13->text(), QStringLiteral("不确定"));
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("未选取记录区"));
+  EXPECT_EQ(form->Label6->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->Label7->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->CGauge1->Progress(), 0);
+  EXPECT_FALSE(pagesShown());
+  EXPECT_FALSE(pagesEnabled());
+  EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+  EXPECT_FALSE(store.isOpen());
+  EXPECT_EQ(prompts.shown.size(), 1u);
+
+  form->RefreshSummary();  // no image: nothing changes
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("未选取记录区"));
+}
+
+TEST_F(MainWindowTest, TheCardOnTheMediaPresetsTheOpenDialog) {
+  mediaFolders = {scratch.folder("media/E"), scratch.folder("media/F")};
+  const fs::path vel = scratch.folder("media/F/VEL");
+  writeFormattedImage(vel / "SAMPLE.VEL", kRX2_8);
+  writeBytes(vel / "VELSET.CFG", cardConfig("SAMPLE"));
+  prompts.answerFile(QString());  // takes the preset
+  start();
+
+  const auto dialogs = prompts.shownOf(Kind::kOpenFile);
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].dialog.initialDir, pathToQString(vel));
+  EXPECT_EQ(dialogs[0].dialog.fileName, pathToQString(vel / "SAMPLE.VEL"));
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("SAMPLE.VEL"));
+  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX2-8"));
+}
+
+TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, fillSample);
+  startWith(image);
+
+  EXPECT_TRUE(pagesShown());
+  EXPECT_TRUE(pagesEnabled());
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("CARD.VEL"));
+  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX3-8"));
+  EXPECT_EQ(form->Label6->text(), QStringLiteral("2"));
+  EXPECT_EQ(form->Label7->text(), QStringLiteral("2"));
+  EXPECT_EQ(form->CGauge1->Progress(), 0);  // 5 of 49536 records
+
+  const QStringList jobs = rowsOf(form->JOBListBox);
+  ASSERT_EQ(jobs.size(), 2);
+  EXPECT_TRUE(jobs[0].contains(QStringLiteral("JOB1")) && jobs[0].trimmed().endsWith('3'))
+      << jobs[0].toStdString();
+  EXPECT_TRUE(jobs[1].contains(QStringLiteral("ROAD2")) && jobs[1].trimmed().endsWith('0'));
+  EXPECT_EQ(form->JOBListBox->currentRow(), 0);  // no current job: the first
+
+  const QStringList known = rowsOf(form->KnownCoordListBox);
+  ASSERT_EQ(known.size(), 2);
+  EXPECT_TRUE(known[0].startsWith(QStringLiteral("K1 ")));
+  EXPECT_TRUE(known[1].startsWith(QStringLiteral("K2 ")));
+  EXPECT_EQ(form->KnownCoordListBox->currentRow(), 0);
+
+  EXPECT_EQ(rowsOf(form->CodeListBox), (QStringList{"TREE", "WALL"}));
+  EXPECT_EQ(form->CodeListBox->currentRow(), 0);
+  EXPECT_EQ(prompts.unusedAnswers(), 0u);
+}
+
+TEST_F(MainWindowTest, TheSummaryNamesEachModelAndCountsItsKnownPoints) {
+  const struct {
+    int model;
+    const char* name;
+  } models[] = {{kRX3_8, "RX3-8"}, {kRX2_8, "RX2-8"}, {kRX3_32, "RX3-32"}, {kRX9_32, "RX9-32"}};
+  for (const auto& m : models) {
+    const fs::path image = makeImage(std::string(m.name) + ".VEL", m.model);
+    edit(image, [](RecordAreaStore& s) {
+      s.createJob("A");
+      for (int i = 0; i < 3; ++i) {
+        s.appendRecord(s.knownPointFile(), kRecordSize, pointRecord("K").data());
+      }
+    });
+    prompts.answerFile(pathToQString(image));
+    if (!form) {
+      start();
+    } else {
+      form->SelVELButton->click();
+    }
+    EXPECT_EQ(form->Label13->text(), QString::fromLatin1(m.name));
+    EXPECT_EQ(form->Label6->text(), QStringLiteral("1")) << m.name;
+    EXPECT_EQ(form->Label7->text(), QStringLiteral("3")) << m.name;
+    EXPECT_EQ(form->KnownCoordListBox->count(), 3) << m.name;
+  }
+}
+
+TEST_F(MainWindowTest, TheInstrumentsCurrentJobIsTheSelectedRow) {
+  const struct {
+    const char* what;
+    int jobs;
+    int currentPosition;  // -1: no current job
+    int selectedRow;
+  } cases[] = {
+      {"current job third", 3, 2, 2},
+      {"current job first", 3, 0, 0},
+      {"no current job", 3, -1, 0},
+      {"no jobs", 0, -1, -1},
+  };
+  for (const auto& c : cases) {
+    const fs::path image = makeImage(std::string(c.what) + ".VEL");
+    edit(image, [&](RecordAreaStore& s) {
+      for (int i = 0; i < c.jobs; ++i) s.createJob("J" + std::to_string(i));
+      // The instrument marks its current job in the header byte at 0x100.
+      const uint8_t current = c.currentPosition < 0 ? 0xFF : s.jobSlotAt(c.currentPosition);
+      ASSERT_TRUE(s.writeImage({0, 0x0100}, 1, &current));
+    });
+    prompts.answerFile(pathToQString(image));
+    if (!form) {
+      start();
+    } else {
+      form->SelVELButton->click();
+    }
+    EXPECT_EQ(form->JOBListBox->currentRow(), c.selectedRow) << c.what;
+    if (c.currentPosition >= 0) {
+      EXPECT_TRUE(form->JOBListBox->item(c.selectedRow)->text().startsWith('*')) << c.what;
+    }
+  }
+}
+
+TEST_F(MainWindowTest, AnUnformattedImageAnsweredNoKeepsThePagesHiddenUntilLoaded) {
+  const fs::path blank = scratch.folder("images") / "BLANK.VEL";
+  writeBlankImage(blank);
+  prompts.answerFile(pathToQString(blank));
+  prompts.answerYesNo(false);
+  start();
+
+  const auto questions = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].caption, QStringLiteral("选取记录区"));
+  EXPECT_EQ(questions[0].text, kFormatQuestion);
+  EXPECT_EQ(questions[0].icon, PromptIcon::kQuestion);
+  EXPECT_TRUE(store.isOpen());
+  EXPECT_FALSE(pagesShown());
+  EXPECT_FALSE(form->PagesUsable());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("未选取记录区"));
+  EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
+
+  // The format button formats the open image but leaves the pages as they are.
+  prompts.answerYesNo(true);
+  form->FormatVELButton->click();
+  const auto warnings = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(warnings[1].caption, QStringLiteral("警告"));
+  EXPECT_EQ(warnings[1].text, kFormatWarning);
+  EXPECT_EQ(warnings[1].icon, PromptIcon::kExclamation);
+  EXPECT_FALSE(pagesShown());
+  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX3-8"));
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("BLANK.VEL"));
+  {
+    RecordAreaStore other;
+    ASSERT_TRUE(other.openImage(blank.string()));
+    EXPECT_EQ(other.detectModel(), kModelRecognised);
+  }
+
+  // Selecting it again loads it, without a question.
+  select(blank);
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 2u);
+  EXPECT_TRUE(pagesShown());
+  EXPECT_TRUE(pagesEnabled());
+}
+
+TEST_F(MainWindowTest, AnUnformattedImageAnsweredYesIsFormattedAndLoaded) {
+  const fs::path blank = scratch.folder("images") / "BLANK.VEL";
+  writeBlankImage(blank);
+  prompts.answerFile(pathToQString(blank));
+  prompts.answerYesNo(true);
+  start();
+
+  EXPECT_TRUE(pagesShown());
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX3-8"));
+  EXPECT_EQ(form->Label6->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->JOBListBox->count(), 0);
+  EXPECT_EQ(form->JOBListBox->currentRow(), -1);
+}
+
+// The second image is open but not loaded: what the window still shows
+// belongs to the first, so the pages must not act on the second.
+TEST_F(MainWindowTest, ADeclinedSecondImageDisablesThePagesUntilTheNextLoad) {
+  const fs::path first = makeImage("FIRST.VEL");
+  edit(first, fillSample);
+  startWith(first);
+  const fs::path blank = scratch.folder("images") / "BLANK.VEL";
+  writeBlankImage(blank);
+
+  prompts.answerFile(pathToQString(blank));
+  prompts.answerYesNo(false);
+  form->SelVELButton->click();
+
+  EXPECT_TRUE(pagesShown());
+  EXPECT_FALSE(pagesEnabled());
+  EXPECT_FALSE(form->PagesUsable());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("FIRST.VEL"));
+  EXPECT_EQ(form->JOBListBox->count(), 2);
+
+  const auto record = pointRecord("X");
+  EXPECT_FALSE(form->AppendRecordChecked(0, kRecordSize, record.data()));
+  EXPECT_TRUE(prompts.timedMessages().isEmpty());
+  EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
+
+  select(first);
+  EXPECT_TRUE(pagesEnabled());
+  EXPECT_TRUE(form->PagesUsable());
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeOpenedClosesTheOldImageWithoutAMessage) {
+  const fs::path first = makeImage("FIRST.VEL");
+  edit(first, fillSample);
+  startWith(first);
+  const fs::path missing = scratch.path() / "MISSING.VEL";
+
+  select(missing);
+  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(fs::exists(missing));
+  EXPECT_EQ(prompts.shown.size(), 2u);  // the two open dialogs, nothing else
+  EXPECT_FALSE(pagesEnabled());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("FIRST.VEL"));
+
+  // With no image open the format button does nothing.
+  prompts.answerYesNo(true);
+  form->FormatVELButton->click();
+  EXPECT_EQ(prompts.shown.size(), 2u);
+}
+
+TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {
+  const fs::path first = makeImage("FIRST.VEL");
+  edit(first, fillSample);
+  startWith(first);
+  prompts.cancelFile();
+  form->SelVELButton->click();
+  EXPECT_TRUE(store.isOpen());
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_EQ(form->JOBListBox->count(), 2);
+}
+
+TEST_F(MainWindowTest, TheFormatButtonAsksFirstAndEmptiesTheLists) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, fillSample);
+  startWith(image);
+  const std::vector<uint8_t> before = readBytes(image);
+
+  prompts.answerYesNo(false);
+  form->FormatVELButton->click();
+  EXPECT_EQ(readBytes(image), before);
+  EXPECT_EQ(form->JOBListBox->count(), 2);
+
+  prompts.answerYesNo(true);
+  form->FormatVELButton->click();
+  EXPECT_EQ(form->Label6->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->Label7->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->JOBListBox->count(), 0);
+  EXPECT_EQ(form->KnownCoordListBox->count(), 0);
+  EXPECT_EQ(form->CodeListBox->count(), 0);
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_TRUE(prompts.shownOf(Kind::kOk).empty());
+  edit(image, [](RecordAreaStore& s) {
+    EXPECT_EQ(s.jobCount(), 0);
+    EXPECT_EQ(s.featureCodeCount(), 0);
+  });
+}
+
+// Writes beyond the limit fail with EFBIG, as on a card that takes no more.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  sighandler_t previousHandler_;
+};
+
+TEST_F(MainWindowTest, AFormatTheCardDoesNotTakeIsReported) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, fillSample);
+  startWith(image);
+
+  prompts.answerYesNo(true);
+  {
+    FileSizeLimit limit(16);
+    form->FormatVELButton->click();
+  }
+  const auto notices = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].caption, QStringLiteral("警告"));
+  EXPECT_EQ(notices[0].text, QStringLiteral("记录区写入失败，请检查存储卡！"));
+  EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
+  EXPECT_FALSE(form->PagesUsable());
+  EXPECT_FALSE(pagesEnabled());
+
+  // Selecting it again: the image is still what it was, and loads.
+  select(image);
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_EQ(form->JOBListBox->count(), 2);
+}
+
+TEST_F(MainWindowTest, TheGaugeShowsTheTruncatedUsedShare) {
+  startWith(makeImage("CARD.VEL"));
+  ASSERT_EQ(store.capacity(), 49536);
+  const struct {
+    uint16_t free;
+    int percent;
+  } cases[] = {{24769, 49}, {0, 100}, {49536, 0}, {24768, 50}};
+  for (const auto& c : cases) {
+    // The free record count: a big-endian word at 0x101 on the RX3-8.
+    const uint8_t word[2] = {static_cast<uint8_t>(c.free >> 8), static_cast<uint8_t>(c.free)};
+    ASSERT_TRUE(store.writeImage({0, 0x0101}, 2, word));
+    store.loadTables();
+    form->RefreshSummary();
+    EXPECT_EQ(form->CGauge1->Progress(), c.percent) << c.free << " free";
+  }
+}
+
+TEST_F(MainWindowTest, RefreshingTheJobListKeepsTheSelectedRow) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, [](RecordAreaStore& s) {
+    for (const char* name : {"A", "B", "C"}) s.createJob(name);
+  });
+  startWith(image);
+  form->JOBListBox->setCurrentRow(1);
+  const QString before = form->JOBListBox->item(1)->text();
+
+  const auto record = pointRecord("P");
+  ASSERT_EQ(store.appendRecord(store.jobSlotAt(1), kRecordSize, record.data()), kDone);
+  form->RefreshJOBList();
+  EXPECT_EQ(form->JOBListBox->currentRow(), 1);
+  EXPECT_NE(form->JOBListBox->item(1)->text(), before);
+  EXPECT_TRUE(form->JOBListBox->item(1)->text().trimmed().endsWith('1'));
+
+  // A selected row that no longer exists leaves no row selected.
+  form->JOBListBox->setCurrentRow(2);
+  ASSERT_EQ(store.deleteJob(2), kDone);
+  form->RefreshJOBList();
+  EXPECT_EQ(form->JOBListBox->count(), 2);
+  EXPECT_EQ(form->JOBListBox->currentRow(), -1);
+  EXPECT_TRUE(form->JOBListBox->selectedItems().isEmpty());
+}
+
+TEST_F(MainWindowTest, AnEmptyCodeListHasNoSelectedRow) {
+  startWith(makeImage("CARD.VEL"));
+  form->RefreshCodeList();
+  EXPECT_EQ(form->CodeListBox->count(), 0);
+  EXPECT_EQ(form->CodeListBox->currentRow(), -1);
+  form->RefreshKnownCoordList();
+  EXPECT_EQ(form->KnownCoordListBox->currentRow(), -1);
+}
+
+TEST_F(MainWindowTest, NumberedRowsStartWithTheirNumberAndTwoBlanks) {
+  EXPECT_EQ(NumberedRowDelegate::numberText(0), QStringLiteral("1.  "));
+  EXPECT_EQ(NumberedRowDelegate::numberText(9), QStringLiteral("10.  "));
+}
+
+TEST_F(MainWindowTest, AppendRecordCheckedTurnsRefusalsIntoPopups) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, [](RecordAreaStore& s) { s.createJob("JOB1"); });
+  startWith(image);
+  const uint8_t job = store.jobSlotAt(0);
+  const auto record = pointRecord("P");
+
+  EXPECT_TRUE(form->AppendRecordChecked(job, kRecordSize, record.data()));
+  EXPECT_EQ(store.recordCount(job), 1);
+  EXPECT_TRUE(prompts.timedMessages().isEmpty());
+
+  EXPECT_FALSE(form->AppendRecordChecked(job, 0, record.data()));  // the store refuses: 255
+  EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("记录区已满，无法再存贮数据！")});
+
+  while (store.recordCount(job) < kMaxJobRecords) {
+    ASSERT_EQ(store.appendRecord(job, kRecordSize, record.data()), kDone);
+  }
+  EXPECT_FALSE(form->AppendRecordChecked(job, kRecordSize, record.data()));
+  EXPECT_EQ(prompts.timedMessages().size(), 2);
+  EXPECT_EQ(prompts.timedMessages().last(), QStringLiteral("文件已满，无法存贮全部数据！"));
+  EXPECT_EQ(store.recordCount(job), kMaxJobRecords);
+}
+
+TEST_F(MainWindowTest, CardTextsAreShownFromTheirCodePage) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, [](RecordAreaStore& s) {
+    s.appendRecord(s.knownPointFile(), kRecordSize, pointRecord(utf8ToGbk("测试")).data());
+    s.addFeatureCode(utf8ToGbk("树木"));
+  });
+  startWith(image);
+  EXPECT_TRUE(form->KnownCoordListBox->item(0)->text().startsWith(QStringLiteral("测试 ")));
+  EXPECT_EQ(form->CodeListBox->item(0)->text(), QStringLiteral("树木"));
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowClosesTheImage) {
+  startWith(makeImage("CARD.VEL"));
+  ASSERT_TRUE(store.isOpen());
+  form->close();
+  EXPECT_FALSE(store.isOpen());
+}
+
+}  // namespace
+}  // namespace vel::test
