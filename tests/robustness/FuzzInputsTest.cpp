@@ -42,5 +42,9 @@ TEST(KeptFuzzInputs, RunCleanThroughTheStoreHarness) {
   EXPECT_GT(runKeptInputs({"store", runStoreInput}), 0);
 }
 
+TEST(KeptFuzzInputs, RunCleanThroughTheExchangeHarness) {
+  EXPECT_GT(runKeptInputs({"exchange", runExchangeInput}), 0);
+}
+
 }  // namespace
 }  // namespace vel::fuzz
