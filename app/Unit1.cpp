@@ -4,13 +4,21 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <array>
+#include <cstdio>
+#include <cstring>
 
 #include "app/AnsiText.h"
 #include "app/CardDiscovery.h"
+#include "app/ImageFileAccess.h"
 #include "app/PointNames.h"
 #include "app/UsedCapacity.h"
+#include "exchange/Unit4.h"
+#include "records/Unit5.h"
+#include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
 
 namespace vel {
@@ -36,6 +44,34 @@ const QString kFormatWarning =
 const QString kAreaFullText = QStringLiteral("记录区已满，无法再存贮数据！");
 const QString kJobFullText = QStringLiteral("文件已满，无法存贮全部数据！");
 const QString kWriteFailure = QStringLiteral("记录区写入失败，请检查存储卡！");
+const QString kReadOnlyImage = QStringLiteral("无法以读写方式打开记录区文件！");
+const QString kWarningCaption = QStringLiteral("警告");
+
+const QString kJobCaption = QStringLiteral("工作文件");
+const QString kKnownPointCaption = QStringLiteral("已知点");
+const QString kCodeCaption = QStringLiteral("特征码");
+
+// A name buffer of the entry dialogs: 8 characters and a terminator that no
+// dialog writes.
+using NameBuffer = std::array<char, kNameLength + 1>;
+
+std::string nameOf(const NameBuffer& buffer) {
+  return std::string(buffer.data(), ::strnlen(buffer.data(), kNameLength));
+}
+
+void setName(NameBuffer& buffer, const std::string& name) {
+  buffer.fill('\0');
+  name.copy(buffer.data(), kNameLength);
+}
+
+// A known point's row as the list shows it, from the values just typed.
+QString knownPointRow(const std::string& name, const PointValues& values) {
+  char line[128];
+  std::snprintf(line, sizeof line, "%-8s  %-12s  %-12s  %-12s", name.c_str(),
+                formatFixedWide(values[0]).c_str(), formatFixedWide(values[1]).c_str(),
+                formatFixedWide(values[2]).c_str());
+  return ansiToQString(line);
+}
 
 struct TabCaption {
   const char* text;
@@ -65,6 +101,8 @@ void fillList(QListWidget* list, const QStringList& rows) {
 TForm1::TForm1(RecordAreaStore& store, Prompts& prompts, const CardMedia& media, QWidget* parent)
     : QWidget(parent), store_(store), prompts_(prompts), media_(media) {
   buildWindow();
+  connectPages();
+  connectWindows();
   loaded_ = false;
   PageControl1->setCurrentIndex(0);
   FormCreate();
@@ -303,17 +341,25 @@ void TForm1::SelVELButtonClick() {
 
   store_.closeImage();
   setLoaded(false);
-  if (!store_.openImage(qStringToPath(OpenDialog1.fileName).string())) return;
+  const std::filesystem::path path = qStringToPath(OpenDialog1.fileName);
+  if (!store_.openImage(path.string())) {
+    // A missing file stays silent; a card that takes no writes must not
+    // look like one that was never there.
+    if (imageRefusesWriting(path)) {
+      prompts_.showOk(dialogParent(), kWarningCaption, kReadOnlyImage, PromptIcon::kExclamation);
+    }
+    return;
+  }
 
   if (store_.detectModel() != kModelRecognised) {
     if (!prompts_.askYesNo(dialogParent(), QStringLiteral("选取记录区"), kFormatQuestion,
                            PromptIcon::kQuestion)) {
       return;
     }
-    if (store_.formatRecordArea() != kDone) {
+    const uint8_t formatted = store_.formatRecordArea();
+    if (!store_.syncImage() || formatted != kDone) {
       // A half-written record area is no record area: it stays unloaded.
-      prompts_.showOk(dialogParent(), QStringLiteral("警告"), kWriteFailure,
-                      PromptIcon::kExclamation);
+      prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
       return;
     }
   }
@@ -341,9 +387,9 @@ void TForm1::FormatVELButtonClick() {
                          PromptIcon::kExclamation)) {
     return;
   }
-  if (store_.formatRecordArea() != kDone) {
-    prompts_.showOk(dialogParent(), QStringLiteral("警告"), kWriteFailure,
-                    PromptIcon::kExclamation);
+  const uint8_t formatted = store_.formatRecordArea();
+  if (!store_.syncImage() || formatted != kDone) {
+    prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
     // What the card now holds is neither the old area nor a new one.
     setLoaded(false);
   }
@@ -424,13 +470,375 @@ void TForm1::NextPointName(std::string& name) const {
 }
 
 void TForm1::ReportWriteFailure() {
-  prompts_.showOk(dialogParent(), QStringLiteral("警告"), kWriteFailure, PromptIcon::kExclamation);
+  prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
   if (!store_.isOpen()) return;
+  // Whatever part of the change did land is kept as it is, like the rest.
+  store_.syncImage();
   store_.loadTables();
   RefreshSummary();
   RefreshJOBList();
   RefreshKnownCoordList();
   RefreshCodeList();
+}
+
+void TForm1::SyncImage() {
+  if (store_.isOpen() && !store_.syncImage()) ReportWriteFailure();
+}
+
+int selectedRow(const QListWidget* list) {
+  const QListWidgetItem* item = list->currentItem();
+  return item && item->isSelected() ? list->currentRow() : -1;
+}
+
+void TForm1::removeRowKeepingSelection(QListWidget* list, int row) {
+  const int next = row == list->count() - 1 ? 0 : row;
+  delete list->takeItem(row);
+  if (list->count() > 0) list->setCurrentRow(next);
+}
+
+// --- The pages ---------------------------------------------------------------------
+
+// The job viewer and the coordinate import, opened by the pages.
+void TForm1::connectWindows() {
+  openJobViewer = [this](uint8_t slot) {
+    showJobViewer(slot, store_, prompts_, this, [this] { ReportWriteFailure(); });
+  };
+  importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
+    const ImportHost host{prompts_, store_.byteOrder(),
+                          [this](uint8_t slot, uint8_t length, const uint8_t* record) {
+                            return AppendRecordChecked(slot, length, record);
+                          },
+                          this};
+    return vel::importCoordinates(target, formatChoice, host);
+  };
+}
+
+void TForm1::connectPages() {
+  connect(NewJOBButton, &QPushButton::clicked, this, &TForm1::NewJOBButtonClick);
+  connect(DelJOBButton, &QPushButton::clicked, this, &TForm1::DelJOBButtonClick);
+  connect(RenameJOBButton, &QPushButton::clicked, this, &TForm1::RenameJOBButtonClick);
+  connect(ViewJOBButton, &QPushButton::clicked, this, &TForm1::ViewJOBButtonClick);
+  connect(InputCoordToJOBButton, &QPushButton::clicked, this, &TForm1::InputCoordToJOBButtonClick);
+  connect(ImportCoordButton, &QPushButton::clicked, this, &TForm1::ImportCoordButtonClick);
+
+  connect(InputKnownCoordButton, &QPushButton::clicked, this, &TForm1::InputKnownCoordButtonClick);
+  connect(ImportKnownCoordButton, &QPushButton::clicked, this,
+          &TForm1::ImportKnownCoordButtonClick);
+  connect(DelCoordButton, &QPushButton::clicked, this, &TForm1::DelCoordButtonClick);
+  connect(DelAllKnownPtButton, &QPushButton::clicked, this, &TForm1::DelAllKnownPtButtonClick);
+
+  connect(InputCodeButton, &QPushButton::clicked, this, &TForm1::InputCodeButtonClick);
+  connect(DelCodeButton, &QPushButton::clicked, this, &TForm1::DelCodeButtonClick);
+  connect(ClearCodeListButton, &QPushButton::clicked, this, &TForm1::ClearCodeListButtonClick);
+
+  for (QListWidget* list : {JOBListBox, KnownCoordListBox, CodeListBox}) {
+    list->installEventFilter(this);
+  }
+  // A double click anywhere in the list, on a row or below the last one.
+  JOBListBox->viewport()->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete) {
+      if (watched == JOBListBox) {
+        JOBListBoxKeyDown(key);
+        return true;
+      }
+      if (watched == KnownCoordListBox) {
+        KnownCoordListBoxKeyDown(key);
+        return true;
+      }
+      if (watched == CodeListBox) {
+        CodeListBoxKeyDown(key);
+        return true;
+      }
+    }
+  }
+  if (event->type() == QEvent::MouseButtonDblClick && watched == JOBListBox->viewport()) {
+    JOBListBoxDblClick();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// --- Job files page ---------------------------------------------------------------
+
+void TForm1::NewJOBButtonClick() {
+  if (!PagesUsable()) return;
+  NameBuffer name{};
+  if (entryDialogs_->enterName(dialogParent(), QStringLiteral("新建工作文件"),
+                               QStringLiteral("输入文件名："), name, kNameLength) != 1) {
+    return;
+  }
+  if (store_.findJob(nameOf(name)) != kRefused) {
+    prompts_.showTimedMessage(this, QStringLiteral("有文件重名，创建文件失败！"));
+    return;
+  }
+  const uint8_t created = store_.createJob(nameOf(name));
+  if (created == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  if (created == kRefused) {
+    prompts_.showTimedMessage(this, QStringLiteral("创建文件失败！"));
+    return;
+  }
+  // A new job always takes the last position.
+  const int position = JOBListBox->count();
+  JOBListBox->addItem(ansiToQString(store_.jobListLine(position)));
+  JOBListBox->setCurrentRow(position);
+  RefreshSummary();
+  SyncImage();
+}
+
+void TForm1::DelJOBButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(JOBListBox);
+  if (row < 0) return;
+  const QString name = ansiToQString(store_.jobName(store_.jobSlotAt(row)));
+  if (!prompts_.askYesNo(dialogParent(), kJobCaption,
+                         QStringLiteral("删除工作文件%1吗？").arg(name), PromptIcon::kQuestion)) {
+    return;
+  }
+  const uint8_t deleted = store_.deleteJob(row);
+  if (deleted == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  if (deleted != kDone) return;
+  RefreshSummary();
+  removeRowKeepingSelection(JOBListBox, row);
+  SyncImage();
+}
+
+void TForm1::RenameJOBButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(JOBListBox);
+  if (row < 0) return;
+  NameBuffer name{};
+  if (entryDialogs_->enterName(dialogParent(), QStringLiteral("工作文件改名"),
+                               QStringLiteral("输入新文件名："), name, kNameLength) != 1) {
+    return;
+  }
+  // The job's own name counts as taken too, in any letter case.
+  if (store_.findJob(nameOf(name)) != kRefused) {
+    prompts_.showTimedMessage(this, QStringLiteral("有同名文件,无法重命名！"));
+    return;
+  }
+  const uint8_t renamed = store_.renameJob(store_.jobSlotAt(row), nameOf(name));
+  if (renamed == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  if (renamed != kDone) return;
+  JOBListBox->item(row)->setText(ansiToQString(store_.jobListLine(row)));
+  SyncImage();
+}
+
+void TForm1::ViewJOBButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(JOBListBox);
+  if (row < 0 || !openJobViewer) return;
+  openJobViewer(store_.jobSlotAt(row));
+  // The viewer may have deleted records: counts and capacity changed.
+  RefreshJOBList();
+  RefreshSummary();
+  SyncImage();
+}
+
+void TForm1::JOBListBoxDblClick() {
+  ViewJOBButtonClick();
+}
+
+void TForm1::JOBListBoxKeyDown(int key) {
+  if (key == Qt::Key_Delete) DelJOBButtonClick();
+}
+
+void TForm1::InputCoordToJOBButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(JOBListBox);
+  if (row < 0) return;
+  const uint8_t slot = store_.jobSlotAt(row);
+  if (store_.recordCount(slot) >= kMaxJobRecords) {
+    prompts_.showTimedMessage(this, QStringLiteral("文件已满！"));
+    return;
+  }
+  NameBuffer name{};
+  PointValues values{};
+  std::array<uint8_t, kRecordSize> record{};
+  bool stored = false;
+  while (entryDialogs_->enterCoordinates(dialogParent(), kJobCaption, 0,
+                                         std::span<char, kNameLength>(name.data(), kNameLength),
+                                         values) == 1) {
+    buildPointRecord(store_.byteOrder(), nameOf(name), values[0], values[1], values[2], record);
+    if (!AppendRecordChecked(slot, kRecordSize, record.data())) break;
+    RefreshSummary();
+    stored = true;
+    SyncImage();
+    std::string next = nameOf(name);
+    vel::NextPointName(next);
+    setName(name, next);
+  }
+  if (stored) RefreshJOBList();
+}
+
+void TForm1::ImportCoordButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(JOBListBox);
+  if (row < 0) return;
+  const uint8_t slot = store_.jobSlotAt(row);
+  if (store_.recordCount(slot) > kMaxJobRecords - 1) {
+    prompts_.showTimedMessage(this, QStringLiteral("文件已满！"));
+    return;
+  }
+  if (!importCoordinates) return;
+  if (importCoordinates(slot, ImportFormatChoice) == 1) {
+    RefreshJOBList();
+    RefreshSummary();
+  }
+  SyncImage();
+}
+
+// --- Known points page ------------------------------------------------------------
+
+void TForm1::InputKnownCoordButtonClick() {
+  if (!PagesUsable()) return;
+  if (KnownCoordListBox->count() >= kMaxJobRecords) {
+    prompts_.showTimedMessage(this, QStringLiteral("已知点文件已满！"));
+    return;
+  }
+  NameBuffer name{};
+  PointValues values{};
+  std::array<uint8_t, kRecordSize> record{};
+  bool stored = false;
+  while (entryDialogs_->enterCoordinates(dialogParent(), kKnownPointCaption, 0,
+                                         std::span<char, kNameLength>(name.data(), kNameLength),
+                                         values) == 1) {
+    buildPointRecord(store_.byteOrder(), nameOf(name), values[0], values[1], values[2], record);
+    if (!AppendRecordChecked(store_.knownPointFile(), kRecordSize, record.data())) break;
+    KnownCoordListBox->addItem(knownPointRow(nameOf(name), values));
+    RefreshSummary();
+    stored = true;
+    SyncImage();
+    std::string next = nameOf(name);
+    vel::NextPointName(next);
+    setName(name, next);
+  }
+  // The store's order, which free places left by deletions may change.
+  if (stored) RefreshKnownCoordList();
+}
+
+void TForm1::ImportKnownCoordButtonClick() {
+  if (!PagesUsable()) return;
+  if (KnownCoordListBox->count() >= kMaxJobRecords) {
+    prompts_.showTimedMessage(this, QStringLiteral("已知点文件已满！"));
+    return;
+  }
+  if (!importCoordinates) return;
+  if (importCoordinates(store_.knownPointFile(), ImportFormatChoice) == 1) {
+    RefreshKnownCoordList();
+    RefreshSummary();
+  }
+  SyncImage();
+}
+
+void TForm1::DelCoordButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(KnownCoordListBox);
+  if (row < 0) return;
+  const uint8_t file = store_.knownPointFile();
+  const QString name = ansiToQString(store_.recordPointName(file, row));
+  if (!prompts_.askYesNo(dialogParent(), kKnownPointCaption,
+                         QStringLiteral("删除点号%1吗？").arg(name), PromptIcon::kQuestion)) {
+    return;
+  }
+  const uint8_t deleted = store_.deleteRecord(file, row);
+  if (deleted == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  if (deleted != kDone) return;
+  RefreshSummary();
+  removeRowKeepingSelection(KnownCoordListBox, row);
+  SyncImage();
+}
+
+void TForm1::DelAllKnownPtButtonClick() {
+  if (!PagesUsable()) return;
+  if (KnownCoordListBox->count() == 0) return;
+  if (!prompts_.askYesNo(dialogParent(), kKnownPointCaption, QStringLiteral("删除全部已知点吗？"),
+                         PromptIcon::kQuestion)) {
+    return;
+  }
+  if (store_.deleteJob(store_.knownPointFile()) == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  KnownCoordListBox->clear();
+  RefreshSummary();
+  SyncImage();
+}
+
+void TForm1::KnownCoordListBoxKeyDown(int key) {
+  if (key == Qt::Key_Delete) DelCoordButtonClick();
+}
+
+// --- Feature codes page -----------------------------------------------------------
+
+void TForm1::InputCodeButtonClick() {
+  if (!PagesUsable()) return;
+  NameBuffer code{};
+  while (entryDialogs_->enterName(dialogParent(), kCodeCaption, QStringLiteral("输入特征码："),
+                                  code, kNameLength) == 1) {
+    const uint8_t added = store_.addFeatureCode(nameOf(code));
+    if (added == kWriteFailed) {
+      ReportWriteFailure();
+      return;
+    }
+    if (added == kRefused) {
+      prompts_.showTimedMessage(this, QStringLiteral("特征码库已满，无法再输入!"));
+      return;
+    }
+    CodeListBox->addItem(ansiToQString(nameOf(code)));
+    CodeListBox->setCurrentRow(CodeListBox->count() - 1);
+    SyncImage();
+    code.fill('\0');  // the dialog opens empty again
+  }
+}
+
+void TForm1::DelCodeButtonClick() {
+  if (!PagesUsable()) return;
+  const int row = selectedRow(CodeListBox);
+  if (row < 0) return;
+  const uint8_t deleted = store_.deleteFeatureCode(row);
+  if (deleted == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  if (deleted != kDone) return;
+  removeRowKeepingSelection(CodeListBox, row);
+  SyncImage();
+}
+
+void TForm1::ClearCodeListButtonClick() {
+  if (!PagesUsable()) return;
+  if (CodeListBox->count() == 0) return;
+  if (!prompts_.askYesNo(dialogParent(), kCodeCaption, QStringLiteral("删除所有特征码吗？"),
+                         PromptIcon::kQuestion)) {
+    return;
+  }
+  if (store_.clearFeatureCodes() == kWriteFailed) {
+    ReportWriteFailure();
+    return;
+  }
+  CodeListBox->clear();
+  SyncImage();
+}
+
+void TForm1::CodeListBoxKeyDown(int key) {
+  if (key == Qt::Key_Delete) DelCodeButtonClick();
 }
 
 }  // namespace vel

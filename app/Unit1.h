@@ -8,9 +8,12 @@
 #include <QPushButton>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "app/Controls.h"
+#include "app/EntryDialogs.h"
 #include "app/Prompts.h"
 #include "app/UiLook.h"
 
@@ -50,6 +53,21 @@ class TForm1 final : public QWidget {
 
   // Draws one page tab; called for each tab in order.
   void PageControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool active);
+
+  // Forces what a handler wrote to the card before the window waits for
+  // input again, so that a card pulled out afterwards holds it. A sync the
+  // card refuses is a failed write.
+  void SyncImage();
+
+  // The entry dialogs the pages open; the real ones unless a test sets others.
+  void setEntryDialogs(EntryDialogs& dialogs) { entryDialogs_ = &dialogs; }
+
+  // The job viewer and the coordinate import are windows of their own; whoever
+  // builds them sets these. Unset, their buttons do nothing.
+  // openJobViewer(job slot) returns when the viewer has closed.
+  std::function<void(uint8_t)> openJobViewer;
+  // importCoordinates(target slot, format choice): 1 when the user confirmed the import.
+  std::function<uint8_t(uint8_t, unsigned&)> importCoordinates;
 
   Prompts& prompts() const { return prompts_; }
   RecordAreaStore& store() const { return store_; }
@@ -100,8 +118,33 @@ class TForm1 final : public QWidget {
   void SelVELButtonClick();
   void FormatVELButtonClick();
 
+  // Job files page.
+  void NewJOBButtonClick();
+  void DelJOBButtonClick();
+  void RenameJOBButtonClick();
+  void ViewJOBButtonClick();
+  void InputCoordToJOBButtonClick();
+  void ImportCoordButtonClick();
+  void JOBListBoxKeyDown(int key);
+  void JOBListBoxDblClick();
+
+  // Known points page.
+  void InputKnownCoordButtonClick();
+  void ImportKnownCoordButtonClick();
+  void DelCoordButtonClick();
+  void DelAllKnownPtButtonClick();
+  void KnownCoordListBoxKeyDown(int key);
+
+  // Feature codes page.
+  void InputCodeButtonClick();
+  void DelCodeButtonClick();
+  void ClearCodeListButtonClick();
+  void CodeListBoxKeyDown(int key);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The Delete key in the three lists and the double click in the job list.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -113,6 +156,11 @@ class TForm1 final : public QWidget {
   QWidget* buildKnownPointPage();
   QWidget* buildCodePage();
   void clearLists();
+  void connectPages();
+  void connectWindows();
+  // Removes a row after its item was deleted from the store and selects the
+  // same index again, or row 0 when it was the last row.
+  static void removeRowKeepingSelection(QListWidget* list, int row);
   void setLoaded(bool loaded);
   // Dialogs sit over the window once it is shown; before that (start-up)
   // they stand alone.
@@ -123,6 +171,11 @@ class TForm1 final : public QWidget {
   const CardMedia& media_;
   Scaler scale_;
   bool loaded_ = false;
+  QtEntryDialogs qtEntryDialogs_;
+  EntryDialogs* entryDialogs_ = &qtEntryDialogs_;
 };
+
+// The row a handler acts on: the current row when it is selected, else -1.
+int selectedRow(const QListWidget* list);
 
 }  // namespace vel

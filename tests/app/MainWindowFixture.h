@@ -2,6 +2,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "store/RecordAreaStore.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScratchCard.h"
+#include "tests/app/ScriptedEntryDialogs.h"
 #include "tests/app/ScriptedPrompts.h"
 
 namespace vel::test {
@@ -31,6 +34,28 @@ inline QStringList rowsOf(const QListWidget* list) {
   for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
   return rows;
 }
+
+// Writes beyond the limit fail with EFBIG, as on a card that takes no more.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    signal(SIGXFSZ, previousHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  sighandler_t previousHandler_;
+};
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -55,6 +80,7 @@ class MainWindowTest : public ::testing::Test {
   void start() {
     media = std::make_unique<ListedMedia>(mediaFolders);
     form = std::make_unique<TForm1>(store, prompts, *media);
+    form->setEntryDialogs(entries);
   }
   void startWith(const std::filesystem::path& image) {
     prompts.answerFile(pathToQString(image));
@@ -71,6 +97,7 @@ class MainWindowTest : public ::testing::Test {
   ScopedScreenScale designScale{1.0};
   ScratchDir scratch;
   ScriptedPrompts prompts;
+  ScriptedEntryDialogs entries;
   RecordAreaStore store;
   std::vector<std::filesystem::path> mediaFolders;
   std::unique_ptr<ListedMedia> media;

@@ -1,9 +1,11 @@
 // The main window: start-up, selecting and formatting a record area, the
 // summary and the lists.
-#include <signal.h>
-#include <sys/resource.h>
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 #include "app/Controls.h"
+#include "app/ImageFileAccess.h"
 #include "store/Gbk.h"
 #include "tests/app/MainWindowFixture.h"
 
@@ -271,6 +273,65 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedClosesTheOldImageWithoutAMessage) 
   EXPECT_EQ(prompts.shown.size(), 2u);
 }
 
+// The superuser writes to a file whatever its mode says; with the file
+// system user id of an ordinary user this thread meets the mode like any
+// user does. Elsewhere the mode alone suffices.
+class ScopedOrdinaryFileUser {
+ public:
+  ScopedOrdinaryFileUser() {
+    if (geteuid() == 0) previous_ = setfsuid(kNobody);
+  }
+  ~ScopedOrdinaryFileUser() {
+    if (previous_ >= 0) setfsuid(static_cast<uid_t>(previous_));
+  }
+  ScopedOrdinaryFileUser(const ScopedOrdinaryFileUser&) = delete;
+  ScopedOrdinaryFileUser& operator=(const ScopedOrdinaryFileUser&) = delete;
+
+ private:
+  static constexpr uid_t kNobody = 65534;
+  int previous_ = -1;
+};
+
+bool opensForWriting(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDWR);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+TEST_F(MainWindowTest, AnImageThatRefusesWritingIsReportedAndNotOpened) {
+  const fs::path first = makeImage("FIRST.VEL");
+  edit(first, fillSample);
+  startWith(first);
+  const fs::path locked = makeImage("LOCKED.VEL");
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  // The folders on the way must let the ordinary user through.
+  fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_read |
+                                      fs::perms::group_exec | fs::perms::others_read |
+                                      fs::perms::others_exec);
+  const std::vector<uint8_t> before = readBytes(locked);
+
+  ScopedOrdinaryFileUser user;
+  if (opensForWriting(locked)) GTEST_SKIP() << "this system lets the test write a read-only file";
+  ASSERT_TRUE(imageRefusesWriting(locked));
+  EXPECT_FALSE(imageRefusesWriting(scratch.path() / "MISSING.VEL"));
+
+  select(locked);
+  const auto notices = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].caption, QStringLiteral("警告"));
+  EXPECT_EQ(notices[0].text, QStringLiteral("无法以读写方式打开记录区文件！"));
+  EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
+  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(form->PagesUsable());
+  EXPECT_FALSE(pagesEnabled());
+  EXPECT_EQ(readBytes(locked), before);
+
+  // A missing file still says nothing.
+  select(scratch.path() / "MISSING.VEL");
+  EXPECT_EQ(prompts.shownOf(Kind::kOk).size(), 1u);
+}
+
 TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {
   const fs::path first = makeImage("FIRST.VEL");
   edit(first, fillSample);
@@ -307,26 +368,6 @@ TEST_F(MainWindowTest, TheFormatButtonAsksFirstAndEmptiesTheLists) {
     EXPECT_EQ(s.featureCodeCount(), 0);
   });
 }
-
-// Writes beyond the limit fail with EFBIG, as on a card that takes no more.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  sighandler_t previousHandler_;
-};
 
 TEST_F(MainWindowTest, AFormatTheCardDoesNotTakeIsReported) {
   const fs::path image = makeImage("CARD.VEL");

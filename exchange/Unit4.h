@@ -1,0 +1,66 @@
+// The coordinate import: a file chosen in one of six formats is shown in an
+// editable grid, and each confirmed row is stored as a PT record into a job
+// or the known-point file.
+#pragma once
+
+#include <QDialog>
+#include <QPushButton>
+#include <cstdint>
+#include <functional>
+
+#include "app/Prompts.h"
+#include "app/UiLook.h"
+#include "exchange/CoordinateGrid.h"
+#include "store/ImageByteOrder.h"
+
+namespace vel {
+
+// What the import needs of the main window.
+struct ImportHost {
+  Prompts& prompts;
+  // The open image's byte order, for the records built.
+  ImageByteOrder byteOrder;
+  // The main window's AppendRecordChecked: stores one record and shows the
+  // store's refusals (and a failed write); false when it was not stored.
+  std::function<bool(uint8_t slot, uint8_t length, const uint8_t* record)> appendRecordChecked;
+  QWidget* parent = nullptr;
+};
+
+// Asks for a file, preselecting the format formatIndex (1 to 6) and writing
+// the chosen one back, then shows the import window over host.parent. 1 when
+// the user confirmed, 0 when the dialog or the window was cancelled or grid
+// row 1 could not be stored.
+uint8_t importCoordinates(uint8_t target, unsigned& formatIndex, const ImportHost& host);
+
+// The open dialog as importCoordinates sets it up: the six readable formats,
+// in the folder of the program.
+FileDialogSettings importDialogSettings(unsigned formatIndex);
+
+class TForm4 final : public QDialog {
+  Q_OBJECT
+ public:
+  // Reads and converts the file while the window is created; a file that
+  // cannot be taken over is reported and leaves the grid empty.
+  TForm4(const QString& fileName, int formatIndex, const ImportHost& host);
+
+  uint8_t Target = 0;
+  // 1 confirmed, 0 cancelled or closed, or grid row 1 refused by the store.
+  uint8_t ImportResult = 0;
+
+  // "确  定": stores every row with a name, N and E, then closes.
+  void ImButton1Click();
+  // "取  消".
+  void ImButton2Click();
+
+  CoordinateGrid* StringGrid1;
+  QPushButton* ImButton1;
+  QPushButton* ImButton2;
+
+ private:
+  void FormCreate(const QString& fileName, int formatIndex);
+
+  ImportHost host_;
+  Scaler scale_;
+};
+
+}  // namespace vel

@@ -1,0 +1,392 @@
+// The job files page: new, delete, rename, typing points into a job and the
+// checks before the viewer and the import.
+#include "tests/app/PagesFixture.h"
+
+namespace vel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void threeJobs(RecordAreaStore& s) {
+  for (const char* name : {"A", "B", "C"}) s.createJob(name);
+}
+
+QStringList jobNamesShown(const QListWidget* list) {
+  QStringList names;
+  for (const QString& row : rowsOf(list))
+    names << row.mid(1).section(' ', 0, 0, QString::SectionSkipEmpty);
+  return names;
+}
+
+TEST_F(PagesTest, ANewJobIsAddedAtTheEndAndSelected) {
+  load(threeJobs);
+  form->JOBListBox->setCurrentRow(0);
+  entries.answerName("NEW1");
+  form->NewJOBButton->click();
+
+  ASSERT_EQ(entries.opened.size(), 1u);
+  EXPECT_EQ(entries.opened[0].caption, QStringLiteral("新建工作文件"));
+  EXPECT_EQ(entries.opened[0].prompt, QStringLiteral("输入文件名："));
+  EXPECT_EQ(entries.opened[0].preset, "");
+  EXPECT_EQ(entries.opened[0].maxLength, 8);
+
+  EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "B", "C", "NEW1"}));
+  EXPECT_EQ(form->JOBListBox->currentRow(), 3);
+  EXPECT_TRUE(form->JOBListBox->item(3)->text().trimmed().endsWith(" 0"));
+  EXPECT_EQ(form->Label6->text(), QStringLiteral("4"));
+  EXPECT_EQ(store.jobName(store.jobSlotAt(3)), "NEW1");
+  EXPECT_TRUE(prompts.shown.size() == 1);  // the open dialog at start only
+}
+
+TEST_F(PagesTest, TakenNamesAreRefusedInAnyLetterCase) {
+  load([](RecordAreaStore& s) {
+    s.createJob("Road");
+    s.createJob("JOB1");
+  });
+  const QStringList before = rowsOf(form->JOBListBox);
+  form->JOBListBox->setCurrentRow(0);
+
+  entries.answerName("ROAD");
+  form->NewJOBButton->click();
+  EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("有文件重名，创建文件失败！")});
+
+  // The job's own name, and another job's, count as taken.
+  entries.answerName("ROAD");
+  form->RenameJOBButton->click();
+  entries.answerName("job1");
+  form->RenameJOBButton->click();
+  EXPECT_EQ(prompts.timedMessages(), (QStringList{QStringLiteral("有文件重名，创建文件失败！"),
+                                                  QStringLiteral("有同名文件,无法重命名！"),
+                                                  QStringLiteral("有同名文件,无法重命名！")}));
+  EXPECT_EQ(rowsOf(form->JOBListBox), before);
+  EXPECT_EQ(store.jobCount(), 2);
+  EXPECT_EQ(store.jobName(store.jobSlotAt(0)), "Road");
+}
+
+TEST_F(PagesTest, RenamingReplacesTheSelectedRowOnly) {
+  load(threeJobs);
+  form->JOBListBox->setCurrentRow(1);
+  entries.answerName("BETA");
+  form->RenameJOBButton->click();
+
+  ASSERT_EQ(entries.opened.size(), 1u);
+  EXPECT_EQ(entries.opened[0].caption, QStringLiteral("工作文件改名"));
+  EXPECT_EQ(entries.opened[0].prompt, QStringLiteral("输入新文件名："));
+  EXPECT_EQ(entries.opened[0].preset, "");  // the old name is not offered
+  EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "BETA", "C"}));
+  EXPECT_EQ(form->JOBListBox->currentRow(), 1);
+  edit(image, [](RecordAreaStore& s) { EXPECT_EQ(s.jobName(s.jobSlotAt(1)), "BETA"); });
+
+  // Cancelling renames nothing.
+  entries.cancelName("GAMMA");
+  form->RenameJOBButton->click();
+  EXPECT_EQ(store.jobName(store.jobSlotAt(1)), "BETA");
+}
+
+TEST_F(PagesTest, NoFreeJobSlotRefusesANewJob) {
+  load(
+      [](RecordAreaStore& s) {
+        for (int i = 0; i < s.jobLimit(); ++i) s.createJob("J" + std::to_string(i));
+      },
+      kRX9_32);
+  const int jobs = form->JOBListBox->count();
+  ASSERT_EQ(jobs, store.jobLimit());
+  entries.answerName("ONEMORE");
+  form->NewJOBButton->click();
+  EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("创建文件失败！")});
+  EXPECT_EQ(form->JOBListBox->count(), jobs);
+}
+
+TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
+  const struct {
+    const char* what;
+    int jobs;
+    int deleted;
+    QStringList left;
+    int selected;
+  } cases[] = {
+      {"last of three", 3, 2, {"A", "B"}, 0},
+      {"middle of three", 3, 1, {"A", "C"}, 1},
+      {"first of three", 3, 0, {"B", "C"}, 0},
+      {"the only one", 1, 0, {}, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    form.reset();
+    prompts.shown.clear();
+    load([&](RecordAreaStore& s) {
+      for (int i = 0; i < c.jobs; ++i) s.createJob(std::string(1, static_cast<char>('A' + i)));
+    });
+    form->JOBListBox->setCurrentRow(c.deleted);
+    prompts.answerYesNo(true);
+    form->DelJOBButton->click();
+
+    const auto asked = questions();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].caption, QStringLiteral("工作文件"));
+    EXPECT_EQ(asked[0].text, QStringLiteral("删除工作文件%1吗？").arg(QChar('A' + c.deleted)));
+    EXPECT_EQ(asked[0].icon, PromptIcon::kQuestion);
+    EXPECT_EQ(jobNamesShown(form->JOBListBox), c.left);
+    EXPECT_EQ(form->JOBListBox->currentRow(), c.selected);
+    EXPECT_EQ(form->Label6->text(), QString::number(c.jobs - 1));
+    EXPECT_EQ(store.jobCount(), c.jobs - 1);
+  }
+}
+
+TEST_F(PagesTest, TheDeleteKeyDeletesTheSelectedJobAndNoAnswerKeepsIt) {
+  load(threeJobs);
+  form->JOBListBox->setCurrentRow(1);
+  prompts.answerYesNo(false);
+  QTest::keyClick(form->JOBListBox, Qt::Key_Delete);
+  EXPECT_EQ(questions().size(), 1u);
+  EXPECT_EQ(form->JOBListBox->count(), 3);
+  EXPECT_EQ(store.jobCount(), 3);
+
+  prompts.answerYesNo(true);
+  QTest::keyClick(form->JOBListBox, Qt::Key_Delete);
+  EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "C"}));
+}
+
+TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
+  load(threeJobs);
+  int viewed = 0;
+  int imported = 0;
+  form->openJobViewer = [&](uint8_t) { ++viewed; };
+  form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
+  form->JOBListBox->setCurrentRow(-1);
+  ASSERT_EQ(selectedRow(form->JOBListBox), -1);
+
+  prompts.answerYesNo(true);
+  QTest::keyClick(form->JOBListBox, Qt::Key_Delete);
+  form->DelJOBButton->click();
+  entries.answerName("X");
+  form->RenameJOBButton->click();
+  entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
+  form->InputCoordToJOBButton->click();
+  form->ViewJOBButton->click();
+  QTest::mouseDClick(form->JOBListBox->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+  form->ImportCoordButton->click();
+
+  EXPECT_EQ(prompts.shown.size(), 1u);  // the open dialog at start only
+  EXPECT_TRUE(entries.opened.empty());
+  EXPECT_EQ(viewed, 0);
+  EXPECT_EQ(imported, 0);
+  EXPECT_EQ(store.jobCount(), 3);
+}
+
+TEST_F(PagesTest, TheViewerOpensOnTheSelectedJobAndTheListFollowsWhatItDid) {
+  load([](RecordAreaStore& s) {
+    threeJobs(s);
+    fillRecords(s, s.jobSlotAt(1), 4);
+  });
+  std::vector<uint8_t> viewedSlots;
+  form->openJobViewer = [&](uint8_t slot) {
+    viewedSlots.push_back(slot);
+    ASSERT_EQ(store.deleteRecord(slot, 0), kDone);  // as the viewer deletes a record
+  };
+  form->JOBListBox->setCurrentRow(1);
+  form->ViewJOBButton->click();
+  ASSERT_EQ(viewedSlots, std::vector<uint8_t>{store.jobSlotAt(1)});
+  EXPECT_TRUE(form->JOBListBox->item(1)->text().trimmed().endsWith(" 3"));
+  EXPECT_EQ(form->JOBListBox->currentRow(), 1);
+
+  // A double click opens it too, below the rows as well as on them.
+  form->JOBListBox->setCurrentRow(1);
+  QTest::mouseDClick(form->JOBListBox->viewport(), Qt::LeftButton, {}, QPoint(5, 400));
+  EXPECT_EQ(viewedSlots.size(), 2u);
+  EXPECT_TRUE(form->JOBListBox->item(1)->text().trimmed().endsWith(" 2"));
+}
+
+TEST_F(PagesTest, TypedPointsAreStoredAsPointRecordsInTheImageByteOrder) {
+  const struct {
+    int model;
+    std::vector<uint8_t> n, e;  // whole part then thousandths, as the card holds them
+  } cases[] = {
+      {kRX3_8, {0x00, 0x00, 0x04, 0xD2, 0x01, 0xF4}, {0x00, 0x00, 0x00, 0x00, 0xFE, 0x0C}},
+      {kRX3_32, {0xD2, 0x04, 0x00, 0x00, 0xF4, 0x01}, {0x00, 0x00, 0x00, 0x00, 0x0C, 0xFE}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(modelName(c.model));
+    form.reset();
+    load([](RecordAreaStore& s) { s.createJob("JOB"); }, c.model);
+    form->JOBListBox->setCurrentRow(0);
+    entries.answerPoint("A9", fixed(1234, 500), fixed(0, -500), fixed(0));
+    form->InputCoordToJOBButton->click();
+
+    const uint8_t slot = store.jobSlotAt(0);
+    ASSERT_EQ(store.recordCount(slot), 1);
+    std::vector<uint8_t> expected(kRecordSize, 0);
+    expected[0] = 4;
+    expected[1] = 'A';
+    expected[2] = '9';
+    std::copy(c.n.begin(), c.n.end(), expected.begin() + 19);
+    std::copy(c.e.begin(), c.e.end(), expected.begin() + 25);
+    EXPECT_EQ(recordBytes(slot, 0), expected);
+    EXPECT_EQ(entries.opened[0].caption, QStringLiteral("工作文件"));
+    EXPECT_EQ(entries.opened[0].presetFlag, 0);
+  }
+}
+
+TEST_F(PagesTest, TheTypingLoopProposesTheNextNameUntilCancelled) {
+  load([](RecordAreaStore& s) {
+    s.createJob("JOB");
+    s.createJob("OTHER");
+  });
+  form->JOBListBox->setCurrentRow(0);
+  entries.answerPoint("A9", fixed(1), fixed(2), fixed(3));
+  entries.answerPoint(std::nullopt, fixed(4), fixed(5), fixed(6));
+  entries.answerPoint("PT", fixed(7), fixed(8), fixed(9));
+  entries.answerPoint(std::nullopt, fixed(1), fixed(1), fixed(1));
+  entries.answerPoint("ABCDEF99", fixed(1), fixed(1), fixed(1));
+  entries.cancelPoint();
+  form->InputCoordToJOBButton->click();
+
+  EXPECT_EQ(entries.presets(Entry::kCoordinates),
+            (std::vector<std::string>{"", "A10", "A11", "PT0", "PT1", "ABCDEF00"}));
+  EXPECT_EQ(pointNames(store.jobSlotAt(0)),
+            (std::vector<std::string>{"A9", "A10", "PT", "PT0", "ABCDEF99"}));
+  EXPECT_TRUE(form->JOBListBox->item(0)->text().trimmed().endsWith(" 5"));
+  EXPECT_EQ(form->JOBListBox->currentRow(), 0);
+  EXPECT_EQ(entries.unusedAnswers(), 0u);
+}
+
+TEST_F(PagesTest, CancellingAtOnceStoresNothing) {
+  load([](RecordAreaStore& s) { s.createJob("JOB"); });
+  form->JOBListBox->setCurrentRow(0);
+  const QStringList before = rowsOf(form->JOBListBox);
+  const std::vector<uint8_t> bytes = readBytes(image);
+  entries.cancelPoint();
+  form->InputCoordToJOBButton->click();
+  EXPECT_EQ(entries.opened.size(), 1u);
+  EXPECT_EQ(rowsOf(form->JOBListBox), before);
+  EXPECT_EQ(readBytes(image), bytes);
+}
+
+TEST_F(PagesTest, TypingStopsWhenTheJobReaches3072Records) {
+  load([](RecordAreaStore& s) {
+    s.createJob("FULL");
+    fillRecords(s, s.jobSlotAt(0), kMaxJobRecords - 1);
+  });
+  form->JOBListBox->setCurrentRow(0);
+  entries.answerPoint("LAST", fixed(1), fixed(2), fixed(3));
+  entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
+  entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
+  form->InputCoordToJOBButton->click();
+
+  const uint8_t slot = store.jobSlotAt(0);
+  EXPECT_EQ(store.recordCount(slot), kMaxJobRecords);
+  EXPECT_EQ(store.recordPointName(slot, kMaxJobRecords - 1), "LAST");
+  EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("文件已满，无法存贮全部数据！")});
+  EXPECT_EQ(entries.unusedAnswers(), 1u);  // the loop ended at the refusal
+  EXPECT_TRUE(form->JOBListBox->item(0)->text().trimmed().endsWith(" 3072"));
+
+  // A full job opens no dialog, for typing or importing.
+  int imported = 0;
+  form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
+  form->InputCoordToJOBButton->click();
+  form->ImportCoordButton->click();
+  EXPECT_EQ(prompts.timedMessages().mid(1),
+            (QStringList{QStringLiteral("文件已满！"), QStringLiteral("文件已满！")}));
+  EXPECT_EQ(entries.opened.size(), 2u);
+  EXPECT_EQ(imported, 0);
+}
+
+TEST_F(PagesTest, TheImportGetsTheSelectedJobAndTheFormatChoice) {
+  load([](RecordAreaStore& s) {
+    threeJobs(s);
+    fillRecords(s, s.jobSlotAt(2), kMaxJobRecords - 1);  // one more still fits
+  });
+  form->JOBListBox->setCurrentRow(2);
+  std::vector<uint8_t> targets;
+  form->ImportFormatChoice = 3;
+  form->importCoordinates = [&](uint8_t slot, unsigned& choice) -> uint8_t {
+    targets.push_back(slot);
+    EXPECT_EQ(choice, 3u);
+    choice = 5;
+    const auto record = pointRecord("IMP");
+    EXPECT_EQ(store.appendRecord(slot, kRecordSize, record.data()), kDone);
+    return 1;
+  };
+  form->ImportCoordButton->click();
+  EXPECT_EQ(targets, std::vector<uint8_t>{store.jobSlotAt(2)});
+  EXPECT_EQ(form->ImportFormatChoice, 5u);
+  EXPECT_TRUE(form->JOBListBox->item(2)->text().trimmed().endsWith(" 3072"));
+  EXPECT_TRUE(prompts.timedMessages().isEmpty());
+}
+
+TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
+  load([](RecordAreaStore& s) {
+    threeJobs(s);
+    fillRecords(s, s.jobSlotAt(0), 2);
+  });
+  const QStringList before = rowsOf(form->JOBListBox);
+  form->JOBListBox->setCurrentRow(0);
+  const struct {
+    const char* what;
+    std::function<void()> act;
+  } actions[] = {
+      {"new job",
+       [&] {
+         entries.answerName("NEW");
+         form->NewJOBButton->click();
+       }},
+      {"delete job",
+       [&] {
+         prompts.answerYesNo(true);
+         form->DelJOBButton->click();
+       }},
+      {"rename job",
+       [&] {
+         entries.answerName("NEWNAME");
+         form->RenameJOBButton->click();
+       }},
+      {"typing",
+       [&] {
+         entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
+         entries.answerPoint("Q", fixed(1), fixed(2), fixed(3));
+         form->InputCoordToJOBButton->click();
+       }},
+  };
+  for (const auto& a : actions) {
+    SCOPED_TRACE(a.what);
+    prompts.shown.clear();
+    {
+      FileSizeLimit limit(16);
+      a.act();
+    }
+    expectWriteFailureNotice();
+    EXPECT_EQ(rowsOf(form->JOBListBox), before);
+    EXPECT_EQ(store.jobCount(), 3);
+    EXPECT_EQ(store.recordCount(store.jobSlotAt(0)), 2);
+  }
+  // The typing loop stopped at the failure: the second point was never asked for.
+  EXPECT_EQ(entries.presets(Entry::kCoordinates).size(), 1u);
+  EXPECT_EQ(entries.unusedAnswers(), 1u);
+}
+
+TEST_F(PagesTest, ThePagesDoNothingWhileTheShownImageIsNotLoaded) {
+  load(threeJobs);
+  const fs::path blank = scratch.folder("images") / "BLANK.VEL";
+  writeBlankImage(blank);
+  prompts.answerFile(pathToQString(blank));
+  prompts.answerYesNo(false);
+  form->SelVELButton->click();
+  ASSERT_FALSE(form->PagesUsable());
+  const size_t shown = prompts.shown.size();
+
+  form->JOBListBox->setCurrentRow(0);
+  form->KnownCoordListBox->clear();
+  form->NewJOBButtonClick();
+  form->RenameJOBButtonClick();
+  form->DelJOBButtonClick();
+  form->InputCoordToJOBButtonClick();
+  form->InputKnownCoordButtonClick();
+  form->InputCodeButtonClick();
+  form->ClearCodeListButtonClick();
+  EXPECT_EQ(prompts.shown.size(), shown);
+  EXPECT_TRUE(entries.opened.empty());
+  EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
+}
+
+}  // namespace
+}  // namespace vel::test
