@@ -17,6 +17,7 @@
 #include "app/PointNames.h"
 #include "app/UsedCapacity.h"
 #include "exchange/Unit4.h"
+#include "records/MessageTexts.h"
 #include "records/Unit5.h"
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
@@ -41,9 +42,9 @@ const QString kFormatQuestion = QStringLiteral(
     "选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。\r\n\r\n现在格式化该记录区吗?");
 const QString kFormatWarning =
     QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
-const QString kAreaFullText = QStringLiteral("记录区已满，无法再存贮数据！");
-const QString kJobFullText = QStringLiteral("文件已满，无法存贮全部数据！");
-const QString kWriteFailure = QStringLiteral("记录区写入失败，请检查存储卡！");
+const QString kAreaFullText = QString::fromUtf8(kRecordAreaFullText);
+const QString kJobFullText = QString::fromUtf8(kJobFullWhileStoringText);
+const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 const QString kReadOnlyImage = QStringLiteral("无法以读写方式打开记录区文件！");
 const QString kWarningCaption = QStringLiteral("警告");
 
@@ -573,7 +574,7 @@ void TForm1::NewJOBButtonClick() {
     return;
   }
   if (store_.findJob(nameOf(name)) != kRefused) {
-    prompts_.showTimedMessage(this, QStringLiteral("有文件重名，创建文件失败！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kDuplicateJobNameText));
     return;
   }
   const uint8_t created = store_.createJob(nameOf(name));
@@ -582,7 +583,7 @@ void TForm1::NewJOBButtonClick() {
     return;
   }
   if (created == kRefused) {
-    prompts_.showTimedMessage(this, QStringLiteral("创建文件失败！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kNoFreeJobSlotText));
     return;
   }
   // A new job always takes the last position.
@@ -624,7 +625,7 @@ void TForm1::RenameJOBButtonClick() {
   }
   // The job's own name counts as taken too, in any letter case.
   if (store_.findJob(nameOf(name)) != kRefused) {
-    prompts_.showTimedMessage(this, QStringLiteral("有同名文件,无法重命名！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kRenameTakenText));
     return;
   }
   const uint8_t renamed = store_.renameJob(store_.jobSlotAt(row), nameOf(name));
@@ -662,7 +663,7 @@ void TForm1::InputCoordToJOBButtonClick() {
   if (row < 0) return;
   const uint8_t slot = store_.jobSlotAt(row);
   if (store_.recordCount(slot) >= kMaxJobRecords) {
-    prompts_.showTimedMessage(this, QStringLiteral("文件已满！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kJobFullBeforeText));
     return;
   }
   NameBuffer name{};
@@ -690,7 +691,7 @@ void TForm1::ImportCoordButtonClick() {
   if (row < 0) return;
   const uint8_t slot = store_.jobSlotAt(row);
   if (store_.recordCount(slot) > kMaxJobRecords - 1) {
-    prompts_.showTimedMessage(this, QStringLiteral("文件已满！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kJobFullBeforeText));
     return;
   }
   if (!importCoordinates) return;
@@ -706,7 +707,7 @@ void TForm1::ImportCoordButtonClick() {
 void TForm1::InputKnownCoordButtonClick() {
   if (!PagesUsable()) return;
   if (KnownCoordListBox->count() >= kMaxJobRecords) {
-    prompts_.showTimedMessage(this, QStringLiteral("已知点文件已满！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kKnownFileFullBeforeText));
     return;
   }
   NameBuffer name{};
@@ -733,7 +734,7 @@ void TForm1::InputKnownCoordButtonClick() {
 void TForm1::ImportKnownCoordButtonClick() {
   if (!PagesUsable()) return;
   if (KnownCoordListBox->count() >= kMaxJobRecords) {
-    prompts_.showTimedMessage(this, QStringLiteral("已知点文件已满！"));
+    prompts_.showTimedMessage(this, QString::fromUtf8(kKnownFileFullBeforeText));
     return;
   }
   if (!importCoordinates) return;
@@ -798,7 +799,7 @@ void TForm1::InputCodeButtonClick() {
       return;
     }
     if (added == kRefused) {
-      prompts_.showTimedMessage(this, QStringLiteral("特征码库已满，无法再输入!"));
+      prompts_.showTimedMessage(this, QString::fromUtf8(kCodeLibraryFullText));
       return;
     }
     CodeListBox->addItem(ansiToQString(nameOf(code)));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "store/Gbk.h"
+#include "records/MessageTexts.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/Data_format.h"
 #include "exchange/ExchangeFile.h"
@@ -20,12 +21,6 @@
 namespace vel::cli {
 namespace {
 
-// The desktop program's refusal texts.
-constexpr const char* kJobFullBefore = "文件已满！";
-constexpr const char* kKnownFileFullBefore = "已知点文件已满！";
-constexpr const char* kJobFullWhileStoring = "文件已满，无法存贮全部数据！";
-constexpr const char* kRecordAreaFull = "记录区已满，无法再存贮数据！";
-
 constexpr std::array<const char*, 7> kFormatNames = {"qpl",  "pts", "scs2002", "sv300",
                                                      "cass", "csv", "dxf"};
 
@@ -33,7 +28,7 @@ constexpr std::array<const char*, 7> kFormatNames = {"qpl",  "pts", "scs2002", "
 // known-point list of 3072 rows.
 void checkRoomBeforeEntry(RecordAreaStore& store, const JobTarget& target) {
   if (store.recordCount(target.slot) >= kMaxJobRecords) {
-    failRefused(target.knownPointFile ? kKnownFileFullBefore : kJobFullBefore);
+    failRefused(target.knownPointFile ? kKnownFileFullBeforeText : kJobFullBeforeText);
   }
 }
 
@@ -48,7 +43,7 @@ class CheckedAppend {
     if (result == kWriteFailed) {
       writeFailed_ = true;
     } else {
-      refusal_ = result == kJobFull ? kJobFullWhileStoring : kRecordAreaFull;
+      refusal_ = result == kJobFull ? kJobFullWhileStoringText : kRecordAreaFullText;
     }
     return false;
   }

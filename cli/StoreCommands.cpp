@@ -8,15 +8,10 @@
 #include <vector>
 
 #include "store/Gbk.h"
+#include "records/MessageTexts.h"
 
 namespace vel::cli {
 namespace {
-
-// The desktop program's refusal texts.
-constexpr const char* kDuplicateJobName = "有文件重名，创建文件失败！";
-constexpr const char* kNoFreeJobSlot = "创建文件失败！";
-constexpr const char* kRenameTaken = "有同名文件,无法重命名！";
-constexpr const char* kCodeLibraryFull = "特征码库已满，无法再输入!";
 
 void printLine(Streams& io, const std::string& cardText) {
   io.out << gbkToUtf8(cardText) << '\n';
@@ -125,8 +120,8 @@ int newJobCommand(CommandArgs args, Streams&) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
   RecordAreaStore& store = image.store();
-  if (store.findJob(name) != kRefused) failRefused(kDuplicateJobName);
-  if (image.checked(store.createJob(name)) == kRefused) failRefused(kNoFreeJobSlot);
+  if (store.findJob(name) != kRefused) failRefused(kDuplicateJobNameText);
+  if (image.checked(store.createJob(name)) == kRefused) failRefused(kNoFreeJobSlotText);
   image.finishChanges();
   return kExitDone;
 }
@@ -138,7 +133,7 @@ int renameJobCommand(CommandArgs args, Streams&) {
   RecordAreaStore& store = image.store();
   JobTarget job = resolveJob(store, args[1], false);
   // The job's own name, in any letter case, counts as taken.
-  if (store.findJob(name) != kRefused) failRefused(kRenameTaken);
+  if (store.findJob(name) != kRefused) failRefused(kRenameTakenText);
   if (image.checked(store.renameJob(job.slot, name)) != kDone) failRefused("");
   image.finishChanges();
   return kExitDone;
@@ -179,7 +174,7 @@ int addCodeCommand(CommandArgs args, Streams&) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
   RecordAreaStore& store = image.store();
-  if (image.checked(store.addFeatureCode(code)) == kRefused) failRefused(kCodeLibraryFull);
+  if (image.checked(store.addFeatureCode(code)) == kRefused) failRefused(kCodeLibraryFullText);
   image.finishChanges();
   return kExitDone;
 }

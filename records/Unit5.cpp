@@ -3,6 +3,7 @@
 #include "app/AnsiText.h"
 #include "app/Controls.h"
 #include "exchange/Unit6.h"
+#include "records/MessageTexts.h"
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
 
@@ -10,7 +11,7 @@ namespace vel {
 namespace {
 
 // The main window's words for a write the card did not take.
-const QString kWriteFailure = QStringLiteral("记录区写入失败，请检查存储卡！");
+const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 
 }  // namespace
 
