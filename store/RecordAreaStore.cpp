@@ -630,8 +630,8 @@ bool RecordAreaStore::writeRecordCount(uint8_t slot, uint16_t count) {
 // --- Job records --------------------------------------------------------------------
 
 ImageAddress RecordAreaStore::recordAddress(RecordLocation location) {
-  const uint16_t sector = static_cast<uint16_t>(
-      (location.block + kSectorsPerBlock) * kSectorsPerBlock + location.sector);
+  const uint16_t sector =
+      static_cast<uint16_t>(kHeaderSectors + location.block * kSectorsPerBlock + location.sector);
   return ImageAddress{static_cast<uint8_t>(sector / 256),
                       static_cast<uint16_t>((sector % 256) * 256 + location.slot * kRecordSize)};
 }
