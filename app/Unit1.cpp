@@ -18,8 +18,8 @@
 #include "app/UsedCapacity.h"
 #include "exchange/Unit4.h"
 #include "records/MessageTexts.h"
-#include "records/Unit5.h"
 #include "records/SurveyRecord.h"
+#include "records/Unit5.h"
 #include "store/RecordAreaStore.h"
 
 namespace vel {
@@ -204,6 +204,23 @@ void TForm1::buildPages() {
   Panel1->setEnabled(false);
 }
 
+// One link button of a page's column.
+struct TForm1::PageButton {
+  QPushButton*& button;
+  const char* name;
+  const char* caption;
+};
+
+// The page buttons stand in a column right of the list, at fixed heights.
+void TForm1::placeButtonColumn(QWidget* sheet, int x, int width,
+                               std::initializer_list<PageButton> buttons) {
+  int i = 0;
+  for (const PageButton& b : buttons) {
+    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
+    scale_.place(b.button, x, kButtonYs[i++], width, kButtonHeight);
+  }
+}
+
 QWidget* TForm1::buildJobPage() {
   auto* sheet = new QWidget;
   sheet->setObjectName(QStringLiteral("TabSheet1"));
@@ -211,21 +228,13 @@ QWidget* TForm1::buildJobPage() {
   JOBListBox->setItemDelegate(new NumberedRowDelegate(scale_, JOBListBox));
   scale_.place(JOBListBox, 8, 8, 379, 516);
 
-  const struct {
-    QPushButton*& button;
-    const char* name;
-    const char* caption;
-  } buttons[] = {{ViewJOBButton, "ViewJOBButton", "查  阅"},
-                 {NewJOBButton, "NewJOBButton", "新  建"},
-                 {DelJOBButton, "DelJOBButton", "删  除"},
-                 {RenameJOBButton, "RenameJOBButton", "改  名"},
-                 {InputCoordToJOBButton, "InputCoordToJOBButton", "输入坐标"},
-                 {ImportCoordButton, "ImportCoordButton", "从文件导入坐标"}};
-  int i = 0;
-  for (const auto& b : buttons) {
-    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
-    scale_.place(b.button, 410, kButtonYs[i++], 130, kButtonHeight);
-  }
+  placeButtonColumn(sheet, 410, 130,
+                    {{ViewJOBButton, "ViewJOBButton", "查  阅"},
+                     {NewJOBButton, "NewJOBButton", "新  建"},
+                     {DelJOBButton, "DelJOBButton", "删  除"},
+                     {RenameJOBButton, "RenameJOBButton", "改  名"},
+                     {InputCoordToJOBButton, "InputCoordToJOBButton", "输入坐标"},
+                     {ImportCoordButton, "ImportCoordButton", "从文件导入坐标"}});
   return sheet;
 }
 
@@ -248,19 +257,11 @@ QWidget* TForm1::buildKnownPointPage() {
   KnownCoordListBox->setItemDelegate(new PlainRowDelegate(scale_, KnownCoordListBox));
   scale_.place(KnownCoordListBox, 8, 40, 427, 481);
 
-  const struct {
-    QPushButton*& button;
-    const char* name;
-    const char* caption;
-  } buttons[] = {{InputKnownCoordButton, "InputKnownCoordButton", "输入坐标"},
-                 {ImportKnownCoordButton, "ImportKnownCoordButton", "从文件导入"},
-                 {DelCoordButton, "DelCoordButton", "删  除"},
-                 {DelAllKnownPtButton, "DelAllKnownPtButton", "清  空"}};
-  int i = 0;
-  for (const auto& b : buttons) {
-    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
-    scale_.place(b.button, 452, kButtonYs[i++], 95, kButtonHeight);
-  }
+  placeButtonColumn(sheet, 452, 95,
+                    {{InputKnownCoordButton, "InputKnownCoordButton", "输入坐标"},
+                     {ImportKnownCoordButton, "ImportKnownCoordButton", "从文件导入"},
+                     {DelCoordButton, "DelCoordButton", "删  除"},
+                     {DelAllKnownPtButton, "DelAllKnownPtButton", "清  空"}});
   return sheet;
 }
 
@@ -271,18 +272,10 @@ QWidget* TForm1::buildCodePage() {
   CodeListBox->setItemDelegate(new NumberedRowDelegate(scale_, CodeListBox));
   scale_.place(CodeListBox, 8, 8, 425, 516);
 
-  const struct {
-    QPushButton*& button;
-    const char* name;
-    const char* caption;
-  } buttons[] = {{InputCodeButton, "InputCodeButton", "输  入"},
-                 {DelCodeButton, "DelCodeButton", "删  除"},
-                 {ClearCodeListButton, "ClearCodeListButton", "清  空"}};
-  int i = 0;
-  for (const auto& b : buttons) {
-    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
-    scale_.place(b.button, 452, kButtonYs[i++], 95, kButtonHeight);
-  }
+  placeButtonColumn(sheet, 452, 95,
+                    {{InputCodeButton, "InputCodeButton", "输  入"},
+                     {DelCodeButton, "DelCodeButton", "删  除"},
+                     {ClearCodeListButton, "ClearCodeListButton", "清  空"}});
   return sheet;
 }
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -153,6 +154,9 @@ class TForm1 final : public QWidget {
   void buildSummary();
   void buildPages();
   QWidget* buildJobPage();
+  struct PageButton;
+  void placeButtonColumn(QWidget* sheet, int x, int width,
+                         std::initializer_list<PageButton> buttons);
   QWidget* buildKnownPointPage();
   QWidget* buildCodePage();
   void clearLists();
