@@ -176,4 +176,10 @@ void ClickablePanel::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) emit doubleClicked();
 }
 
+void removeRowKeepingSelection(QListWidget* list, int row) {
+  const int next = row == list->count() - 1 ? 0 : row;
+  delete list->takeItem(row);
+  list->setCurrentRow(list->count() > 0 ? next : -1);
+}
+
 }  // namespace vel

@@ -16,6 +16,10 @@ namespace vel {
 
 // A list box with a fixed row height and a white background whose rows are
 // drawn by a delegate.
+// Removes a row after its item was deleted and selects the same index again,
+// or row 0 when the last row went; an emptied list has no selection.
+void removeRowKeepingSelection(QListWidget* list, int row);
+
 QListWidget* makeOwnerDrawnList(QWidget* parent, const char* name, const QColor& fontColour,
                                 const Scaler& scale);
 

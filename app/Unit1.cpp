@@ -484,12 +484,6 @@ int selectedRow(const QListWidget* list) {
   return item && item->isSelected() ? list->currentRow() : -1;
 }
 
-void TForm1::removeRowKeepingSelection(QListWidget* list, int row) {
-  const int next = row == list->count() - 1 ? 0 : row;
-  delete list->takeItem(row);
-  if (list->count() > 0) list->setCurrentRow(next);
-}
-
 // --- The pages ---------------------------------------------------------------------
 
 // The job viewer and the coordinate import, opened by the pages.

@@ -164,7 +164,6 @@ class TForm1 final : public QWidget {
   void connectWindows();
   // Removes a row after its item was deleted from the store and selects the
   // same index again, or row 0 when it was the last row.
-  static void removeRowKeepingSelection(QListWidget* list, int row);
   void setLoaded(bool loaded);
   // Dialogs sit over the window once it is shown; before that (start-up)
   // they stand alone.

@@ -100,15 +100,8 @@ void TForm5::ImButton1Click() {
   }
   if (result != kDone) return;
 
-  const int rows = ListBox1->count();
-  setCountCaption(rows - 1);
-  const int next = row == rows - 1 ? 0 : row;
-  delete ListBox1->takeItem(row);
-  if (ListBox1->count() > 0) {
-    ListBox1->setCurrentRow(next);
-  } else {
-    ListBox1->setCurrentRow(-1);
-  }
+  setCountCaption(ListBox1->count() - 1);
+  removeRowKeepingSelection(ListBox1, row);
 }
 
 void TForm5::ImButton2Click() {
