@@ -67,11 +67,7 @@ void setName(NameBuffer& buffer, const std::string& name) {
 
 // A known point's row as the list shows it, from the values just typed.
 QString knownPointRow(const std::string& name, const PointValues& values) {
-  char line[128];
-  std::snprintf(line, sizeof line, "%-8s  %-12s  %-12s  %-12s", name.c_str(),
-                formatFixedWide(values[0]).c_str(), formatFixedWide(values[1]).c_str(),
-                formatFixedWide(values[2]).c_str());
-  return ansiToQString(line);
+  return ansiToQString(knownPointText(name, values[0], values[1], values[2]));
 }
 
 struct TabCaption {

@@ -123,6 +123,14 @@ JobTime localTimeNow() {
                  local.tm_min};
 }
 
+std::string knownPointText(std::string_view name, FixedValue n, FixedValue e, FixedValue z) {
+  char line[128];
+  std::snprintf(line, sizeof line, "%-8.*s  %-12s  %-12s  %-12s", static_cast<int>(name.size()),
+                name.data(), formatFixedWide(n).c_str(), formatFixedWide(e).c_str(),
+                formatFixedWide(z).c_str());
+  return line;
+}
+
 std::string formatJobDate(const JobTime& time) {
   char text[64];
   std::snprintf(text, sizeof text, "%02d-%02d-%02d %2d:%02d", time.year % 100, time.month, time.day,
@@ -755,13 +763,9 @@ std::string RecordAreaStore::recordPointName(uint8_t slot, int number) {
 std::string RecordAreaStore::knownPointLine(int number) {
   uint8_t record[kRecordSize];
   if (readRecord(knownPointFile_, number, kRecordSize, record) != kDone) return {};
-  const std::string name = textUpToNul(record + 1, kNameLength);
-  char line[128];
-  std::snprintf(line, sizeof line, "%-8s  %-12s  %-12s  %-12s", name.c_str(),
-                formatFixedWide(byteOrder_.fixedFromImage(record + 19)).c_str(),
-                formatFixedWide(byteOrder_.fixedFromImage(record + 25)).c_str(),
-                formatFixedWide(byteOrder_.fixedFromImage(record + 31)).c_str());
-  return line;
+  return knownPointText(
+      textUpToNul(record + 1, kNameLength), byteOrder_.fixedFromImage(record + 19),
+      byteOrder_.fixedFromImage(record + 25), byteOrder_.fixedFromImage(record + 31));
 }
 
 // --- Feature codes ----------------------------------------------------------------------

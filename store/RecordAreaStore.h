@@ -73,6 +73,10 @@ struct JobTime {
 using Clock = std::function<JobTime()>;
 JobTime localTimeNow();
 
+// A known point's list row: the name in 8 columns, then N, E and Z each as the
+// 11-character wide text padded to 12, two blanks between the fields.
+std::string knownPointText(std::string_view name, FixedValue n, FixedValue e, FixedValue z);
+
 // "yy-mm-dd hh:mm", the hour padded with a space.
 std::string formatJobDate(const JobTime& time);
 
