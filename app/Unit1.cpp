@@ -17,6 +17,7 @@
 #include "app/PointNames.h"
 #include "app/UsedCapacity.h"
 #include "exchange/Unit4.h"
+#include "records/ListLines.h"
 #include "records/MessageTexts.h"
 #include "records/SurveyRecord.h"
 #include "records/Unit5.h"
@@ -410,7 +411,7 @@ void TForm1::RefreshJOBList() {
   const int count = store_.jobCount();
   rows.reserve(count);
   for (int position = 0; position < count; ++position) {
-    rows << ansiToQString(store_.jobListLine(position));
+    rows << ansiToQString(jobListLine(store_, position));
   }
   fillList(JOBListBox, rows);
   if (selected >= 0 && selected < JOBListBox->count()) JOBListBox->setCurrentRow(selected);
@@ -421,7 +422,7 @@ void TForm1::RefreshKnownCoordList() {
   const int count = store_.recordCount(store_.knownPointFile());
   rows.reserve(count);
   for (int number = 0; number < count; ++number) {
-    rows << ansiToQString(store_.knownPointLine(number));
+    rows << ansiToQString(knownPointLine(store_, number));
   }
   fillList(KnownCoordListBox, rows);
   if (KnownCoordListBox->count() > 0) KnownCoordListBox->setCurrentRow(0);
@@ -571,7 +572,7 @@ void TForm1::NewJOBButtonClick() {
   }
   // A new job always takes the last position.
   const int position = JOBListBox->count();
-  JOBListBox->addItem(ansiToQString(store_.jobListLine(position)));
+  JOBListBox->addItem(ansiToQString(jobListLine(store_, position)));
   JOBListBox->setCurrentRow(position);
   RefreshSummary();
   SyncImage();
@@ -617,7 +618,7 @@ void TForm1::RenameJOBButtonClick() {
     return;
   }
   if (renamed != kDone) return;
-  JOBListBox->item(row)->setText(ansiToQString(store_.jobListLine(row)));
+  JOBListBox->item(row)->setText(ansiToQString(jobListLine(store_, row)));
   SyncImage();
 }
 

@@ -7,8 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "store/Gbk.h"
+#include "records/ListLines.h"
 #include "records/MessageTexts.h"
+#include "store/Gbk.h"
 
 namespace vel::cli {
 namespace {
@@ -90,7 +91,7 @@ int jobsCommand(CommandArgs args, Streams& io) {
   image.requireRecognisedImage();
   RecordAreaStore& store = image.store();
   for (int position = 0, n = store.jobCount(); position < n; ++position) {
-    printLine(io, store.jobListLine(position));
+    printLine(io, jobListLine(store, position));
   }
   return kExitDone;
 }
@@ -100,7 +101,7 @@ int knownCommand(CommandArgs args, Streams& io) {
   image.requireRecognisedImage();
   RecordAreaStore& store = image.store();
   for (int number = 0, n = store.recordCount(store.knownPointFile()); number < n; ++number) {
-    printLine(io, store.knownPointLine(number));
+    printLine(io, knownPointLine(store, number));
   }
   return kExitDone;
 }

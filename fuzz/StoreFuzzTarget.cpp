@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fuzz/FuzzTargets.h"
+#include "records/ListLines.h"
 #include "store/RecordAreaStore.h"
 
 namespace vel::fuzz {
@@ -36,13 +37,13 @@ constexpr long long kSizes[] = {0, 2129920, 2228224, 2127872};
 void listEverything(RecordAreaStore& store) {
   for (int p = 0; p <= store.jobLimit(); ++p) {
     const uint8_t slot = store.jobSlotAt(p);
-    store.jobListLine(p);
+    jobListLine(store, p);
     store.jobName(slot);
     const int count = std::min<int>(store.recordCount(slot), 64);
     for (int i = 0; i < count; ++i) store.recordPointName(slot, i);
   }
   const int known = std::min<int>(store.recordCount(store.knownPointFile()), 64);
-  for (int i = 0; i <= known; ++i) store.knownPointLine(i);
+  for (int i = 0; i <= known; ++i) knownPointLine(store, i);
   for (int p = 0; p <= kMaxFeatureCodes; ++p) store.featureCodeAt(p);
   store.capacity();
   store.freeRecords();

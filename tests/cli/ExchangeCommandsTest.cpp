@@ -187,7 +187,7 @@ TEST_F(CliTest, RecordsAndExportOfAGbkPointName) {
   ASSERT_EQ(velcard({"new-job", path, "JOB"}).status, 0);
   ASSERT_EQ(velcard({"add-point", path, "JOB", "XY", "1", "2", "3"}).status, 0);
   // The first record of the first block: 点1 in GBK over the name XY.
-  const ImageAddress at = RecordAreaStore::recordAddress(RecordLocation{0, 0, 0});
+  const ImageAddress at = recordAddress(RecordLocation{0, 0, 0});
   patchBytes(path, filePosition(at) + 1,
              std::string("\xB5\xE3"
                          "1",

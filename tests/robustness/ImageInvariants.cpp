@@ -26,7 +26,7 @@ std::vector<uint8_t> readHeader(RecordAreaStore& store) {
 }
 
 uint16_t word(const RecordAreaStore& store, const std::vector<uint8_t>& header, int offset) {
-  return store.swapInt16(static_cast<uint16_t>(header[offset] | (header[offset + 1] << 8)));
+  return store.byteOrder().swapInt16(static_cast<uint16_t>(header[offset] | (header[offset + 1] << 8)));
 }
 
 }  // namespace

@@ -25,8 +25,6 @@ TEST(DamagedJobOrder, EndsAtTheFirstEntryThatIsNoJobSlot) {
   EXPECT_EQ(s.jobSlotAt(0), 0);
   EXPECT_EQ(s.jobSlotAt(1), 0xFF);
   EXPECT_EQ(s.jobSlotAt(2), 0xFF) << "entries after the end are not listed";
-  EXPECT_EQ(s.jobListLine(1), "");
-  EXPECT_EQ(s.jobListLine(2), "");
   EXPECT_EQ(s.findJob("C"), kRefused);
   EXPECT_EQ(s.findJob("A"), 0);
 }
@@ -39,7 +37,6 @@ TEST(DamagedJobOrder, OnRX9_32EndsAtSlot32OrAbove) {
   card.patch(0x0181, {40, 1});
   EXPECT_EQ(s.jobCount(), 1);
   EXPECT_EQ(s.jobSlotAt(1), 0xFF);
-  EXPECT_EQ(s.jobListLine(1), "");
 
   // All 32 entries listed and garbage beyond them: 32 jobs, not more.
   Bytes table(128, 0x05);
@@ -71,7 +68,7 @@ TEST(DamagedCurrentJob, AboveTheJobSlotsIsNoCurrentJob) {
   card.patch(0x0120, {40});
   EXPECT_FALSE(card.store.hasCurrentJob());
   ASSERT_EQ(card.store.createJob("A"), 0);
-  EXPECT_EQ(card.store.jobListLine(0)[0], ' ');
+  EXPECT_NE(card.store.currentJob(), card.store.jobSlotAt(0));
 }
 
 // --- Allocation table and bitmaps ----------------------------------------------
@@ -258,9 +255,9 @@ void exerciseEverything(RecordAreaStore& s) {
       EXPECT_LT(slot, limit) << p;
     } else {
       EXPECT_EQ(slot, 0xFF) << p;
-      EXPECT_EQ(s.jobListLine(p), "") << p;
+      EXPECT_EQ(s.jobEntry(slot).nameBytes(), "") << p;
     }
-    s.jobListLine(p);
+    s.jobEntry(slot);
   }
   for (int slot = 0; slot < 256; ++slot) {
     const std::string name = s.jobName(static_cast<uint8_t>(slot));
@@ -306,7 +303,6 @@ void exerciseEverything(RecordAreaStore& s) {
       EXPECT_LE(s.recordPointName(slot, n).size(), 8u);
     }
   }
-  for (int n = 0; n < 5; ++n) s.knownPointLine(n);
 
   for (uint8_t slot : slots) {
     const uint8_t appended = test::appendPoint(s, slot, "NEW");

@@ -63,7 +63,7 @@ TEST(CreatingAJob, AsksTheClockForEachNewJob) {
   ASSERT_EQ(card.store.createJob("B"), 1);
   EXPECT_EQ(card.bytes(0x0400 + 11, 6), (Bytes{0xE8, 0x07, 3, 7, 9, 5}));
   EXPECT_EQ(card.bytes(0x0440 + 11, 6), (Bytes{0xCF, 0x07, 12, 31, 23, 59}));
-  EXPECT_EQ(card.store.jobListLine(1), " B              0      99-12-31 23:59");
+  EXPECT_EQ(card.store.jobCreationTime(1).year, 1999);
 }
 
 TEST(CreatingAJob, ReusesTheLowestFreeSlotAtTheEndOfTheList) {
@@ -301,53 +301,6 @@ TEST(DeletingAJob, IsRefusedBeyondTheKnownPointFile) {
 }
 
 // --- Listing ----------------------------------------------------------------------------
-
-TEST(JobListLines, ShowNameAndCountAndMarkTheCurrentJob) {
-  Card card(kRX3_8);
-  RecordAreaStore& s = card.store;
-  ASSERT_EQ(s.createJob("OTHER"), 0);
-  ASSERT_EQ(s.createJob("TEST"), 1);
-  for (int i = 0; i < 12; ++i) ASSERT_EQ(test::appendPoint(s, 1, "P"), kDone);
-  EXPECT_EQ(s.jobListLine(1), " TEST                12");
-  EXPECT_EQ(s.jobListLine(0), " OTHER                0");
-  EXPECT_EQ(s.jobListLine(2), "");
-  EXPECT_EQ(s.jobListLine(128), "");
-
-  card.patch(0x0100, {1});
-  EXPECT_EQ(s.jobListLine(1), "*TEST                12");
-  EXPECT_EQ(s.jobListLine(0), " OTHER                0");
-
-  card.patch(0x0400 + 16 + 9, {0x30, 0x39});  // 12345 records
-  EXPECT_EQ(s.recordCount(1), 12345);
-  EXPECT_EQ(s.jobListLine(1), "*TEST             12345");
-  ASSERT_EQ(s.renameJob(1, "ABCDEFGH"), kDone);
-  EXPECT_EQ(s.jobListLine(1), "*ABCDEFGH         12345");
-}
-
-TEST(JobListLines, OnRX9_32AddTheCreationDate) {
-  Card card(kRX9_32);
-  RecordAreaStore& s = card.store;
-  ASSERT_EQ(s.createJob("JOB1"), 0);
-  for (int i = 0; i < 7; ++i) ASSERT_EQ(test::appendPoint(s, 0, "P"), kDone);
-  EXPECT_EQ(s.jobListLine(0), " JOB1           7      24-03-07  9:05");
-  card.patch(0x0120, {0});
-  EXPECT_EQ(s.jobListLine(0), "*JOB1           7      24-03-07  9:05");
-  EXPECT_EQ(s.jobListLine(1), "");
-  EXPECT_EQ(s.jobListLine(32), "");
-}
-
-struct DateCase {
-  JobTime time;
-  const char* text;
-};
-
-TEST(JobDates, ShowTwoDigitYearAndSpacePaddedHour) {
-  const DateCase cases[] = {{{2024, 3, 7, 9, 5}, "24-03-07  9:05"},
-                            {{1999, 12, 31, 23, 59}, "99-12-31 23:59"},
-                            {{2000, 1, 1, 0, 0}, "00-01-01  0:00"},
-                            {{2105, 10, 9, 10, 0}, "05-10-09 10:00"}};
-  for (const DateCase& c : cases) EXPECT_EQ(formatJobDate(c.time), c.text);
-}
 
 TEST(RecordCounts, ComeFromTheDirectoryOrTheKnownPointWord) {
   Card card(kRX3_8);

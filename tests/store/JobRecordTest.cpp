@@ -27,15 +27,15 @@ TEST(RecordSlots, LieSixToA256ByteSectorAfterTheHeader) {
       {{1031, 7, 5}, 0x20, 0x7FD2}, {{1079, 7, 5}, 0x21, 0xFFD2},
   };
   for (const AddressCase& c : cases) {
-    const ImageAddress a = RecordAreaStore::recordAddress(c.location);
+    const ImageAddress a = recordAddress(c.location);
     EXPECT_EQ(a.page, c.page) << ::testing::PrintToString(c.location);
     EXPECT_EQ(a.offset, c.offset) << ::testing::PrintToString(c.location);
   }
   // The last slot of each model ends inside its image.
-  EXPECT_EQ(filePosition(RecordAreaStore::recordAddress({1031, 7, 5})) + kRecordSize, 0x207FFC);
-  EXPECT_LE(filePosition(RecordAreaStore::recordAddress({1079, 7, 5})) + kRecordSize,
+  EXPECT_EQ(filePosition(recordAddress({1031, 7, 5})) + kRecordSize, 0x207FFC);
+  EXPECT_LE(filePosition(recordAddress({1079, 7, 5})) + kRecordSize,
             test::kSize8704);
-  EXPECT_LE(filePosition(RecordAreaStore::recordAddress({1030, 7, 5})) + kRecordSize,
+  EXPECT_LE(filePosition(recordAddress({1030, 7, 5})) + kRecordSize,
             test::kSize8312);
 }
 

@@ -41,39 +41,6 @@ TEST(KnownPoints, LiveInTheSlotAfterTheLastJob) {
   }
 }
 
-TEST(KnownPointLines, ShowNameAndWideCoordinates) {
-  for (int model : {kRX3_8, kRX9_32}) {
-    SCOPED_TRACE(modelName(model));
-    Card card(model);
-    RecordAreaStore& s = card.store;
-    ASSERT_EQ(addPoint(s, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
-    ASSERT_EQ(addPoint(s, "ABCDEFGH", {-999999, -999}, {9999999, 999}, {0, 0}), kDone);
-    EXPECT_EQ(s.knownPointLine(0), "A1           1234.500        -0.250        12.000 ");
-    EXPECT_EQ(s.knownPointLine(1), "ABCDEFGH  -999999.999   9999999.999         0.000 ");
-    EXPECT_EQ(s.knownPointLine(2), "");
-    EXPECT_EQ(s.knownPointLine(-1), "");
-  }
-}
-
-TEST(KnownPointLines, ReadTheCoordinatesInTheImageByteOrder) {
-  Card big(kRX3_8);
-  ASSERT_EQ(addPoint(big.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
-  EXPECT_EQ(big.bytes(0x4000 + 19, 18),
-            (Bytes{0x00, 0x00, 0x04, 0xD2, 0x01, 0xF4, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x06, 0x00,
-                   0x00, 0x00, 0x0C, 0x00, 0x00}));
-  Card little(kRX9_32);
-  ASSERT_EQ(addPoint(little.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
-  EXPECT_EQ(little.bytes(0x4000 + 19, 18),
-            (Bytes{0xD2, 0x04, 0x00, 0x00, 0xF4, 0x01, 0x00, 0x00, 0x00, 0x00, 0x06, 0xFF, 0x0C,
-                   0x00, 0x00, 0x00, 0x00, 0x00}));
-
-  // The same bytes read on a model of the other byte order give other values.
-  Card swapped(kRX3_8);
-  ASSERT_EQ(swapped.store.appendRecord(128, kRecordSize, little.bytes(0x4000, kRecordSize).data()),
-            kDone);
-  EXPECT_NE(swapped.store.knownPointLine(0), little.store.knownPointLine(0));
-}
-
 TEST(KnownPoints, AreNumberedInPhysicalOrder) {
   Card card(kRX3_8);
   RecordAreaStore& s = card.store;
@@ -86,7 +53,7 @@ TEST(KnownPoints, AreNumberedInPhysicalOrder) {
 
   ASSERT_EQ(addPoint(s, "NEW", {9, 0}, {0, 0}, {0, 0}), kDone);
   EXPECT_EQ(test::namesOf(s, 128), (std::vector<std::string>{"K0", "K1", "NEW", "K3", "K4"}));
-  EXPECT_EQ(s.knownPointLine(2).substr(0, 10), "NEW       ");
+  EXPECT_EQ(s.recordPointName(128, 2), "NEW");
   EXPECT_EQ(s.deleteRecord(128, 5), kRefused);
   EXPECT_EQ(s.recordPointName(128, 5), "");
 }
@@ -122,7 +89,7 @@ TEST(KnownPoints, DeletingAllFreesTheirBlocksAndLeavesTheJobs) {
     EXPECT_EQ(s.freeRecords(), freeCount);
     EXPECT_EQ(s.jobCount(), 2);
     EXPECT_EQ(s.currentJob(), 1);
-    EXPECT_EQ(s.knownPointLine(0), "");
+    EXPECT_EQ(s.recordPointName(kp, 0), "");
 
     // Deleting an empty known-point file is fine too.
     const Bytes emptied = card.bytes();

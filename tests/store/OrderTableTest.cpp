@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "store/OrderTable.h"
 #include "store/RecordAreaStore.h"
 
 namespace vel {
@@ -56,7 +57,7 @@ class AllocatingAListEntry : public ::testing::TestWithParam<AllocateCase> {};
 TEST_P(AllocatingAListEntry, TakesTheLowestUnlistedSlotAndAppendsIt) {
   const AllocateCase& c = GetParam();
   Bytes table = c.before;
-  EXPECT_EQ(RecordAreaStore::allocateListEntry(table.data(), c.n), c.slot);
+  EXPECT_EQ(allocateListEntry(table.data(), c.n), c.slot);
   EXPECT_EQ(table, c.after);
 }
 
@@ -97,7 +98,7 @@ class RemovingAListEntry : public ::testing::TestWithParam<RemoveCase> {};
 TEST_P(RemovingAListEntry, ClosesTheGap) {
   const RemoveCase& c = GetParam();
   Bytes table = c.before;
-  RecordAreaStore::removeListEntry(c.position, table.data(), c.n);
+  removeListEntry(c.position, table.data(), c.n);
   EXPECT_EQ(table, c.after);
 }
 

@@ -1,0 +1,100 @@
+// The list rows the main window and velcard show for jobs and known points.
+#include <gtest/gtest.h>
+
+#include "TestImage.h"
+#include "records/ListLines.h"
+
+namespace vel {
+namespace {
+
+using test::Bytes;
+using test::Card;
+
+uint8_t addPoint(RecordAreaStore& s, const std::string& name, FixedValue n, FixedValue e,
+                 FixedValue z) {
+  const Bytes record = test::pointRecord(name, n, e, z, s.byteOrder());
+  return s.appendRecord(s.knownPointFile(), kRecordSize, record.data());
+}
+
+TEST(JobListLines, ShowNameAndCountAndMarkTheCurrentJob) {
+  Card card(kRX3_8);
+  RecordAreaStore& s = card.store;
+  ASSERT_EQ(s.createJob("OTHER"), 0);
+  ASSERT_EQ(s.createJob("TEST"), 1);
+  for (int i = 0; i < 12; ++i) ASSERT_EQ(test::appendPoint(s, 1, "P"), kDone);
+  EXPECT_EQ(jobListLine(s, 1), " TEST                12");
+  EXPECT_EQ(jobListLine(s, 0), " OTHER                0");
+  EXPECT_EQ(jobListLine(s, 2), "");
+  EXPECT_EQ(jobListLine(s, 128), "");
+
+  card.patch(0x0100, {1});
+  EXPECT_EQ(jobListLine(s, 1), "*TEST                12");
+  EXPECT_EQ(jobListLine(s, 0), " OTHER                0");
+
+  card.patch(0x0400 + 16 + 9, {0x30, 0x39});  // 12345 records
+  EXPECT_EQ(s.recordCount(1), 12345);
+  EXPECT_EQ(jobListLine(s, 1), "*TEST             12345");
+  ASSERT_EQ(s.renameJob(1, "ABCDEFGH"), kDone);
+  EXPECT_EQ(jobListLine(s, 1), "*ABCDEFGH         12345");
+}
+
+TEST(JobListLines, OnRX9_32AddTheCreationDate) {
+  Card card(kRX9_32);
+  RecordAreaStore& s = card.store;
+  ASSERT_EQ(s.createJob("JOB1"), 0);
+  for (int i = 0; i < 7; ++i) ASSERT_EQ(test::appendPoint(s, 0, "P"), kDone);
+  EXPECT_EQ(jobListLine(s, 0), " JOB1           7      24-03-07  9:05");
+  card.patch(0x0120, {0});
+  EXPECT_EQ(jobListLine(s, 0), "*JOB1           7      24-03-07  9:05");
+  EXPECT_EQ(jobListLine(s, 1), "");
+  EXPECT_EQ(jobListLine(s, 32), "");
+}
+
+struct DateCase {
+  JobTime time;
+  const char* text;
+};
+
+TEST(JobDates, ShowTwoDigitYearAndSpacePaddedHour) {
+  const DateCase cases[] = {{{2024, 3, 7, 9, 5}, "24-03-07  9:05"},
+                            {{1999, 12, 31, 23, 59}, "99-12-31 23:59"},
+                            {{2000, 1, 1, 0, 0}, "00-01-01  0:00"},
+                            {{2105, 10, 9, 10, 0}, "05-10-09 10:00"}};
+  for (const DateCase& c : cases) EXPECT_EQ(formatJobDate(c.time), c.text);
+}
+
+TEST(KnownPointLines, ShowNameAndWideCoordinates) {
+  for (int model : {kRX3_8, kRX9_32}) {
+    SCOPED_TRACE(modelName(model));
+    Card card(model);
+    RecordAreaStore& s = card.store;
+    ASSERT_EQ(addPoint(s, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
+    ASSERT_EQ(addPoint(s, "ABCDEFGH", {-999999, -999}, {9999999, 999}, {0, 0}), kDone);
+    EXPECT_EQ(knownPointLine(s, 0), "A1           1234.500        -0.250        12.000 ");
+    EXPECT_EQ(knownPointLine(s, 1), "ABCDEFGH  -999999.999   9999999.999         0.000 ");
+    EXPECT_EQ(knownPointLine(s, 2), "");
+    EXPECT_EQ(knownPointLine(s, -1), "");
+  }
+}
+
+TEST(KnownPointLines, ReadTheCoordinatesInTheImageByteOrder) {
+  Card big(kRX3_8);
+  ASSERT_EQ(addPoint(big.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
+  EXPECT_EQ(big.bytes(0x4000 + 19, 18),
+            (Bytes{0x00, 0x00, 0x04, 0xD2, 0x01, 0xF4, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x06, 0x00,
+                   0x00, 0x00, 0x0C, 0x00, 0x00}));
+  Card little(kRX9_32);
+  ASSERT_EQ(addPoint(little.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
+  EXPECT_EQ(little.bytes(0x4000 + 19, 18),
+            (Bytes{0xD2, 0x04, 0x00, 0x00, 0xF4, 0x01, 0x00, 0x00, 0x00, 0x00, 0x06, 0xFF, 0x0C,
+                   0x00, 0x00, 0x00, 0x00, 0x00}));
+
+  // The same bytes read on a model of the other byte order give other values.
+  Card swapped(kRX3_8);
+  ASSERT_EQ(swapped.store.appendRecord(128, kRecordSize, little.bytes(0x4000, kRecordSize).data()),
+            kDone);
+  EXPECT_NE(knownPointLine(swapped.store, 0), knownPointLine(little.store, 0));
+}
+
+}  // namespace
+}  // namespace vel
