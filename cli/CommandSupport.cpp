@@ -2,7 +2,6 @@
 
 #include <strings.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -24,28 +23,28 @@ void failIo(std::string message) {
 }
 
 ImageSession::ImageSession(std::string path) : path_(std::move(path)) {
-  errno = 0;
-  if (!store_.openImage(path_)) {
-    std::string reason = errno != 0 ? std::string(": ") + std::strerror(errno) : std::string();
-    failIo("cannot open image " + path_ + reason);
+  opened_ = card_.open(path_);
+  if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kReadOnly) {
+    const int error = card_.openError();
+    failIo("cannot open image " + path_ + (error != 0 ? std::string(": ") + std::strerror(error) : ""));
   }
 }
 
 void ImageSession::requireRecognisedImage() {
-  if (store_.detectModel() != kModelRecognised) {
+  if (opened_ != OpenStatus::kLoaded) {
     throw CommandFailure{kExitUnrecognised,
                          "velcard: " + path_ + ": not a recognised record-area image"};
   }
-  store_.loadTables();
 }
 
-uint8_t ImageSession::checked(uint8_t result) {
-  if (result == kWriteFailed) failIo("write to image " + path_ + " failed");
+const CardResult& ImageSession::checked(const CardResult& result) {
+  if (result.writeFailed()) failIo("write to image " + path_ + " failed");
+  if (result.status == CardResult::kRefused) failRefused(result.message);
   return result;
 }
 
 void ImageSession::finishChanges() {
-  if (!store_.syncImage()) failIo("cannot flush image " + path_ + " to the device");
+  if (!card_.finish().done()) failIo("cannot flush image " + path_ + " to the device");
 }
 
 JobTarget resolveJob(RecordAreaStore& store, const std::string& argument, bool knownAllowed) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "card/CardSession.h"
 #include "store/RecordAreaStore.h"
 
 namespace vel::cli {
@@ -42,19 +43,21 @@ struct CommandFailure {
 // closed when the command ends.
 class ImageSession {
  public:
-  // Fails with kExitUsage when the file cannot be opened.
+  // Opens and recognises the image. Fails with kExitUsage when the file
+  // cannot be opened.
   explicit ImageSession(std::string path);
 
   RecordAreaStore& store() { return store_; }
+  CardSession& card() { return card_; }
   const std::string& path() const { return path_; }
 
-  // Detection must recognise the image; then the tables are loaded. Fails
-  // with kExitUnrecognised otherwise, before anything is written.
+  // Detection must have recognised the image (its tables are then loaded).
+  // Fails with kExitUnrecognised otherwise, before anything is written.
   void requireRecognisedImage();
 
-  // Passes a store result through, but a write that did not reach the file
-  // ends the command as an I/O error.
-  uint8_t checked(uint8_t result);
+  // Ends the command on a refusal (its text on stderr, exit 2) or a write
+  // that did not reach the file (an I/O error); passes a done result through.
+  const CardResult& checked(const CardResult& result);
 
   // Forces the changes to the device; every changing command ends with it.
   void finishChanges();
@@ -62,6 +65,8 @@ class ImageSession {
  private:
   std::string path_;
   RecordAreaStore store_;
+  CardSession card_{store_};
+  OpenStatus opened_ = OpenStatus::kMissing;
 };
 
 // A JOB argument: a job of the list, or with `--known` the known-point file.

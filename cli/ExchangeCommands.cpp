@@ -4,8 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,50 +14,12 @@
 #include "exchange/ExchangeFile.h"
 #include "exchange/PointOutput.h"
 #include "records/CharacterFilters.h"
-#include "records/SurveyRecord.h"
 
 namespace vel::cli {
 namespace {
 
 constexpr std::array<const char*, 7> kFormatNames = {"qpl",  "pts", "scs2002", "sv300",
                                                      "cass", "csv", "dxf"};
-
-// The pages refuse before they open a dialog: a job at 3072 records, or a
-// known-point list of 3072 rows.
-void checkRoomBeforeEntry(RecordAreaStore& store, const JobTarget& target) {
-  if (store.recordCount(target.slot) >= kMaxJobRecords) {
-    failRefused(target.knownPointFile ? kKnownFileFullBeforeText : kJobFullBeforeText);
-  }
-}
-
-// AppendRecordChecked without the popup: the refusal text is kept for the end.
-class CheckedAppend {
- public:
-  explicit CheckedAppend(ImageSession& image) : image_(image) {}
-
-  bool operator()(uint8_t slot, const uint8_t* record) {
-    const uint8_t result = image_.store().appendRecord(slot, kRecordSize, record);
-    if (result == kDone) return true;
-    if (result == kWriteFailed) {
-      writeFailed_ = true;
-    } else {
-      refusal_ = result == kJobFull ? kJobFullWhileStoringText : kRecordAreaFullText;
-    }
-    return false;
-  }
-
-  // What was stored stays stored: it reaches the device before any refusal.
-  void finish() {
-    if (writeFailed_) failIo("write to image " + image_.path() + " failed");
-    image_.finishChanges();
-    if (refusal_) failRefused(*refusal_);
-  }
-
- private:
-  ImageSession& image_;
-  std::optional<std::string> refusal_;
-  bool writeFailed_ = false;
-};
 
 // A coordinate typed into the dialog: only digits, "." and "-" get in, and an
 // empty field cannot be confirmed.
@@ -92,17 +52,9 @@ int parseFormat(const std::string& text, bool forImport) {
 int recordsCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  const JobTarget job = resolveJob(store, args[1], true);
-  std::array<uint8_t, kRecordSize> record{};
-  for (int i = 0, n = store.recordCount(job.slot); i < n; ++i) {
-    // A record the store cannot deliver keeps its line, empty, so that line i
-    // stays record i for delete-record.
-    if (store.readRecord(job.slot, i, kRecordSize, record.data()) != kDone) {
-      io.out << '\n';
-      continue;
-    }
-    io.out << gbkToUtf8(recordText(store.byteOrder(), record)) << '\n';
+  const JobTarget job = resolveJob(image.store(), args[1], true);
+  for (const std::string& line : image.card().recordLines(job.slot)) {
+    io.out << gbkToUtf8(line) << '\n';
   }
   return kExitDone;
 }
@@ -114,15 +66,10 @@ int addPointCommand(CommandArgs args, Streams&) {
   const FixedValue z = typedCoordinate(args[5], "Z");
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  const JobTarget target = resolveJob(store, args[1], true);
-  checkRoomBeforeEntry(store, target);
-
-  std::array<uint8_t, kRecordSize> record{};
-  buildPointRecord(store.byteOrder(), name, n, e, z, record);
-  CheckedAppend append(image);
-  append(target.slot, record.data());
-  append.finish();
+  const JobTarget target = resolveJob(image.store(), args[1], true);
+  image.checked(image.card().checkRoomForEntry(target.slot));
+  image.checked(image.card().addPoint(target.slot, name, n, e, z));
+  image.finishChanges();
   return kExitDone;
 }
 
@@ -148,11 +95,10 @@ int importCommand(CommandArgs args, Streams&) {
   const int format = parseFormat(args[2], true);
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  const JobTarget target = resolveJob(store, args[1], true);
+  const JobTarget target = resolveJob(image.store(), args[1], true);
   // The known points page refuses at 3072 rows, the job page above 3071
   // records: the same limit.
-  checkRoomBeforeEntry(store, target);
+  image.checked(image.card().checkRoomForEntry(target.slot));
 
   const ImportedFile file = readImportFile(args[3], format);
   if (file.status == ImportStatus::kFormatError) {
@@ -160,11 +106,13 @@ int importCommand(CommandArgs args, Streams&) {
   }
   if (file.status == ImportStatus::kFailed) throw CommandFailure{kExitUsage, kImportFailedText};
 
-  // The window's grid, confirmed unedited.
-  CheckedAppend append(image);
-  storeImportRows(importGridCells(file.pointLines), target.slot, store.byteOrder(),
-                  std::ref(append));
-  append.finish();
+  // The window's grid, confirmed unedited. What was stored stays stored: it
+  // reaches the device before any refusal is reported.
+  const CardSession::ImportOutcome outcome =
+      image.card().importRows(importGridCells(file.pointLines), target.slot);
+  if (outcome.stop.writeFailed()) image.checked(outcome.stop);
+  image.finishChanges();
+  image.checked(outcome.stop);
   return kExitDone;
 }
 

@@ -7,8 +7,6 @@
 #include <optional>
 #include <vector>
 
-#include "records/ListLines.h"
-#include "records/MessageTexts.h"
 #include "store/Gbk.h"
 
 namespace vel::cli {
@@ -49,7 +47,7 @@ int createCommand(CommandArgs args, Streams&) {
   try {
     ImageSession image(path);
     image.store().useModel(choice.model, choice.sectors);
-    image.checked(image.store().formatRecordArea());
+    image.checked(image.card().format());
     image.finishChanges();
   } catch (...) {
     // Half a new image is worse than none.
@@ -62,13 +60,11 @@ int createCommand(CommandArgs args, Streams&) {
 int formatCommand(CommandArgs args, Streams&) {
   std::optional<ModelChoice> choice;
   if (args.size() > 1) choice = parseModel(args[1], args.size() > 2 ? &args[2] : nullptr);
-  ImageSession image(args[0]);
-  RecordAreaStore& store = image.store();
   // Without a model the store keeps the recognised one, or chooses one for an
   // image it does not recognise.
-  store.detectModel();
-  if (choice) store.useModel(choice->model, choice->sectors);
-  image.checked(store.formatRecordArea());
+  ImageSession image(args[0]);
+  if (choice) image.store().useModel(choice->model, choice->sectors);
+  image.checked(image.card().format());
   image.finishChanges();
   return kExitDone;
 }
@@ -86,43 +82,38 @@ int infoCommand(CommandArgs args, Streams& io) {
   return kExitDone;
 }
 
+namespace {
+
+int printLines(const std::vector<std::string>& lines, Streams& io) {
+  for (const std::string& line : lines) printLine(io, line);
+  return kExitDone;
+}
+
+}  // namespace
+
 int jobsCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  for (int position = 0, n = store.jobCount(); position < n; ++position) {
-    printLine(io, jobListLine(store, position));
-  }
-  return kExitDone;
+  return printLines(image.card().jobLines(), io);
 }
 
 int knownCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  for (int number = 0, n = store.recordCount(store.knownPointFile()); number < n; ++number) {
-    printLine(io, knownPointLine(store, number));
-  }
-  return kExitDone;
+  return printLines(image.card().knownPointLines(), io);
 }
 
 int codesCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  for (int position = 0, n = store.featureCodeCount(); position < n; ++position) {
-    printLine(io, store.featureCodeAt(position));
-  }
-  return kExitDone;
+  return printLines(image.card().featureCodes(), io);
 }
 
 int newJobCommand(CommandArgs args, Streams&) {
   std::string name = typedName(args[1], "NAME");
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  if (store.findJob(name) != kRefused) failRefused(kDuplicateJobNameText);
-  if (image.checked(store.createJob(name)) == kRefused) failRefused(kNoFreeJobSlotText);
+  image.checked(image.card().createJob(name));
   image.finishChanges();
   return kExitDone;
 }
@@ -131,11 +122,8 @@ int renameJobCommand(CommandArgs args, Streams&) {
   std::string name = typedName(args[2], "NEWNAME");
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  JobTarget job = resolveJob(store, args[1], false);
-  // The job's own name, in any letter case, counts as taken.
-  if (store.findJob(name) != kRefused) failRefused(kRenameTakenText);
-  if (image.checked(store.renameJob(job.slot, name)) != kDone) failRefused("");
+  JobTarget job = resolveJob(image.store(), args[1], false);
+  image.checked(image.card().renameJob(job.slot, name));
   image.finishChanges();
   return kExitDone;
 }
@@ -143,9 +131,8 @@ int renameJobCommand(CommandArgs args, Streams&) {
 int deleteJobCommand(CommandArgs args, Streams&) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  JobTarget job = resolveJob(store, args[1], false);
-  if (image.checked(store.deleteJob(job.position)) != kDone) failRefused("");
+  JobTarget job = resolveJob(image.store(), args[1], false);
+  image.checked(image.card().deleteJob(job.position));
   image.finishChanges();
   return kExitDone;
 }
@@ -154,9 +141,8 @@ int deleteRecordCommand(CommandArgs args, Streams&) {
   int number = parseIndex(args[2], "INDEX");
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  JobTarget job = resolveJob(store, args[1], true);
-  if (image.checked(store.deleteRecord(job.slot, number)) != kDone) failRefused("");
+  JobTarget job = resolveJob(image.store(), args[1], true);
+  image.checked(image.card().deleteRecord(job.slot, number));
   image.finishChanges();
   return kExitDone;
 }
@@ -164,8 +150,7 @@ int deleteRecordCommand(CommandArgs args, Streams&) {
 int clearKnownCommand(CommandArgs args, Streams&) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  if (image.checked(store.deleteJob(store.knownPointFile())) != kDone) failRefused("");
+  image.checked(image.card().clearKnownPoints());
   image.finishChanges();
   return kExitDone;
 }
@@ -174,8 +159,7 @@ int addCodeCommand(CommandArgs args, Streams&) {
   std::string code = typedName(args[1], "CODE");
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  if (image.checked(store.addFeatureCode(code)) == kRefused) failRefused(kCodeLibraryFullText);
+  image.checked(image.card().addFeatureCode(code));
   image.finishChanges();
   return kExitDone;
 }
@@ -184,10 +168,7 @@ int deleteCodeCommand(CommandArgs args, Streams&) {
   int position = parseIndex(args[1], "POSITION");
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  // The page only deletes a row it shows; a position past the list names no code.
-  if (position >= store.featureCodeCount()) failRefused("");
-  if (image.checked(store.deleteFeatureCode(position)) != kDone) failRefused("");
+  image.checked(image.card().deleteFeatureCode(position));
   image.finishChanges();
   return kExitDone;
 }
@@ -195,10 +176,7 @@ int deleteCodeCommand(CommandArgs args, Streams&) {
 int clearCodesCommand(CommandArgs args, Streams&) {
   ImageSession image(args[0]);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  // As the page: an empty list is left alone.
-  if (store.featureCodeCount() == 0) return kExitDone;
-  image.checked(store.clearFeatureCodes());
+  image.checked(image.card().clearFeatureCodes());
   image.finishChanges();
   return kExitDone;
 }

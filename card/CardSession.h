@@ -1,0 +1,117 @@
+// What one user action does to a card, the same for the desktop program and
+// velcard: opening and recognising an image, the jobs with their duplicate
+// rules, points with the room checks, the feature codes, the import of
+// confirmed rows, and the listings. Each action answers with a CardResult
+// whose refusal text is the program's own (records/MessageTexts.h); the front
+// end only shows it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/CoordinateImport.h"
+#include "store/FixedValue.h"
+#include "store/RecordAreaStore.h"
+
+namespace vel {
+
+struct CardResult {
+  enum Status { kDone, kRefused, kWriteFailed };
+  Status status = kDone;
+  // The refusal's text (UTF-8) for the popup; may be empty: the front end
+  // then says nothing.
+  std::string message;
+  // What a done action produced: the new job's slot, the new code's slot.
+  uint8_t value = 0;
+
+  bool done() const { return status == kDone; }
+  bool writeFailed() const { return status == kWriteFailed; }
+  static CardResult ok(uint8_t value = 0) { return {kDone, {}, value}; }
+  static CardResult refused(std::string message = {}) { return {kRefused, std::move(message)}; }
+  static CardResult failed() { return {kWriteFailed, {}}; }
+};
+
+// How opening an image ended.
+enum class OpenStatus {
+  kLoaded,         // recognised (or formatted on request) and its tables loaded
+  kMissing,        // no such file, or not a regular file
+  kReadOnly,       // the file exists but refuses writing
+  kNotRecognised,  // detection did not recognise it and it was not formatted
+  kWriteFailed,    // formatting it did not reach the card
+};
+
+class CardSession {
+ public:
+  explicit CardSession(RecordAreaStore& store) : store_(store) {}
+
+  RecordAreaStore& store() { return store_; }
+  const RecordAreaStore& store() const { return store_; }
+
+  // Opens the image in place and recognises its model. An image detection
+  // does not recognise is formatted only when askToFormat is given and
+  // answers true. Any image open before is closed first.
+  OpenStatus open(const std::string& path, const std::function<bool()>& askToFormat = {});
+  void close() { store_.closeImage(); }
+  // The system's error number of the last open that failed.
+  int openError() const { return openError_; }
+
+  // Empties the record area (the model settled by detection, or chosen for
+  // an unrecognised image).
+  CardResult format();
+  // Forces what the action wrote to the card.
+  CardResult finish();
+
+  // --- Jobs ---------------------------------------------------------------------
+  // A name already on the list, in any letter case, is refused.
+  CardResult createJob(std::string_view name);
+  // The job's own name counts as taken too.
+  CardResult renameJob(uint8_t slot, std::string_view name);
+  CardResult deleteJob(int position);
+  CardResult clearKnownPoints();
+
+  // --- Points -------------------------------------------------------------------
+  // Refuses before any entry into a job or the known-point file that holds
+  // 3072 records already.
+  CardResult checkRoomForEntry(uint8_t slot);
+  // Appends one record; the store's refusals become their texts.
+  CardResult appendRecord(uint8_t slot, const uint8_t* record);
+  // A typed point as a PT record.
+  CardResult addPoint(uint8_t slot, std::string_view name, FixedValue n, FixedValue e,
+                      FixedValue z);
+  CardResult deleteRecord(uint8_t slot, int number);
+
+  // The confirmed grid of the import stored into the target until the first
+  // refusal; rows stored before it stay.
+  struct ImportOutcome {
+    uint8_t confirmed = 0;  // storeImportRows' answer: 0 when row 1 itself was refused
+    CardResult stop;        // the refusal or failure that stopped it, else done
+  };
+  ImportOutcome importRows(const std::vector<ImportRow>& rows, uint8_t target);
+
+  // --- Feature codes ---------------------------------------------------------------
+  CardResult addFeatureCode(std::string_view code);
+  // A position past the list names no code.
+  CardResult deleteFeatureCode(int position);
+  CardResult clearFeatureCodes();
+
+  // --- Listings, as bytes of the card ------------------------------------------------
+  std::vector<std::string> jobLines();
+  std::vector<std::string> knownPointLines();
+  std::vector<std::string> featureCodes();
+  // One line per record; a record the store cannot deliver reads as
+  // "Unknown Record", so that line i stays record i.
+  std::vector<std::string> recordLines(uint8_t slot);
+
+  bool isKnownPointFile(uint8_t slot) const { return slot == store_.knownPointFile(); }
+
+ private:
+  CardResult fromStore(uint8_t result, std::string refusal = {}) const;
+
+  RecordAreaStore& store_;
+  int openError_ = 0;
+};
+
+}  // namespace vel

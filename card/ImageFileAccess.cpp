@@ -1,0 +1,25 @@
+#include "card/ImageFileAccess.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace vel {
+
+bool imageRefusesWriting(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // Asking the file system itself covers what the mode bits do not show:
+  // a write-protected card is mounted read-only (EROFS), an immutable file
+  // refuses even the superuser (EPERM).
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  return errno == EACCES || errno == EROFS || errno == EPERM || errno == ETXTBSY;
+}
+
+}  // namespace vel
