@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "card/CardSession.h"
 #include "fuzz/FuzzTargets.h"
 #include "records/ListLines.h"
 #include "store/RecordAreaStore.h"
@@ -118,9 +119,11 @@ void runStoreInput(const uint8_t* data, size_t size) {
   }
 
   RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
-  if (store.openImage("/proc/self/fd/" + std::to_string(fd))) {
-    if (store.detectModel() != kModelRecognised) store.formatRecordArea();
-    store.loadTables();
+  CardSession session(store);
+  // An image the store does not recognise is formatted, as a user answering Yes would.
+  const OpenStatus opened = session.open("/proc/self/fd/" + std::to_string(fd), [] { return true; });
+  if (opened == OpenStatus::kLoaded || opened == OpenStatus::kWriteFailed) {
+    if (opened == OpenStatus::kWriteFailed) store.loadTables();
     listEverything(store);
     Script script(image + imageBytes, size - 2 - imageBytes);
     runOperations(store, script);
