@@ -11,10 +11,10 @@
 
 #include "bench/BenchImage.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/PointOutput.h"
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 
 namespace {

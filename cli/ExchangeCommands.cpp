@@ -10,7 +10,7 @@
 #include "store/Gbk.h"
 #include "records/MessageTexts.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/PointOutput.h"
 #include "records/CharacterFilters.h"

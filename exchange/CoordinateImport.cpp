@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 #include "store/FixedValue.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 
 namespace vel {
 

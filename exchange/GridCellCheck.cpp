@@ -1,7 +1,7 @@
 #include "exchange/GridCellCheck.h"
 
-#include "exchange/Data_format.h"
-#include "exchange/String_func.h"
+#include "exchange/ExchangeFormats.h"
+#include "records/PointLine.h"
 #include "records/NumberText.h"
 
 namespace vel {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
 

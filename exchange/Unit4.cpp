@@ -5,7 +5,7 @@
 
 #include "app/AnsiText.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/GridCellCheck.h"
 #include "store/RecordAreaStore.h"
 

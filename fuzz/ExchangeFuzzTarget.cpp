@@ -2,11 +2,11 @@
 #include <vector>
 
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "fuzz/FuzzTargets.h"
 #include "records/SurveyRecord.h"
 

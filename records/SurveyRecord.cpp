@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/NumberText.h"
 
 namespace vel {

@@ -6,8 +6,8 @@
 
 #include "TestImage.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
-#include "exchange/String_func.h"
+#include "exchange/ExchangeFormats.h"
+#include "records/PointLine.h"
 
 namespace vel {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "TestImage.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 
 namespace vel {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "TestImage.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/PointOutput.h"
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 
 namespace vel {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "exchange/Data_format.h"
-#include "exchange/String_func.h"
+#include "exchange/ExchangeFormats.h"
+#include "records/PointLine.h"
 
 namespace vel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 
 namespace vel {
 namespace {

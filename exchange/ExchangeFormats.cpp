@@ -1,10 +1,10 @@
-#include "exchange/Data_format.h"
+#include "exchange/ExchangeFormats.h"
 
 #include <array>
 #include <optional>
 #include <string>
 
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 #include "records/NumberText.h"
 
 namespace vel {

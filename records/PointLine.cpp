@@ -1,4 +1,4 @@
-#include "exchange/String_func.h"
+#include "records/PointLine.h"
 
 namespace vel {
 
