@@ -13,13 +13,11 @@
 
 #include "app/AnsiText.h"
 #include "app/CardDiscovery.h"
-#include "app/ImageFileAccess.h"
 #include "app/PointNames.h"
 #include "app/UsedCapacity.h"
 #include "exchange/Unit4.h"
 #include "records/ListLines.h"
 #include "records/MessageTexts.h"
-#include "records/SurveyRecord.h"
 #include "records/Unit5.h"
 #include "store/RecordAreaStore.h"
 
@@ -43,8 +41,6 @@ const QString kFormatQuestion = QStringLiteral(
     "选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。\r\n\r\n现在格式化该记录区吗?");
 const QString kFormatWarning =
     QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
-const QString kAreaFullText = QString::fromUtf8(kRecordAreaFullText);
-const QString kJobFullText = QString::fromUtf8(kJobFullWhileStoringText);
 const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 const QString kReadOnlyImage = QStringLiteral("无法以读写方式打开记录区文件！");
 const QString kWarningCaption = QStringLiteral("警告");
@@ -87,7 +83,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
 }
 
 // Fills a list in one go; a full known-point file has 3072 rows.
-void fillList(QListWidget* list, const QStringList& rows) {
+void fillList(QListWidget* list, const std::vector<std::string>& lines) {
+  QStringList rows;
+  rows.reserve(static_cast<int>(lines.size()));
+  for (const std::string& line : lines) rows << ansiToQString(line);
   list->setUpdatesEnabled(false);
   list->clear();
   list->addItems(rows);
@@ -330,31 +329,27 @@ bool TForm1::PagesUsable() const {
 void TForm1::SelVELButtonClick() {
   if (!prompts_.openFile(dialogParent(), OpenDialog1)) return;
 
-  store_.closeImage();
   setLoaded(false);
   const std::filesystem::path path = qStringToPath(OpenDialog1.fileName);
-  if (!store_.openImage(path.string())) {
-    // A missing file stays silent; a card that takes no writes must not
-    // look like one that was never there.
-    if (imageRefusesWriting(path)) {
+  const OpenStatus opened = session_.open(path.string(), [this] {
+    return prompts_.askYesNo(dialogParent(), QStringLiteral("选取记录区"), kFormatQuestion,
+                             PromptIcon::kQuestion);
+  });
+  switch (opened) {
+    case OpenStatus::kLoaded:
+      break;
+    case OpenStatus::kReadOnly:
+      // A card that takes no writes must not look like one that was never there.
       prompts_.showOk(dialogParent(), kWarningCaption, kReadOnlyImage, PromptIcon::kExclamation);
-    }
-    return;
-  }
-
-  if (store_.detectModel() != kModelRecognised) {
-    if (!prompts_.askYesNo(dialogParent(), QStringLiteral("选取记录区"), kFormatQuestion,
-                           PromptIcon::kQuestion)) {
       return;
-    }
-    const uint8_t formatted = store_.formatRecordArea();
-    if (!store_.syncImage() || formatted != kDone) {
+    case OpenStatus::kWriteFailed:
       // A half-written record area is no record area: it stays unloaded.
       prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
       return;
-    }
+    case OpenStatus::kMissing:
+    case OpenStatus::kNotRecognised:
+      return;
   }
-  store_.loadTables();
   setLoaded(true);
 
   RefreshSummary();
@@ -378,8 +373,8 @@ void TForm1::FormatVELButtonClick() {
                          PromptIcon::kExclamation)) {
     return;
   }
-  const uint8_t formatted = store_.formatRecordArea();
-  if (!store_.syncImage() || formatted != kDone) {
+  const CardResult formatted = session_.format();
+  if (!session_.finish().done() || !formatted.done()) {
     prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
     // What the card now holds is neither the old area nor a new one.
     setLoaded(false);
@@ -407,53 +402,34 @@ void TForm1::RefreshSummary() {
 
 void TForm1::RefreshJOBList() {
   const int selected = JOBListBox->currentRow();
-  QStringList rows;
-  const int count = store_.jobCount();
-  rows.reserve(count);
-  for (int position = 0; position < count; ++position) {
-    rows << ansiToQString(jobListLine(store_, position));
-  }
-  fillList(JOBListBox, rows);
+  fillList(JOBListBox, session_.jobLines());
   if (selected >= 0 && selected < JOBListBox->count()) JOBListBox->setCurrentRow(selected);
 }
 
 void TForm1::RefreshKnownCoordList() {
-  QStringList rows;
-  const int count = store_.recordCount(store_.knownPointFile());
-  rows.reserve(count);
-  for (int number = 0; number < count; ++number) {
-    rows << ansiToQString(knownPointLine(store_, number));
-  }
-  fillList(KnownCoordListBox, rows);
+  fillList(KnownCoordListBox, session_.knownPointLines());
   if (KnownCoordListBox->count() > 0) KnownCoordListBox->setCurrentRow(0);
 }
 
 void TForm1::RefreshCodeList() {
-  QStringList rows;
-  const int count = store_.featureCodeCount();
-  rows.reserve(count);
-  for (int position = 0; position < count; ++position) {
-    rows << ansiToQString(store_.featureCodeAt(position));
-  }
-  fillList(CodeListBox, rows);
+  fillList(CodeListBox, session_.featureCodes());
   if (CodeListBox->count() > 0) CodeListBox->setCurrentRow(0);
 }
 
 bool TForm1::AppendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record) {
   if (!PagesUsable()) return false;
-  switch (store_.appendRecord(slot, length, record)) {
-    case kRefused:
-      prompts_.showTimedMessage(this, kAreaFullText);
-      return false;
-    case kJobFull:
-      prompts_.showTimedMessage(this, kJobFullText);
-      return false;
-    case kWriteFailed:
-      ReportWriteFailure();
-      return false;
-    default:
-      return true;
+  // A record of another length is none the store takes.
+  if (length != kRecordSize) return showOutcome(CardResult::refused(kRecordAreaFullText));
+  return showOutcome(session_.appendRecord(slot, record));
+}
+
+bool TForm1::showOutcome(const CardResult& result) {
+  if (result.writeFailed()) {
+    ReportWriteFailure();
+  } else if (result.status == CardResult::kRefused && !result.message.empty()) {
+    prompts_.showTimedMessage(this, QString::fromUtf8(result.message.c_str()));
   }
+  return result.done();
 }
 
 void TForm1::NextPointName(std::string& name) const {
@@ -464,7 +440,7 @@ void TForm1::ReportWriteFailure() {
   prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
   if (!store_.isOpen()) return;
   // Whatever part of the change did land is kept as it is, like the rest.
-  store_.syncImage();
+  session_.finish();
   store_.loadTables();
   RefreshSummary();
   RefreshJOBList();
@@ -473,7 +449,7 @@ void TForm1::ReportWriteFailure() {
 }
 
 void TForm1::SyncImage() {
-  if (store_.isOpen() && !store_.syncImage()) ReportWriteFailure();
+  if (store_.isOpen() && !session_.finish().done()) ReportWriteFailure();
 }
 
 int selectedRow(const QListWidget* list) {
@@ -557,19 +533,7 @@ void TForm1::NewJOBButtonClick() {
                                QStringLiteral("输入文件名："), name, kNameLength) != 1) {
     return;
   }
-  if (store_.findJob(nameOf(name)) != kRefused) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kDuplicateJobNameText));
-    return;
-  }
-  const uint8_t created = store_.createJob(nameOf(name));
-  if (created == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
-  if (created == kRefused) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kNoFreeJobSlotText));
-    return;
-  }
+  if (!showOutcome(session_.createJob(nameOf(name)))) return;
   // A new job always takes the last position.
   const int position = JOBListBox->count();
   JOBListBox->addItem(ansiToQString(jobListLine(store_, position)));
@@ -587,12 +551,7 @@ void TForm1::DelJOBButtonClick() {
                          QStringLiteral("删除工作文件%1吗？").arg(name), PromptIcon::kQuestion)) {
     return;
   }
-  const uint8_t deleted = store_.deleteJob(row);
-  if (deleted == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
-  if (deleted != kDone) return;
+  if (!showOutcome(session_.deleteJob(row))) return;
   RefreshSummary();
   removeRowKeepingSelection(JOBListBox, row);
   SyncImage();
@@ -607,17 +566,7 @@ void TForm1::RenameJOBButtonClick() {
                                QStringLiteral("输入新文件名："), name, kNameLength) != 1) {
     return;
   }
-  // The job's own name counts as taken too, in any letter case.
-  if (store_.findJob(nameOf(name)) != kRefused) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kRenameTakenText));
-    return;
-  }
-  const uint8_t renamed = store_.renameJob(store_.jobSlotAt(row), nameOf(name));
-  if (renamed == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
-  if (renamed != kDone) return;
+  if (!showOutcome(session_.renameJob(store_.jobSlotAt(row), nameOf(name)))) return;
   JOBListBox->item(row)->setText(ansiToQString(jobListLine(store_, row)));
   SyncImage();
 }
@@ -645,20 +594,25 @@ void TForm1::InputCoordToJOBButtonClick() {
   if (!PagesUsable()) return;
   const int row = selectedRow(JOBListBox);
   if (row < 0) return;
-  const uint8_t slot = store_.jobSlotAt(row);
-  if (store_.recordCount(slot) >= kMaxJobRecords) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kJobFullBeforeText));
-    return;
-  }
+  if (enterPoints(store_.jobSlotAt(row), kJobCaption)) RefreshJOBList();
+}
+
+// The coordinate dialog opens again after each stored point, with the next
+// name proposed, until it is cancelled or the card refuses a point.
+bool TForm1::enterPoints(uint8_t slot, const QString& caption) {
+  if (!showOutcome(session_.checkRoomForEntry(slot))) return false;
+  const bool knownPoints = session_.isKnownPointFile(slot);
   NameBuffer name{};
   PointValues values{};
-  std::array<uint8_t, kRecordSize> record{};
   bool stored = false;
-  while (entryDialogs_->enterCoordinates(dialogParent(), kJobCaption, 0,
+  while (entryDialogs_->enterCoordinates(dialogParent(), caption, 0,
                                          std::span<char, kNameLength>(name.data(), kNameLength),
                                          values) == 1) {
-    buildPointRecord(store_.byteOrder(), nameOf(name), values[0], values[1], values[2], record);
-    if (!AppendRecordChecked(slot, kRecordSize, record.data())) break;
+    if (!PagesUsable() ||
+        !showOutcome(session_.addPoint(slot, nameOf(name), values[0], values[1], values[2]))) {
+      break;
+    }
+    if (knownPoints) KnownCoordListBox->addItem(knownPointRow(nameOf(name), values));
     RefreshSummary();
     stored = true;
     SyncImage();
@@ -666,7 +620,7 @@ void TForm1::InputCoordToJOBButtonClick() {
     vel::NextPointName(next);
     setName(name, next);
   }
-  if (stored) RefreshJOBList();
+  return stored;
 }
 
 void TForm1::ImportCoordButtonClick() {
@@ -674,11 +628,7 @@ void TForm1::ImportCoordButtonClick() {
   const int row = selectedRow(JOBListBox);
   if (row < 0) return;
   const uint8_t slot = store_.jobSlotAt(row);
-  if (store_.recordCount(slot) > kMaxJobRecords - 1) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kJobFullBeforeText));
-    return;
-  }
-  if (!importCoordinates) return;
+  if (!showOutcome(session_.checkRoomForEntry(slot)) || !importCoordinates) return;
   if (importCoordinates(slot, ImportFormatChoice) == 1) {
     RefreshJOBList();
     RefreshSummary();
@@ -690,38 +640,13 @@ void TForm1::ImportCoordButtonClick() {
 
 void TForm1::InputKnownCoordButtonClick() {
   if (!PagesUsable()) return;
-  if (KnownCoordListBox->count() >= kMaxJobRecords) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kKnownFileFullBeforeText));
-    return;
-  }
-  NameBuffer name{};
-  PointValues values{};
-  std::array<uint8_t, kRecordSize> record{};
-  bool stored = false;
-  while (entryDialogs_->enterCoordinates(dialogParent(), kKnownPointCaption, 0,
-                                         std::span<char, kNameLength>(name.data(), kNameLength),
-                                         values) == 1) {
-    buildPointRecord(store_.byteOrder(), nameOf(name), values[0], values[1], values[2], record);
-    if (!AppendRecordChecked(store_.knownPointFile(), kRecordSize, record.data())) break;
-    KnownCoordListBox->addItem(knownPointRow(nameOf(name), values));
-    RefreshSummary();
-    stored = true;
-    SyncImage();
-    std::string next = nameOf(name);
-    vel::NextPointName(next);
-    setName(name, next);
-  }
   // The store's order, which free places left by deletions may change.
-  if (stored) RefreshKnownCoordList();
+  if (enterPoints(store_.knownPointFile(), kKnownPointCaption)) RefreshKnownCoordList();
 }
 
 void TForm1::ImportKnownCoordButtonClick() {
   if (!PagesUsable()) return;
-  if (KnownCoordListBox->count() >= kMaxJobRecords) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(kKnownFileFullBeforeText));
-    return;
-  }
-  if (!importCoordinates) return;
+  if (!showOutcome(session_.checkRoomForEntry(store_.knownPointFile())) || !importCoordinates) return;
   if (importCoordinates(store_.knownPointFile(), ImportFormatChoice) == 1) {
     RefreshKnownCoordList();
     RefreshSummary();
@@ -739,12 +664,7 @@ void TForm1::DelCoordButtonClick() {
                          QStringLiteral("删除点号%1吗？").arg(name), PromptIcon::kQuestion)) {
     return;
   }
-  const uint8_t deleted = store_.deleteRecord(file, row);
-  if (deleted == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
-  if (deleted != kDone) return;
+  if (!showOutcome(session_.deleteRecord(file, row))) return;
   RefreshSummary();
   removeRowKeepingSelection(KnownCoordListBox, row);
   SyncImage();
@@ -757,10 +677,7 @@ void TForm1::DelAllKnownPtButtonClick() {
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (store_.deleteJob(store_.knownPointFile()) == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
+  if (!showOutcome(session_.clearKnownPoints())) return;
   KnownCoordListBox->clear();
   RefreshSummary();
   SyncImage();
@@ -777,15 +694,7 @@ void TForm1::InputCodeButtonClick() {
   NameBuffer code{};
   while (entryDialogs_->enterName(dialogParent(), kCodeCaption, QStringLiteral("输入特征码："),
                                   code, kNameLength) == 1) {
-    const uint8_t added = store_.addFeatureCode(nameOf(code));
-    if (added == kWriteFailed) {
-      ReportWriteFailure();
-      return;
-    }
-    if (added == kRefused) {
-      prompts_.showTimedMessage(this, QString::fromUtf8(kCodeLibraryFullText));
-      return;
-    }
+    if (!showOutcome(session_.addFeatureCode(nameOf(code)))) return;
     CodeListBox->addItem(ansiToQString(nameOf(code)));
     CodeListBox->setCurrentRow(CodeListBox->count() - 1);
     SyncImage();
@@ -797,12 +706,7 @@ void TForm1::DelCodeButtonClick() {
   if (!PagesUsable()) return;
   const int row = selectedRow(CodeListBox);
   if (row < 0) return;
-  const uint8_t deleted = store_.deleteFeatureCode(row);
-  if (deleted == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
-  if (deleted != kDone) return;
+  if (!showOutcome(session_.deleteFeatureCode(row))) return;
   removeRowKeepingSelection(CodeListBox, row);
   SyncImage();
 }
@@ -814,10 +718,7 @@ void TForm1::ClearCodeListButtonClick() {
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (store_.clearFeatureCodes() == kWriteFailed) {
-    ReportWriteFailure();
-    return;
-  }
+  if (!showOutcome(session_.clearFeatureCodes())) return;
   CodeListBox->clear();
   SyncImage();
 }

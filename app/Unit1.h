@@ -17,11 +17,11 @@
 #include "app/EntryDialogs.h"
 #include "app/Prompts.h"
 #include "app/UiLook.h"
+#include "card/CardSession.h"
 
 namespace vel {
 
 class CardMedia;
-class RecordAreaStore;
 
 class TForm1 final : public QWidget {
   Q_OBJECT
@@ -43,6 +43,10 @@ class TForm1 final : public QWidget {
   bool AppendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record);
   // Proposes the next point name in place (A9 -> A10).
   void NextPointName(std::string& name) const;
+
+  // Shows what an action answered: a refusal's text with the timed popup, a
+  // write failure with its box. True when the action was done.
+  bool showOutcome(const CardResult& result);
 
   // A write the card did not take: says so, then shows what the card holds.
   void ReportWriteFailure();
@@ -169,7 +173,11 @@ class TForm1 final : public QWidget {
   // they stand alone.
   QWidget* dialogParent();
 
+  // Typed points into the slot, one per confirmed dialog; true when any was stored.
+  bool enterPoints(uint8_t slot, const QString& caption);
+
   RecordAreaStore& store_;
+  CardSession session_{store_};
   Prompts& prompts_;
   const CardMedia& media_;
   Scaler scale_;
