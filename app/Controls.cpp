@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 
 namespace vel {
 namespace {
@@ -174,6 +175,23 @@ void ClickablePanel::mouseReleaseEvent(QMouseEvent* event) {
 void ClickablePanel::mouseDoubleClickEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+void clearDefaultButtons(QWidget* window) {
+  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+}
+
+bool isReturnKey(const QKeyEvent& event) {
+  return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+void pressFocusedButtonsOnReturn(QWidget* window) {
+  // Outside a dialog an auto-default button is pressed by Return and Enter
+  // when it has the focus, and nothing else changes.
+  for (QPushButton* button : window->findChildren<QPushButton*>()) button->setAutoDefault(true);
 }
 
 void removeRowKeepingSelection(QListWidget* list, int row) {

@@ -1,9 +1,10 @@
 // The owner-drawn controls of the main window: numbered and plain list rows,
 // the page tabs with their fixed captions, the percentage gauge, and a panel
-// that reports clicks.
+// that reports clicks; and which key presses a window's buttons.
 #pragma once
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -14,12 +15,25 @@
 
 namespace vel {
 
-// A list box with a fixed row height and a white background whose rows are
-// drawn by a delegate.
+// Windows whose buttons store, write or delete (the import, the output and the
+// job viewer): no button is default or auto-default, so Return never presses
+// one; only a click, or Space on the focused button, does. Call it once the
+// buttons exist; the window also swallows Return itself (isReturnKey), since a
+// QDialog hands a Return its children ignore to its default button.
+void clearDefaultButtons(QWidget* window);
+// Return, or Enter on the keypad.
+bool isReturnKey(const QKeyEvent& event);
+
+// The main window's link buttons: the one with the keyboard focus is pressed
+// by Return or Enter as well as by Space.
+void pressFocusedButtonsOnReturn(QWidget* window);
+
 // Removes a row after its item was deleted and selects the same index again,
 // or row 0 when the last row went; an emptied list has no selection.
 void removeRowKeepingSelection(QListWidget* list, int row);
 
+// A list box with a fixed row height and a white background whose rows are
+// drawn by a delegate.
 QListWidget* makeOwnerDrawnList(QWidget* parent, const char* name, const QColor& fontColour,
                                 const Scaler& scale);
 

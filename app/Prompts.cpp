@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
+#include "app/AnsiText.h"
+#include "app/TypedFileName.h"
 #include "app/Unit7.h"
 
 namespace vel {
@@ -77,6 +80,33 @@ QStringList nameFiltersOf(const QString& filter) {
   return filters;
 }
 
+namespace {
+
+QString nameFilterExtension(const QString& nameFilter) {
+  // The masks stand in the parentheses that end the filter; the first one names it.
+  static const QRegularExpression lastParentheses(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+  const QRegularExpressionMatch masks = lastParentheses.match(nameFilter);
+  if (!masks.hasMatch()) return {};
+  const QString first = masks.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+  static const QRegularExpression plainExtension(QStringLiteral("^\\*\\.([^*?./\\\\]+)$"));
+  return plainExtension.match(first).captured(1);
+}
+
+}  // namespace
+
+QString dialogExtension(const FileDialogSettings& settings, int filterIndex) {
+  const QStringList filters = nameFiltersOf(settings.filter);
+  if (filterIndex >= 1 && filterIndex <= filters.size()) {
+    const QString extension = nameFilterExtension(filters[filterIndex - 1]);
+    if (!extension.isEmpty()) return extension;
+  }
+  QString extension = settings.defaultExt;
+  while (extension.startsWith(QLatin1Char('*')) || extension.startsWith(QLatin1Char('.'))) {
+    extension.remove(0, 1);
+  }
+  return extension;
+}
+
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogSettings& settings,
                                             QFileDialog::AcceptMode mode) {
   auto dialog = std::make_unique<QFileDialog>(parent, settings.title);
@@ -96,11 +126,19 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogSet
   if (settings.filterIndex >= 1 && settings.filterIndex <= filters.size()) {
     dialog->selectNameFilter(filters[settings.filterIndex - 1]);
   }
-  QString suffix = settings.defaultExt;
-  while (suffix.startsWith(QLatin1Char('*')) || suffix.startsWith(QLatin1Char('.'))) {
-    suffix.remove(0, 1);
+  if (mode == QFileDialog::AcceptSave) {
+    // The dialog adds the suffix itself before it asks about replacing a
+    // file, so the suffix follows the filter the user picks.
+    dialog->setDefaultSuffix(dialogExtension(settings, settings.filterIndex));
+    QFileDialog* shown = dialog.get();
+    QObject::connect(
+        shown, &QFileDialog::filterSelected, shown, [shown, settings](const QString& filter) {
+          const auto index = shown->nameFilters().indexOf(filter);
+          shown->setDefaultSuffix(dialogExtension(settings, static_cast<int>(index) + 1));
+        });
   }
-  dialog->setDefaultSuffix(suffix);
+  // An open dialog adds none: readBackFileDialog completes the name as typed,
+  // which may also find the file under another letter case of its extension.
 
   if (!settings.initialDir.isEmpty()) dialog->setDirectory(settings.initialDir);
   if (!settings.fileName.isEmpty()) dialog->selectFile(settings.fileName);
@@ -108,10 +146,15 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogSet
 }
 
 void readBackFileDialog(const QFileDialog& dialog, FileDialogSettings& settings) {
-  const QStringList files = dialog.selectedFiles();
-  if (!files.isEmpty()) settings.fileName = QDir::toNativeSeparators(files.first());
   const qsizetype index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
   if (index >= 0) settings.filterIndex = static_cast<int>(index) + 1;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return;
+  const QByteArray extension = QFile::encodeName(dialogExtension(settings, settings.filterIndex));
+  const std::filesystem::path chosen =
+      completeTypedFileName(qStringToPath(files.first()), extension.toStdString(),
+                            dialog.acceptMode() == QFileDialog::AcceptOpen);
+  settings.fileName = QDir::toNativeSeparators(pathToQString(chosen));
 }
 
 bool QtPrompts::askYesNo(QWidget* parent, const QString& caption, const QString& text,

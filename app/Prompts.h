@@ -21,7 +21,7 @@ struct FileDialogSettings {
   QString title;
   QString filter;       // "description|mask|description|mask..."
   int filterIndex = 1;  // 1-based place in the filter list
-  QString defaultExt;   // appended to a name typed without extension
+  QString defaultExt;   // for a name typed without extension when the filter names none
   QString initialDir;
   QString fileName;
   bool overwritePrompt = false;  // save dialogs: ask before replacing a file
@@ -62,8 +62,14 @@ std::unique_ptr<QMessageBox> makeOkBox(QWidget* parent, const QString& caption, 
                                        PromptIcon icon);
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogSettings& settings,
                                             QFileDialog::AcceptMode mode);
-// Writes the dialog's choice back into the settings.
+// Writes the dialog's choice back into the settings. A name typed without
+// extension gets that of the chosen filter (completeTypedFileName).
 void readBackFileDialog(const QFileDialog& dialog, FileDialogSettings& settings);
+
+// The extension a name typed without one gets: that of the filter's first
+// mask ("CASS5.X文件(*.DAT)" gives "DAT"), or the default extension when the
+// filter names none.
+QString dialogExtension(const FileDialogSettings& settings, int filterIndex);
 
 // "description|mask|..." as the dialog's name filters, one per pair, each
 // ending in its masks in parentheses.

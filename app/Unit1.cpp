@@ -123,6 +123,7 @@ void TForm1::buildWindow() {
 
   buildSummary();
   buildPages();
+  pressFocusedButtonsOnReturn(this);
 
   OpenDialog1.title = QStringLiteral("打开全站记录区文件");
   OpenDialog1.filter = QStringLiteral("全站记录区文件(*.VEL)|*.VEL");

@@ -87,7 +87,9 @@ QVariant GridCells::data(const QModelIndex& index, int role) const {
 
 bool GridCells::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::EditRole) return false;
-  setCell(index.row(), index.column(), value.toString());
+  // An editor opened and closed on a cell hands back what it was shown.
+  const QString text = value.toString();
+  if (text != cell(index.row(), index.column())) setCell(index.row(), index.column(), text);
   return true;
 }
 
@@ -104,14 +106,22 @@ QVariant GridCells::headerData(int section, Qt::Orientation orientation, int rol
   return {};
 }
 
-const QString& GridCells::cell(int row, int column) const {
-  return cells_.at(static_cast<std::size_t>(row) * columns_ + column);
+QString GridCells::cell(int row, int column) const {
+  return ansiToQString(cellBytes(row, column));
 }
 
 void GridCells::setCell(int row, int column, const QString& text) {
-  QString& stored = cells_.at(static_cast<std::size_t>(row) * columns_ + column);
-  if (stored == text) return;
-  stored = text;
+  setCellBytes(row, column, qStringToAnsi(text));
+}
+
+const std::string& GridCells::cellBytes(int row, int column) const {
+  return cells_.at(static_cast<std::size_t>(row) * columns_ + column);
+}
+
+void GridCells::setCellBytes(int row, int column, std::string bytes) {
+  std::string& stored = cells_.at(static_cast<std::size_t>(row) * columns_ + column);
+  if (stored == bytes) return;
+  stored = std::move(bytes);
   const QModelIndex changed = index(row, column);
   emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
@@ -206,9 +216,9 @@ bool CoordinateGrid::StringGrid1SelectCell(const QModelIndex& leaving) {
   if (!leaving.isValid() || leaving.column() >= static_cast<int>(columns_.size())) return true;
   const int row = leaving.row();
   const int column = leaving.column();
-  const std::string text = qStringToAnsi(cells_->cell(row, column));
+  const std::string& text = cells_->cellBytes(row, column);
   if (isTextColumn(column)) {
-    cells_->setCell(row, column, ansiToQString(checkTextCell(text)));
+    cells_->setCellBytes(row, column, checkTextCell(text));
     return true;
   }
   const std::optional<std::string> checked = checkCoordinateCell(text);
@@ -216,12 +226,26 @@ bool CoordinateGrid::StringGrid1SelectCell(const QModelIndex& leaving) {
     if (rangeNotice_) rangeNotice_();
     return false;
   }
-  cells_->setCell(row, column, ansiToQString(*checked));
+  cells_->setCellBytes(row, column, *checked);
   return true;
 }
 
 void CoordinateGrid::commitOpenEditor() {
   if (editor_) commitData(editor_);
+}
+
+bool CoordinateGrid::leaveCellForButton() {
+  commitOpenEditor();
+  if (!StringGrid1SelectCell(currentIndex())) {
+    if (editor_) {
+      editor_->setFocus();
+    } else {
+      setFocus();
+    }
+    return false;
+  }
+  if (editor_) closeEditor(editor_, QAbstractItemDelegate::NoHint);
+  return true;
 }
 
 bool CoordinateGrid::mayLeave(const QModelIndex& from, const QModelIndex&) {

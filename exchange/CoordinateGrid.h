@@ -21,7 +21,10 @@ class QKeyEvent;
 
 namespace vel {
 
-// The texts of the grid's rows; the header texts are the view's header.
+// The cells of the grid's rows as the files and the card hold them: GBK
+// bytes. They become text only to be shown or edited, so a byte that is no
+// GBK character shows as a replacement mark yet goes out unchanged unless
+// that cell is typed into. The header texts are the view's header.
 // Model row r is grid row r + 1 (grid row 0 is the header).
 class GridCells final : public QAbstractTableModel {
  public:
@@ -30,12 +33,17 @@ class GridCells final : public QAbstractTableModel {
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+  // An edited text that still shows as the cell does leaves its bytes alone.
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  const QString& cell(int row, int column) const;
+  // The cell as shown.
+  QString cell(int row, int column) const;
+  // A typed text; characters GBK cannot hold become '?'.
   void setCell(int row, int column, const QString& text);
+  const std::string& cellBytes(int row, int column) const;
+  void setCellBytes(int row, int column, std::string bytes);
 
   // Rows from the first on take the texts (GBK bytes); every other row is emptied.
   template <std::size_t N>
@@ -48,7 +56,7 @@ class GridCells final : public QAbstractTableModel {
   QStringList headers_;
   int rows_;
   int columns_;
-  std::vector<QString> cells_;  // row by row
+  std::vector<std::string> cells_;  // row by row
 };
 
 class CoordinateGrid final : public QTableView {
@@ -73,9 +81,13 @@ class CoordinateGrid final : public QTableView {
   bool isTextColumn(int column) const;
   // The open editor, if any.
   QWidget* cellEditor() const { return editor_; }
-  // Puts what the open editor holds into its cell; the buttons do this before
-  // they read the grid, since clicking them need not take the focus.
+  // Puts what the open editor holds into its cell, unchecked.
   void commitOpenEditor();
+  // A button is about to act on the grid. Clicking it takes no focus from the
+  // grid, so the current cell is left here as a move would leave it: the
+  // editor committed and, after a key, the cell checked and normalised. False
+  // when the check refused the cell; it then keeps the editor and the focus.
+  bool leaveCellForButton();
 
   // What a typed character becomes in a column; nothing discards it.
   std::optional<char32_t> StringGrid1KeyPress(int column, char32_t c) const;
@@ -120,13 +132,11 @@ class CoordinateGrid final : public QTableView {
 
 template <std::size_t N>
 void GridCells::fillRows(const std::vector<std::array<std::string, N>>& rows) {
-  std::fill(cells_.begin(), cells_.end(), QString());
+  std::fill(cells_.begin(), cells_.end(), std::string());
   const std::size_t count = std::min(rows.size(), static_cast<std::size_t>(rows_));
   const std::size_t columns = std::min(N, static_cast<std::size_t>(columns_));
   for (std::size_t r = 0; r < count; ++r) {
-    for (std::size_t c = 0; c < columns; ++c) {
-      cells_[r * columns_ + c] = ansiToQString(rows[r][c]);
-    }
+    for (std::size_t c = 0; c < columns; ++c) cells_[r * columns_ + c] = rows[r][c];
   }
   // The shape stays: the current cell and the selection stay where they are.
   if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
@@ -137,10 +147,7 @@ std::vector<std::array<std::string, N>> GridCells::rowsAsAnsi() const {
   std::vector<std::array<std::string, N>> rows(rows_);
   const std::size_t columns = std::min(N, static_cast<std::size_t>(columns_));
   for (int r = 0; r < rows_; ++r) {
-    for (std::size_t c = 0; c < columns; ++c) {
-      const QString& text = cells_[r * columns_ + c];
-      if (!text.isEmpty()) rows[r][c] = qStringToAnsi(text);
-    }
+    for (std::size_t c = 0; c < columns; ++c) rows[r][c] = cells_[r * columns_ + c];
   }
   return rows;
 }

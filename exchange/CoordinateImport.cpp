@@ -1,10 +1,12 @@
 #include "exchange/CoordinateImport.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
-#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/ExchangeFormats.h"
 #include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 #include "store/FixedValue.h"
@@ -21,13 +23,28 @@ ImportedFile failed(ImportStatus status, std::string problem) {
   return {status, {}, std::move(problem)};
 }
 
+// The text with %1 and %2 replaced by the values.
+std::string placeValues(std::string_view text, std::string_view first,
+                        std::string_view second = {}) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+      out += text[i + 1] == '1' ? first : second;
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
   if (format == kScs2002Format) {
     std::optional<std::vector<std::string>> points = convertScs2002Lines(lines);
     if (!points) {
-      return failed(ImportStatus::kFormatError, "count line or end line does not fit");
+      return failed(ImportStatus::kFormatError, kImportCountMismatchText);
     }
     keepFirst(*points);
     return {ImportStatus::kRead, std::move(*points), {}};
@@ -45,7 +62,8 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
       case kSv300Format: {
         std::optional<std::string> pointLine = parseSv300Line(line);
         if (!pointLine) {
-          return failed(ImportStatus::kFailed, "line " + std::to_string(i + 1) + " holds no comma");
+          return failed(ImportStatus::kFailed,
+                        placeValues(kImportNoCommaText, std::to_string(i + 1)));
         }
         line = std::move(*pointLine);
         break;
@@ -58,16 +76,40 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
         break;
       default:
         return failed(ImportStatus::kFailed,
-                      "format " + std::to_string(format) + " cannot be imported");
+                      placeValues(kImportNoSuchFormatText, std::to_string(format)));
     }
   }
   return {ImportStatus::kRead, std::move(lines), {}};
 }
 
 ImportedFile readImportFile(const std::string& path, int format) {
-  std::optional<std::vector<std::string>> lines = readTextLines(path);
-  if (!lines) return failed(ImportStatus::kFailed, "cannot read \"" + path + "\"");
+  int error = 0;
+  std::optional<std::vector<std::string>> lines = readTextLines(path, &error);
+  if (!lines) {
+    return failed(ImportStatus::kFailed,
+                  placeValues(kImportUnreadableText, path, systemReasonText(error)));
+  }
   return convertImportLines(format, std::move(*lines));
+}
+
+std::string systemReasonText(int error) {
+  switch (error) {
+    case ENOENT:
+      return kNoSuchFileText;
+    case ENOTDIR:
+      return kNotAFolderOnPathText;
+    case EACCES:
+    case EPERM:
+      return kNoReadPermissionText;
+    case EISDIR:
+      return kIsAFolderText;
+    case ENAMETOOLONG:
+      return kNameTooLongText;
+    case EIO:
+      return kInputOutputErrorText;
+    default:
+      return placeValues(kSystemErrorText, std::to_string(error), std::strerror(error));
+  }
 }
 
 std::vector<ImportRow> importGridCells(const std::vector<std::string>& pointLines) {

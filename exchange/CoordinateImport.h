@@ -9,15 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "records/MessageTexts.h"  // the texts shown when a file cannot be taken over
 #include "store/ImageByteOrder.h"
 
 namespace vel {
 
 constexpr int kImportGridRows = 3072;  // grid rows 1 to 3072; row 0 is the header
-
-// Texts the import window shows when a file cannot be taken over.
-inline constexpr const char* kImportFormatErrorText = "数据格式不符，无法导入！";
-inline constexpr const char* kImportFailedText = "导入错误！";
 
 enum class ImportStatus {
   kRead,         // the point lines are the file's points
@@ -28,7 +25,7 @@ enum class ImportStatus {
 struct ImportedFile {
   ImportStatus status = ImportStatus::kRead;
   std::vector<std::string> pointLines;  // empty unless kRead
-  std::string problem;                  // what went wrong, for the error message
+  std::string problem;                  // why, in the user's words (UTF-8); empty for kRead
 };
 
 // The lines of a file in the format (1 to 6) as point lines: QPL lines as they
@@ -38,6 +35,9 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines);
 
 // The file read as text lines and converted as above.
 ImportedFile readImportFile(const std::string& path, int format);
+
+// The system's reason for an errno value, in the user's words (UTF-8).
+std::string systemReasonText(int error);
 
 // One grid row: name, N, E, Z as the extractors give them.
 using ImportRow = std::array<std::string, 4>;

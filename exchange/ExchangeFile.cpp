@@ -1,5 +1,6 @@
 #include "exchange/ExchangeFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -38,14 +39,19 @@ std::vector<std::string> splitTextLines(std::string_view bytes) {
   return lines;
 }
 
-std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
+std::optional<std::vector<std::string>> readTextLines(const std::string& path, int* error) {
+  const auto fail = [error] {
+    if (error) *error = errno;
+    return std::nullopt;
+  };
+  errno = 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
+  if (!file) return fail();
   std::string bytes;
   char chunk[65536];
   std::size_t got = 0;
   while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, got);
-  if (std::ferror(file.get())) return std::nullopt;  // a folder, or a read error
+  if (std::ferror(file.get())) return fail();  // a folder, or a read error
   return splitTextLines(bytes);
 }
 

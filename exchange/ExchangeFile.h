@@ -13,8 +13,10 @@ namespace vel {
 // very end does not start a further line; a NUL byte ends the text.
 std::vector<std::string> splitTextLines(std::string_view bytes);
 
-// The lines of a file, or nothing when it cannot be read.
-std::optional<std::vector<std::string>> readTextLines(const std::string& path);
+// The lines of a file, or nothing when it cannot be read; `error` then
+// receives the system's error number.
+std::optional<std::vector<std::string>> readTextLines(const std::string& path,
+                                                      int* error = nullptr);
 
 // The bytes of a file holding the point lines in the format (1 to 7): DXF
 // header and trailer, SCS2002 count and end line, SV300 sequence numbers, CR LF

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include "app/AnsiText.h"
+#include "app/Controls.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFormats.h"
 #include "exchange/GridCellCheck.h"
@@ -77,8 +78,17 @@ TForm4::TForm4(const QString& fileName, int formatIndex, const ImportHost& host)
   scale_.place(ImButton2, 288, 592, 80, 26);
   connect(ImButton1, &QPushButton::clicked, this, &TForm4::ImButton1Click);
   connect(ImButton2, &QPushButton::clicked, this, &TForm4::ImButton2Click);
+  clearDefaultButtons(this);
 
   FormCreate(fileName, formatIndex);
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event) {
+  if (isReturnKey(*event)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TForm4::FormCreate(const QString& fileName, int formatIndex) {
@@ -96,7 +106,7 @@ void TForm4::FormCreate(const QString& fileName, int formatIndex) {
                            PromptIcon::kExclamation);
       // Then what went wrong, as the program reports any error of its own.
       host_.prompts.showOk(host_.parent, QCoreApplication::applicationName(),
-                           QString::fromLocal8Bit(file.problem), PromptIcon::kExclamation);
+                           QString::fromUtf8(file.problem), PromptIcon::kExclamation);
       break;
   }
 }
@@ -105,7 +115,7 @@ void TForm4::ImButton1Click() {
   const auto append = [this](uint8_t slot, const uint8_t* record) {
     return host_.appendRecordChecked && host_.appendRecordChecked(slot, kRecordSize, record);
   };
-  StringGrid1->commitOpenEditor();
+  if (!StringGrid1->leaveCellForButton()) return;
   ImportResult =
       storeImportRows(StringGrid1->cells()->rowsAsAnsi<4>(), Target, host_.byteOrder, append);
   accept();

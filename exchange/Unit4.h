@@ -47,7 +47,8 @@ class TForm4 final : public QDialog {
   // 1 confirmed, 0 cancelled or closed, or grid row 1 refused by the store.
   uint8_t ImportResult = 0;
 
-  // "确  定": stores every row with a name, N and E, then closes.
+  // "确  定": stores every row with a name, N and E, then closes; not when
+  // the cell being typed into is refused.
   void ImButton1Click();
   // "取  消".
   void ImButton2Click();
@@ -55,6 +56,10 @@ class TForm4 final : public QDialog {
   CoordinateGrid* StringGrid1;
   QPushButton* ImButton1;
   QPushButton* ImButton2;
+
+ protected:
+  // Return only finishes a cell: it must never store the grid.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FormCreate(const QString& fileName, int formatIndex);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include "app/AnsiText.h"
+#include "app/Controls.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
@@ -61,8 +62,8 @@ TForm6::TForm6(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->horizontalHeader()->setDefaultSectionSize(scale_(113));
   scale_.place(StringGrid1, 0, 0, 592, 694);
-  // Names and codes never grow past what a point line carries: the save
-  // buttons do not run the cell check on the cell being edited.
+  // Names and codes never grow past what a point line carries, even before
+  // the cell is left.
   StringGrid1->setTextByteLimit(kNameLength);
   StringGrid1->setRangeNotice([this] {
     prompts_.showOk(this, QStringLiteral("提示"), QString::fromUtf8(kCoordinateRangeText),
@@ -75,6 +76,15 @@ TForm6::TForm6(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
   scale_.place(ImButton2, 345, 711, 88, 26);
   connect(ImButton1, &QPushButton::clicked, this, &TForm6::ImButton1Click);
   connect(ImButton2, &QPushButton::clicked, this, &TForm6::ImButton2Click);
+  clearDefaultButtons(this);
+}
+
+void TForm6::keyPressEvent(QKeyEvent* event) {
+  if (isReturnKey(*event)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TForm6::showEvent(QShowEvent* event) {
@@ -89,10 +99,12 @@ void TForm6::FormShow() {
 }
 
 void TForm6::ImButton1Click() {
+  if (!StringGrid1->leaveCellForButton()) return;
   writePointFile(!saved_);
 }
 
 void TForm6::ImButton2Click() {
+  if (!StringGrid1->leaveCellForButton()) return;
   writePointFile(true);
 }
 

@@ -35,7 +35,8 @@ class TForm6 final : public QDialog {
   // Reads the job into the point line list and the grid; runs once, when the
   // window is first shown, unless called before.
   void FormShow();
-  // "保  存": asks for a file only until the first successful save.
+  // "保  存": asks for a file only until the first successful save. Neither
+  // button acts while the cell being typed into is refused.
   void ImButton1Click();
   // "另 存 为": always asks.
   void ImButton2Click();
@@ -55,6 +56,8 @@ class TForm6 final : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Return only finishes a cell: it must never write the file again.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   RecordAreaStore& store_;

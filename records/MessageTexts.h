@@ -1,5 +1,5 @@
-// The texts by which the program tells the user of a refusal or a failure.
-// The desktop program and velcard show the same words.
+// The texts by which the program tells the user of a refusal or a failure,
+// all in one place. Where velcard tells of the same thing it uses the same words.
 #pragma once
 
 namespace vel {
@@ -13,5 +13,24 @@ inline constexpr const char* kJobFullWhileStoringText = "文件已满，无法�
 inline constexpr const char* kRecordAreaFullText = "记录区已满，无法再存贮数据！";
 inline constexpr const char* kCodeLibraryFullText = "特征码库已满，无法再输入!";
 inline constexpr const char* kCardWriteFailedText = "记录区写入失败，请检查存储卡！";
+
+// An import file that cannot be taken over.
+inline constexpr const char* kImportFormatErrorText = "数据格式不符，无法导入！";
+inline constexpr const char* kImportFailedText = "导入错误！";
+
+// Why, shown after kImportFailedText. %1 and %2 stand for what each names.
+inline constexpr const char* kImportNoCommaText = "第%1行没有逗号";             // line number
+inline constexpr const char* kImportUnreadableText = "无法读取文件：%1\r\n%2";  // file, reason
+inline constexpr const char* kImportNoSuchFormatText = "第%1种格式不能导入";    // format index
+inline constexpr const char* kImportCountMismatchText = "点数行或结束行与文件不符";
+
+// The system's reasons a file cannot be read; others as kSystemErrorText.
+inline constexpr const char* kNoSuchFileText = "文件不存在";
+inline constexpr const char* kNotAFolderOnPathText = "路径中有一段不是文件夹";
+inline constexpr const char* kNoReadPermissionText = "没有读取权限";
+inline constexpr const char* kIsAFolderText = "这是一个文件夹";
+inline constexpr const char* kNameTooLongText = "文件名太长";
+inline constexpr const char* kInputOutputErrorText = "读取时发生输入输出错误";
+inline constexpr const char* kSystemErrorText = "系统错误%1：%2";  // error number, system's text
 
 }  // namespace vel

@@ -41,6 +41,15 @@ TForm5::TForm5(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
   scale_.place(ImButton2, 328, 712, 97, 26);
   connect(ImButton1, &QPushButton::clicked, this, &TForm5::ImButton1Click);
   connect(ImButton2, &QPushButton::clicked, this, &TForm5::ImButton2Click);
+  clearDefaultButtons(this);
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event) {
+  if (isReturnKey(*event)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TForm5::showEvent(QShowEvent* event) {

@@ -45,6 +45,8 @@ class TForm5 final : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Return in the list must not ask to delete a record.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void setCountCaption(int count);

@@ -147,6 +147,21 @@ TEST_F(PagesTest, TheDeleteKeyDeletesTheSelectedJobAndNoAnswerKeepsIt) {
   EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "C"}));
 }
 
+TEST_F(PagesTest, AFocusedLinkButtonIsPressedByReturnEnterAndSpace) {
+  load(threeJobs);
+  form->show();
+  form->NewJOBButton->setFocus();
+  QTest::keyClick(form->NewJOBButton, Qt::Key_Return);
+  QTest::keyClick(form->NewJOBButton, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(form->NewJOBButton, Qt::Key_Space);
+  ASSERT_EQ(entries.opened.size(), 3u);
+  EXPECT_EQ(entries.opened[2].caption, QStringLiteral("新建工作文件"));
+
+  // Return in a list presses no button.
+  QTest::keyClick(form->JOBListBox, Qt::Key_Return);
+  EXPECT_EQ(entries.opened.size(), 3u);
+}
+
 TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
   load(threeJobs);
   int viewed = 0;

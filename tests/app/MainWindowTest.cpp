@@ -4,10 +4,13 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
+#include <QTest>
+
 #include "app/Controls.h"
 #include "app/ImageFileAccess.h"
 #include "store/Gbk.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/app/ModalDriver.h"
 
 namespace vel::test {
 namespace {
@@ -341,6 +344,30 @@ TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {
   EXPECT_TRUE(store.isOpen());
   EXPECT_TRUE(form->PagesUsable());
   EXPECT_EQ(form->JOBListBox->count(), 2);
+}
+
+TEST_F(MainWindowTest, ANameTypedWithoutExtensionOpensTheImageInEitherLetterCase) {
+  mediaFolders = {scratch.folder("media/E")};
+  const fs::path vel = scratch.folder("media/E/VEL");
+  writeFormattedImage(vel / "TEST.VEL", kRX3_8);
+  writeFormattedImage(vel / "card.Vel", kRX2_8);
+  writeBytes(vel / "VELSET.CFG", cardConfig("SAMPLE"));
+  media = std::make_unique<ListedMedia>(mediaFolders);
+  QtPrompts real;
+
+  ModalDriver typeTest(
+      [](QDialog& dialog) { answerFileDialog(dialog, 1, QStringLiteral("TEST")); });
+  form = std::make_unique<TForm1>(store, real, *media);
+  EXPECT_TRUE(typeTest.acted());
+  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("TEST.VEL"));
+
+  ModalDriver typeCard(
+      [](QDialog& dialog) { answerFileDialog(dialog, 1, QStringLiteral("card")); });
+  QTest::mouseClick(form->SelVELButton, Qt::LeftButton);
+  EXPECT_TRUE(typeCard.acted());
+  EXPECT_EQ(form->Label5->text(), QStringLiteral("card.Vel"));
+  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX2-8"));
 }
 
 TEST_F(MainWindowTest, TheFormatButtonAsksFirstAndEmptiesTheLists) {

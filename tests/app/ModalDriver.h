@@ -27,4 +27,9 @@ class ModalDriver {
   bool acted_ = false;
 };
 
+// Answers a real file dialog as a user would with the keyboard: picks the
+// filter `filterIndex` (1-based) in its list, types `name` over what the name
+// field holds and presses Return.
+void answerFileDialog(QDialog& dialog, int filterIndex, const QString& name);
+
 }  // namespace vel::test

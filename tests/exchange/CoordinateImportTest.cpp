@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -77,7 +79,7 @@ TEST(ImportFile, FormatErrorAndFailureAreTold) {
   const ImportedFile sv300 = convertImportLines(kSv300Format, {"1,A1,,1,2,3", "", "3,C,,1,2,3"});
   EXPECT_EQ(sv300.status, ImportStatus::kFailed);
   EXPECT_TRUE(sv300.pointLines.empty());
-  EXPECT_FALSE(sv300.problem.empty());
+  EXPECT_EQ(sv300.problem, "第2行没有逗号");
 
   EXPECT_EQ(convertImportLines(kDxfFormat, {"0"}).status, ImportStatus::kFailed);
 }
@@ -100,6 +102,30 @@ TEST(ImportFile, ReadsFromAFile) {
   EXPECT_EQ(readImportFile(folder.file("missing.CSV"), kCsvFormat).status, ImportStatus::kFailed);
   EXPECT_EQ(readImportFile(folder.file("missing.dat"), kScs2002Format).status,
             ImportStatus::kFailed);
+}
+
+TEST(ImportFile, AFileThatCannotBeReadIsToldWithTheSystemsReason) {
+  TempFolder folder;
+  const std::string missing = folder.file("missing.QPL");
+  const std::string plain = folder.file("plain.QPL");
+  testing_support::writeFile(plain, "P1\r\n");
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {missing, "文件不存在"},
+      {folder.path().string(), "这是一个文件夹"},
+      {plain + "/x.QPL", "路径中有一段不是文件夹"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const ImportedFile read = readImportFile(c.path, kQplFormat);
+    EXPECT_EQ(read.status, ImportStatus::kFailed);
+    EXPECT_EQ(read.problem, "无法读取文件：" + c.path + "\r\n" + c.reason);
+  }
+  EXPECT_EQ(systemReasonText(EACCES), "没有读取权限");
+  EXPECT_EQ(systemReasonText(ENOSPC),
+            "系统错误" + std::to_string(ENOSPC) + "：" + std::strerror(ENOSPC));
 }
 
 // --- Confirming the grid ---------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "exchange/Unit4.h"
 #include "exchange/Unit6.h"
+#include "tests/app/ModalDriver.h"
 #include "tests/windows/WindowFixture.h"
 
 namespace vel::test {
@@ -54,7 +55,6 @@ TEST(ExchangeDialogs, ShowFilesInEitherLetterCaseOfTheChosenFormat) {
     const auto dialog = makeFileDialog(nullptr, settings, c.mode);
     EXPECT_EQ(dialog->nameFilters().size(), c.mode == QFileDialog::AcceptOpen ? 6 : 7);
     EXPECT_EQ(dialog->selectedNameFilter(), c.filter);
-    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("QPL"));
     EXPECT_EQ(dialog->testOption(QFileDialog::DontConfirmOverwrite),
               c.mode == QFileDialog::AcceptOpen);
 
@@ -64,6 +64,35 @@ TEST(ExchangeDialogs, ShowFilesInEitherLetterCaseOfTheChosenFormat) {
     QTest::qWait(50);
     EXPECT_EQ(shownNames(*dialog), c.names);
   }
+}
+
+TEST(ExchangeDialogs, TheImportOpensANameTypedWithoutExtensionInTheChosenFormat) {
+  ScopedScreenScale designScale{1.0};
+  ScratchDir scratch;
+  const auto folder = scratch.folder("files");
+  const std::string cass = "C1,,2,1,3\r\n";  // name, code, E, N, Z
+  writeBytes(folder / "c.dat", std::vector<uint8_t>(cass.begin(), cass.end()));
+  writeBytes(folder / "c.QPL", {'X'});
+  QtPrompts real;
+  ImportHost host{real, ImageByteOrder(), {}, nullptr};
+
+  QStringList shownRow;
+  std::unique_ptr<ModalDriver> readWindow;
+  ModalDriver typeName([&](QDialog& dialog) {
+    answerFileDialog(dialog, 5, pathToQString(folder / "c"));  // CASS5.X
+    // The next window to open is the import window on the file found.
+    readWindow = std::make_unique<ModalDriver>([&](QDialog& next) {
+      if (auto* form = qobject_cast<TForm4*>(&next)) {
+        for (int c = 0; c < 4; ++c) shownRow << cellOf(form->StringGrid1, 0, c);
+      }
+      next.reject();
+    });
+  });
+  unsigned format = 1;
+  EXPECT_EQ(importCoordinates(0, format, host), 0);
+  EXPECT_EQ(format, 5u);
+  ASSERT_TRUE(readWindow && readWindow->acted());
+  EXPECT_EQ(shownRow, (QStringList{"C1", "1", "2", "3"}));
 }
 
 }  // namespace

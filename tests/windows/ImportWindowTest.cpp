@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "exchange/Unit4.h"
+#include "tests/app/ModalDriver.h"
 #include "tests/windows/WindowFixture.h"
 
 namespace vel::test {
@@ -157,8 +158,8 @@ TEST_F(ImportWindowTest, AFileThatCannotBeTakenOverLeavesAnEmptyGrid) {
     QStringList texts;
   } cases[] = {
       {"count.dat", "2\r\nA1\r\n\r\n1\r\n2\r\n3\r\nE", 3, {"数据格式不符，无法导入！"}},
-      {"gap.dat", "1,A1,,1,2,3\r\n\r\n2,A2,,1,2,3\r\n", 4, {"导入错误！", ""}},
-      {"missing.QPL", nullptr, 1, {"导入错误！", ""}},
+      {"gap.dat", "1,A1,,1,2,3\r\n\r\n2,A2,,1,2,3\r\n", 4, {"导入错误！", "第2行没有逗号"}},
+      {"missing.QPL", nullptr, 1, {"导入错误！", "无法读取文件：%1\r\n文件不存在"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -173,7 +174,7 @@ TEST_F(ImportWindowTest, AFileThatCannotBeTakenOverLeavesAnEmptyGrid) {
     EXPECT_EQ(boxes[0].text, c.texts[0]);
     EXPECT_EQ(boxes[0].icon, PromptIcon::kExclamation);
     if (boxes.size() > 1) {
-      EXPECT_FALSE(boxes[1].text.isEmpty()) << "what went wrong";
+      EXPECT_EQ(boxes[1].text, c.texts[1].arg(pathToQString(path))) << "why, in Chinese";
     }
     EXPECT_TRUE(gridIsEmpty(form->StringGrid1));
 
@@ -232,6 +233,71 @@ TEST_F(ImportWindowTest, ATypedOutOfRangeCoordinateShowsTheRangeMessage) {
       QStringLiteral("输入的坐标数据超出最大范围:\r\n(-999999.999m~9999999.999m)\r\n请重新输入!"));
   EXPECT_EQ(boxes[0].icon, PromptIcon::kInformation);
   EXPECT_EQ(grid->currentIndex(), grid->cells()->index(0, 1));
+}
+
+TEST_F(ImportWindowTest, ReturnInTheGridNeverConfirmsOnlyTheConfirmButtonStores) {
+  slot = newJob("JOB1");
+  prompts.answerFile(pathToQString(file("three.QPL", qplLines(3))), 1);
+  unsigned format = 1;
+  bool openAfterReturns = false;
+  int storedAfterReturns = -1;
+  ModalDriver driver([&](QDialog& dialog) {
+    auto* form = qobject_cast<TForm4*>(&dialog);
+    ASSERT_NE(form, nullptr);
+    CoordinateGrid* grid = form->StringGrid1;
+    selectCell(grid, 0, 2);
+    typeIntoGrid(grid, "7.25");
+    pressKey(grid, Qt::Key_Return);  // ends the edit
+    QCoreApplication::processEvents();
+    pressKey(grid, Qt::Key_Return);  // no editor open
+    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+    QCoreApplication::processEvents();
+    openAfterReturns = form->isVisible();
+    storedAfterReturns = store.recordCount(slot);
+    QTest::mouseClick(form->ImButton1, Qt::LeftButton);
+  });
+  EXPECT_EQ(importCoordinates(slot, format, host()), 1);
+  EXPECT_TRUE(driver.acted());
+  EXPECT_TRUE(openAfterReturns);
+  EXPECT_EQ(storedAfterReturns, 0);
+  EXPECT_EQ(names(), (QStringList{"P1", "P2", "P3"}));
+  EXPECT_EQ(storedRecord(0), pointRecord("P1", "1.000", "7.250", "-1.000"));
+}
+
+TEST_F(ImportWindowTest, TheConfirmButtonLeavesTheCellBeingTypedByTheCellRules) {
+  slot = newJob("JOB1");
+  auto form = openFile(file("one.QPL", qplLines(1)), 1);
+  form->show();
+  CoordinateGrid* grid = form->StringGrid1;
+
+  // Still typing, and typed then ended with Return: both are refused alike.
+  for (const bool returnFirst : {false, true}) {
+    SCOPED_TRACE(returnFirst ? "after Return" : "editor open");
+    prompts.shown.clear();
+    selectCell(grid, 0, 1);
+    typeIntoGrid(grid, "123456789");
+    if (returnFirst) {
+      pressKey(grid, Qt::Key_Return);
+      QCoreApplication::processEvents();
+      ASSERT_EQ(grid->cellEditor(), nullptr);
+    }
+    QTest::mouseClick(form->ImButton1, Qt::LeftButton);
+    const auto boxes = prompts.shownOf(Kind::kOk);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(store.recordCount(slot), 0) << "the button did nothing";
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(cellOf(grid, 0, 1), QStringLiteral("123456789"));
+    if (auto* editor = qobject_cast<QLineEdit*>(grid->cellEditor())) editor->clear();
+  }
+
+  selectCell(grid, 0, 1);
+  typeIntoGrid(grid, "0012.50");
+  QTest::mouseClick(form->ImButton1, Qt::LeftButton);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->ImportResult, 1);
+  EXPECT_EQ(cellOf(grid, 0, 1), QStringLiteral("12.5")) << "normalised as when it is left";
+  EXPECT_EQ(storedRecord(0), pointRecord("P1", "12.500", "2.500", "-1.000"));
 }
 
 }  // namespace

@@ -184,6 +184,23 @@ TEST_F(JobViewerTest, TheDeleteKeyDoesNotDelete) {
   EXPECT_EQ(store.recordCount(slot), 2);
 }
 
+TEST_F(JobViewerTest, ReturnDoesNotAskToDeleteSpaceOnTheFocusedButtonDoes) {
+  fillJob(2);
+  open();
+  viewer->show();
+  QTest::keyClick(viewer->ListBox1, Qt::Key_Return);
+  QTest::keyClick(viewer->ListBox1, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_TRUE(viewer->isVisible());
+
+  viewer->ImButton1->setFocus();
+  QTest::keyClick(viewer->ImButton1, Qt::Key_Return);
+  EXPECT_TRUE(prompts.shown.empty()) << "not even on the button";
+  QTest::keyClick(viewer->ImButton1, Qt::Key_Space);
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u);
+  EXPECT_EQ(store.recordCount(slot), 2);
+}
+
 TEST_F(JobViewerTest, AFailedWriteIsReportedAndTheListShowsWhatTheCardHolds) {
   fillJob(3);
   open();

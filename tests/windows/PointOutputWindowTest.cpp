@@ -2,8 +2,11 @@
 // save buttons write.
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <algorithm>
 
+#include "exchange/ExchangeFile.h"
 #include "exchange/Unit6.h"
+#include "tests/app/ModalDriver.h"
 #include "tests/windows/WindowFixture.h"
 
 namespace vel::test {
@@ -188,6 +191,68 @@ TEST_F(PointOutputWindowTest, NamesAndCodesTakeAtMostEightCharacters) {
   form->ImButton1->click();
   EXPECT_EQ(fileText(target),
             "ABCDEFGH,200.000,100.000,5.000,ABCDEFGH\r\nXYZXYZXY,20.000,10.500,3.000,K1\r\n");
+}
+
+TEST_F(PointOutputWindowTest, ReturnInTheGridAfterASaveLeavesTheFileUntouched) {
+  fillMixedJob();
+  open();
+  const fs::path target = file("points.dat");
+  prompts.answerFile(pathToQString(target), 4);
+  QTest::mouseClick(form->ImButton1, Qt::LeftButton);
+  const std::string saved = fileText(target);
+  ASSERT_FALSE(saved.empty());
+
+  selectCell(grid(), 0, 0);
+  typeIntoGrid(grid(), "q9");
+  pressKey(grid(), Qt::Key_Return);
+  QCoreApplication::processEvents();
+  pressKey(grid(), Qt::Key_Return);
+  QTest::keyClick(grid(), Qt::Key_Enter, Qt::KeypadModifier);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(fileText(target), saved);
+  EXPECT_EQ(prompts.shownOf(Kind::kSaveFile).size(), 1u);
+  EXPECT_TRUE(form->isVisible());
+
+  QTest::mouseClick(form->ImButton1, Qt::LeftButton);
+  EXPECT_EQ(fileText(target), "1,Q9,,100.000,200.000,5.000\r\n2,C1,K1,10.500,20.000,3.000\r\n");
+}
+
+TEST_F(PointOutputWindowTest, ASaveButtonDoesNothingWhileTheCellBeingTypedIsRefused) {
+  fillMixedJob();
+  open();
+  selectCell(grid(), 1, 3);
+  typeIntoGrid(grid(), "20000000");
+  QTest::mouseClick(form->ImButton2, Qt::LeftButton);
+  EXPECT_EQ(prompts.shownOf(Kind::kOk).size(), 1u) << "the range message";
+  EXPECT_TRUE(prompts.shownOf(Kind::kSaveFile).empty()) << "and no dialog";
+  EXPECT_NE(grid()->cellEditor(), nullptr) << "the user goes on typing";
+}
+
+TEST_F(PointOutputWindowTest, ANameTypedWithoutExtensionGetsTheChosenFiltersOne) {
+  fillMixedJob();
+  QtPrompts real;
+  TForm6 window(store, real);
+  window.JobSlot = slot;
+  const fs::path folder = scratch.folder("out");
+  window.SaveDialog1.initialDir = pathToQString(folder);
+  window.show();
+
+  const std::vector<std::string> expected = {"a.QPL", "b.pts", "c.dat", "d.dat",
+                                             "e.DAT", "f.CSV", "g.DXF"};
+  for (int format = 1; format <= 7; ++format) {
+    const QString typed(QChar('a' + format - 1));
+    SCOPED_TRACE(typed.toStdString());
+    ModalDriver driver([&](QDialog& dialog) { answerFileDialog(dialog, format, typed); });
+    QTest::mouseClick(window.ImButton2, Qt::LeftButton);
+    EXPECT_TRUE(driver.acted());
+    const fs::path written = folder / expected[format - 1];
+    ASSERT_TRUE(fs::exists(written));
+    EXPECT_EQ(fileText(written), exchangeFileText(format, window.pointLines()));
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
 }
 
 }  // namespace
