@@ -6,11 +6,11 @@
 #include <QTranslator>
 #include <cstdlib>
 
-#include "app/AnsiText.h"
+#include "ui/AnsiText.h"
 #include "app/CardDiscovery.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "app/StartupProbe.h"
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "store/RecordAreaStore.h"
 
 namespace {
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
 
   const bool probe = vel::startupProbeWanted();
   if (probe) vel::armStartupDialogAnswer();
-  vel::TForm1 form(store, prompts, media);
+  vel::MainWindow form(store, prompts, media);
   if (probe) vel::reportWhenShown(&form, started);
   form.show();
   return QApplication::exec();

@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "BenchImage.h"
-#include "app/AnsiText.h"
-#include "app/Prompts.h"
-#include "app/UiLook.h"
-#include "exchange/Unit4.h"
-#include "exchange/Unit6.h"
+#include "ui/AnsiText.h"
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
+#include "ui/ImportWindow.h"
+#include "ui/PointOutputWindow.h"
 #include "records/SurveyRecord.h"
-#include "records/Unit5.h"
+#include "ui/JobViewer.h"
 
 namespace {
 
@@ -119,17 +119,17 @@ int main(int argc, char** argv) {
     QElapsedTimer t;
     t.start();
     {
-      TForm5 form(store, prompts);
-      form.JobSlot = full;
+      JobViewer form(store, prompts);
+      form.jobSlot = full;
       showAndPaint(form);
       viewer.ms.push_back(t.nsecsElapsed() / 1e6);
-      if (form.ListBox1->count() != kMaxJobRecords) std::fprintf(stderr, "viewer rows missing\n");
+      if (form.recordList->count() != kMaxJobRecords) std::fprintf(stderr, "viewer rows missing\n");
     }
 
     t.restart();
     {
-      TForm6 form(store, prompts);
-      form.JobSlot = full;
+      PointOutputWindow form(store, prompts);
+      form.jobSlot = full;
       showAndPaint(form);
       output.ms.push_back(t.nsecsElapsed() / 1e6);
       if (form.pointLines().size() != kMaxJobRecords) std::fprintf(stderr, "points missing\n");
@@ -143,12 +143,12 @@ int main(int argc, char** argv) {
                     nullptr};
     t.restart();
     {
-      TForm4 form(pathToQString(file), 1 /* QPL */, host);
-      form.Target = empty;
+      ImportWindow form(pathToQString(file), 1 /* QPL */, host);
+      form.target = empty;
       showAndPaint(form);
       QElapsedTimer c;
       c.start();
-      form.ImButton1->click();
+      form.confirmButton->click();
       confirm.ms.push_back(c.nsecsElapsed() / 1e6);
       import.ms.push_back(t.nsecsElapsed() / 1e6);
     }

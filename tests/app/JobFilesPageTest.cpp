@@ -20,9 +20,9 @@ QStringList jobNamesShown(const QListWidget* list) {
 
 TEST_F(PagesTest, ANewJobIsAddedAtTheEndAndSelected) {
   load(threeJobs);
-  form->JOBListBox->setCurrentRow(0);
+  form->jobList->setCurrentRow(0);
   entries.answerName("NEW1");
-  form->NewJOBButton->click();
+  form->newJobButton->click();
 
   ASSERT_EQ(entries.opened.size(), 1u);
   EXPECT_EQ(entries.opened[0].caption, QStringLiteral("新建工作文件"));
@@ -30,10 +30,10 @@ TEST_F(PagesTest, ANewJobIsAddedAtTheEndAndSelected) {
   EXPECT_EQ(entries.opened[0].preset, "");
   EXPECT_EQ(entries.opened[0].maxLength, 8);
 
-  EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "B", "C", "NEW1"}));
-  EXPECT_EQ(form->JOBListBox->currentRow(), 3);
-  EXPECT_TRUE(form->JOBListBox->item(3)->text().trimmed().endsWith(" 0"));
-  EXPECT_EQ(form->Label6->text(), QStringLiteral("4"));
+  EXPECT_EQ(jobNamesShown(form->jobList), (QStringList{"A", "B", "C", "NEW1"}));
+  EXPECT_EQ(form->jobList->currentRow(), 3);
+  EXPECT_TRUE(form->jobList->item(3)->text().trimmed().endsWith(" 0"));
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("4"));
   EXPECT_EQ(store.jobName(store.jobSlotAt(3)), "NEW1");
   EXPECT_TRUE(prompts.shown.size() == 1);  // the open dialog at start only
 }
@@ -43,43 +43,43 @@ TEST_F(PagesTest, TakenNamesAreRefusedInAnyLetterCase) {
     s.createJob("Road");
     s.createJob("JOB1");
   });
-  const QStringList before = rowsOf(form->JOBListBox);
-  form->JOBListBox->setCurrentRow(0);
+  const QStringList before = rowsOf(form->jobList);
+  form->jobList->setCurrentRow(0);
 
   entries.answerName("ROAD");
-  form->NewJOBButton->click();
+  form->newJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("有文件重名，创建文件失败！")});
 
   // The job's own name, and another job's, count as taken.
   entries.answerName("ROAD");
-  form->RenameJOBButton->click();
+  form->renameJobButton->click();
   entries.answerName("job1");
-  form->RenameJOBButton->click();
+  form->renameJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), (QStringList{QStringLiteral("有文件重名，创建文件失败！"),
                                                   QStringLiteral("有同名文件,无法重命名！"),
                                                   QStringLiteral("有同名文件,无法重命名！")}));
-  EXPECT_EQ(rowsOf(form->JOBListBox), before);
+  EXPECT_EQ(rowsOf(form->jobList), before);
   EXPECT_EQ(store.jobCount(), 2);
   EXPECT_EQ(store.jobName(store.jobSlotAt(0)), "Road");
 }
 
 TEST_F(PagesTest, RenamingReplacesTheSelectedRowOnly) {
   load(threeJobs);
-  form->JOBListBox->setCurrentRow(1);
+  form->jobList->setCurrentRow(1);
   entries.answerName("BETA");
-  form->RenameJOBButton->click();
+  form->renameJobButton->click();
 
   ASSERT_EQ(entries.opened.size(), 1u);
   EXPECT_EQ(entries.opened[0].caption, QStringLiteral("工作文件改名"));
   EXPECT_EQ(entries.opened[0].prompt, QStringLiteral("输入新文件名："));
   EXPECT_EQ(entries.opened[0].preset, "");  // the old name is not offered
-  EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "BETA", "C"}));
-  EXPECT_EQ(form->JOBListBox->currentRow(), 1);
+  EXPECT_EQ(jobNamesShown(form->jobList), (QStringList{"A", "BETA", "C"}));
+  EXPECT_EQ(form->jobList->currentRow(), 1);
   edit(image, [](RecordAreaStore& s) { EXPECT_EQ(s.jobName(s.jobSlotAt(1)), "BETA"); });
 
   // Cancelling renames nothing.
   entries.cancelName("GAMMA");
-  form->RenameJOBButton->click();
+  form->renameJobButton->click();
   EXPECT_EQ(store.jobName(store.jobSlotAt(1)), "BETA");
 }
 
@@ -89,12 +89,12 @@ TEST_F(PagesTest, NoFreeJobSlotRefusesANewJob) {
         for (int i = 0; i < s.jobLimit(); ++i) s.createJob("J" + std::to_string(i));
       },
       kRX9_32);
-  const int jobs = form->JOBListBox->count();
+  const int jobs = form->jobList->count();
   ASSERT_EQ(jobs, store.jobLimit());
   entries.answerName("ONEMORE");
-  form->NewJOBButton->click();
+  form->newJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("创建文件失败！")});
-  EXPECT_EQ(form->JOBListBox->count(), jobs);
+  EXPECT_EQ(form->jobList->count(), jobs);
 }
 
 TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
@@ -117,48 +117,48 @@ TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
     load([&](RecordAreaStore& s) {
       for (int i = 0; i < c.jobs; ++i) s.createJob(std::string(1, static_cast<char>('A' + i)));
     });
-    form->JOBListBox->setCurrentRow(c.deleted);
+    form->jobList->setCurrentRow(c.deleted);
     prompts.answerYesNo(true);
-    form->DelJOBButton->click();
+    form->deleteJobButton->click();
 
     const auto asked = questions();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("工作文件"));
     EXPECT_EQ(asked[0].text, QStringLiteral("删除工作文件%1吗？").arg(QChar('A' + c.deleted)));
     EXPECT_EQ(asked[0].icon, PromptIcon::kQuestion);
-    EXPECT_EQ(jobNamesShown(form->JOBListBox), c.left);
-    EXPECT_EQ(form->JOBListBox->currentRow(), c.selected);
-    EXPECT_EQ(form->Label6->text(), QString::number(c.jobs - 1));
+    EXPECT_EQ(jobNamesShown(form->jobList), c.left);
+    EXPECT_EQ(form->jobList->currentRow(), c.selected);
+    EXPECT_EQ(form->jobCountLabel->text(), QString::number(c.jobs - 1));
     EXPECT_EQ(store.jobCount(), c.jobs - 1);
   }
 }
 
 TEST_F(PagesTest, TheDeleteKeyDeletesTheSelectedJobAndNoAnswerKeepsIt) {
   load(threeJobs);
-  form->JOBListBox->setCurrentRow(1);
+  form->jobList->setCurrentRow(1);
   prompts.answerYesNo(false);
-  QTest::keyClick(form->JOBListBox, Qt::Key_Delete);
+  QTest::keyClick(form->jobList, Qt::Key_Delete);
   EXPECT_EQ(questions().size(), 1u);
-  EXPECT_EQ(form->JOBListBox->count(), 3);
+  EXPECT_EQ(form->jobList->count(), 3);
   EXPECT_EQ(store.jobCount(), 3);
 
   prompts.answerYesNo(true);
-  QTest::keyClick(form->JOBListBox, Qt::Key_Delete);
-  EXPECT_EQ(jobNamesShown(form->JOBListBox), (QStringList{"A", "C"}));
+  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  EXPECT_EQ(jobNamesShown(form->jobList), (QStringList{"A", "C"}));
 }
 
 TEST_F(PagesTest, AFocusedLinkButtonIsPressedByReturnEnterAndSpace) {
   load(threeJobs);
   form->show();
-  form->NewJOBButton->setFocus();
-  QTest::keyClick(form->NewJOBButton, Qt::Key_Return);
-  QTest::keyClick(form->NewJOBButton, Qt::Key_Enter, Qt::KeypadModifier);
-  QTest::keyClick(form->NewJOBButton, Qt::Key_Space);
+  form->newJobButton->setFocus();
+  QTest::keyClick(form->newJobButton, Qt::Key_Return);
+  QTest::keyClick(form->newJobButton, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(form->newJobButton, Qt::Key_Space);
   ASSERT_EQ(entries.opened.size(), 3u);
   EXPECT_EQ(entries.opened[2].caption, QStringLiteral("新建工作文件"));
 
   // Return in a list presses no button.
-  QTest::keyClick(form->JOBListBox, Qt::Key_Return);
+  QTest::keyClick(form->jobList, Qt::Key_Return);
   EXPECT_EQ(entries.opened.size(), 3u);
 }
 
@@ -168,19 +168,19 @@ TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
   int imported = 0;
   form->openJobViewer = [&](uint8_t) { ++viewed; };
   form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
-  form->JOBListBox->setCurrentRow(-1);
-  ASSERT_EQ(selectedRow(form->JOBListBox), -1);
+  form->jobList->setCurrentRow(-1);
+  ASSERT_EQ(selectedRow(form->jobList), -1);
 
   prompts.answerYesNo(true);
-  QTest::keyClick(form->JOBListBox, Qt::Key_Delete);
-  form->DelJOBButton->click();
+  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  form->deleteJobButton->click();
   entries.answerName("X");
-  form->RenameJOBButton->click();
+  form->renameJobButton->click();
   entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
-  form->InputCoordToJOBButton->click();
-  form->ViewJOBButton->click();
-  QTest::mouseDClick(form->JOBListBox->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
-  form->ImportCoordButton->click();
+  form->enterPointsButton->click();
+  form->viewJobButton->click();
+  QTest::mouseDClick(form->jobList->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+  form->importPointsButton->click();
 
   EXPECT_EQ(prompts.shown.size(), 1u);  // the open dialog at start only
   EXPECT_TRUE(entries.opened.empty());
@@ -199,17 +199,17 @@ TEST_F(PagesTest, TheViewerOpensOnTheSelectedJobAndTheListFollowsWhatItDid) {
     viewedSlots.push_back(slot);
     ASSERT_EQ(store.deleteRecord(slot, 0), kDone);  // as the viewer deletes a record
   };
-  form->JOBListBox->setCurrentRow(1);
-  form->ViewJOBButton->click();
+  form->jobList->setCurrentRow(1);
+  form->viewJobButton->click();
   ASSERT_EQ(viewedSlots, std::vector<uint8_t>{store.jobSlotAt(1)});
-  EXPECT_TRUE(form->JOBListBox->item(1)->text().trimmed().endsWith(" 3"));
-  EXPECT_EQ(form->JOBListBox->currentRow(), 1);
+  EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith(" 3"));
+  EXPECT_EQ(form->jobList->currentRow(), 1);
 
   // A double click opens it too, below the rows as well as on them.
-  form->JOBListBox->setCurrentRow(1);
-  QTest::mouseDClick(form->JOBListBox->viewport(), Qt::LeftButton, {}, QPoint(5, 400));
+  form->jobList->setCurrentRow(1);
+  QTest::mouseDClick(form->jobList->viewport(), Qt::LeftButton, {}, QPoint(5, 400));
   EXPECT_EQ(viewedSlots.size(), 2u);
-  EXPECT_TRUE(form->JOBListBox->item(1)->text().trimmed().endsWith(" 2"));
+  EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith(" 2"));
 }
 
 TEST_F(PagesTest, TypedPointsAreStoredAsPointRecordsInTheImageByteOrder) {
@@ -224,9 +224,9 @@ TEST_F(PagesTest, TypedPointsAreStoredAsPointRecordsInTheImageByteOrder) {
     SCOPED_TRACE(modelName(c.model));
     form.reset();
     load([](RecordAreaStore& s) { s.createJob("JOB"); }, c.model);
-    form->JOBListBox->setCurrentRow(0);
+    form->jobList->setCurrentRow(0);
     entries.answerPoint("A9", fixed(1234, 500), fixed(0, -500), fixed(0));
-    form->InputCoordToJOBButton->click();
+    form->enterPointsButton->click();
 
     const uint8_t slot = store.jobSlotAt(0);
     ASSERT_EQ(store.recordCount(slot), 1);
@@ -247,33 +247,33 @@ TEST_F(PagesTest, TheTypingLoopProposesTheNextNameUntilCancelled) {
     s.createJob("JOB");
     s.createJob("OTHER");
   });
-  form->JOBListBox->setCurrentRow(0);
+  form->jobList->setCurrentRow(0);
   entries.answerPoint("A9", fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(4), fixed(5), fixed(6));
   entries.answerPoint("PT", fixed(7), fixed(8), fixed(9));
   entries.answerPoint(std::nullopt, fixed(1), fixed(1), fixed(1));
   entries.answerPoint("ABCDEF99", fixed(1), fixed(1), fixed(1));
   entries.cancelPoint();
-  form->InputCoordToJOBButton->click();
+  form->enterPointsButton->click();
 
   EXPECT_EQ(entries.presets(Entry::kCoordinates),
             (std::vector<std::string>{"", "A10", "A11", "PT0", "PT1", "ABCDEF00"}));
   EXPECT_EQ(pointNames(store.jobSlotAt(0)),
             (std::vector<std::string>{"A9", "A10", "PT", "PT0", "ABCDEF99"}));
-  EXPECT_TRUE(form->JOBListBox->item(0)->text().trimmed().endsWith(" 5"));
-  EXPECT_EQ(form->JOBListBox->currentRow(), 0);
+  EXPECT_TRUE(form->jobList->item(0)->text().trimmed().endsWith(" 5"));
+  EXPECT_EQ(form->jobList->currentRow(), 0);
   EXPECT_EQ(entries.unusedAnswers(), 0u);
 }
 
 TEST_F(PagesTest, CancellingAtOnceStoresNothing) {
   load([](RecordAreaStore& s) { s.createJob("JOB"); });
-  form->JOBListBox->setCurrentRow(0);
-  const QStringList before = rowsOf(form->JOBListBox);
+  form->jobList->setCurrentRow(0);
+  const QStringList before = rowsOf(form->jobList);
   const std::vector<uint8_t> bytes = readBytes(image);
   entries.cancelPoint();
-  form->InputCoordToJOBButton->click();
+  form->enterPointsButton->click();
   EXPECT_EQ(entries.opened.size(), 1u);
-  EXPECT_EQ(rowsOf(form->JOBListBox), before);
+  EXPECT_EQ(rowsOf(form->jobList), before);
   EXPECT_EQ(readBytes(image), bytes);
 }
 
@@ -282,24 +282,24 @@ TEST_F(PagesTest, TypingStopsWhenTheJobReaches3072Records) {
     s.createJob("FULL");
     fillRecords(s, s.jobSlotAt(0), kMaxJobRecords - 1);
   });
-  form->JOBListBox->setCurrentRow(0);
+  form->jobList->setCurrentRow(0);
   entries.answerPoint("LAST", fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
-  form->InputCoordToJOBButton->click();
+  form->enterPointsButton->click();
 
   const uint8_t slot = store.jobSlotAt(0);
   EXPECT_EQ(store.recordCount(slot), kMaxJobRecords);
   EXPECT_EQ(store.recordPointName(slot, kMaxJobRecords - 1), "LAST");
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("文件已满，无法存贮全部数据！")});
   EXPECT_EQ(entries.unusedAnswers(), 1u);  // the loop ended at the refusal
-  EXPECT_TRUE(form->JOBListBox->item(0)->text().trimmed().endsWith(" 3072"));
+  EXPECT_TRUE(form->jobList->item(0)->text().trimmed().endsWith(" 3072"));
 
   // A full job opens no dialog, for typing or importing.
   int imported = 0;
   form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
-  form->InputCoordToJOBButton->click();
-  form->ImportCoordButton->click();
+  form->enterPointsButton->click();
+  form->importPointsButton->click();
   EXPECT_EQ(prompts.timedMessages().mid(1),
             (QStringList{QStringLiteral("文件已满！"), QStringLiteral("文件已满！")}));
   EXPECT_EQ(entries.opened.size(), 2u);
@@ -311,9 +311,9 @@ TEST_F(PagesTest, TheImportGetsTheSelectedJobAndTheFormatChoice) {
     threeJobs(s);
     fillRecords(s, s.jobSlotAt(2), kMaxJobRecords - 1);  // one more still fits
   });
-  form->JOBListBox->setCurrentRow(2);
+  form->jobList->setCurrentRow(2);
   std::vector<uint8_t> targets;
-  form->ImportFormatChoice = 3;
+  form->importFormatChoice = 3;
   form->importCoordinates = [&](uint8_t slot, unsigned& choice) -> uint8_t {
     targets.push_back(slot);
     EXPECT_EQ(choice, 3u);
@@ -322,10 +322,10 @@ TEST_F(PagesTest, TheImportGetsTheSelectedJobAndTheFormatChoice) {
     EXPECT_EQ(store.appendRecord(slot, kRecordSize, record.data()), kDone);
     return 1;
   };
-  form->ImportCoordButton->click();
+  form->importPointsButton->click();
   EXPECT_EQ(targets, std::vector<uint8_t>{store.jobSlotAt(2)});
-  EXPECT_EQ(form->ImportFormatChoice, 5u);
-  EXPECT_TRUE(form->JOBListBox->item(2)->text().trimmed().endsWith(" 3072"));
+  EXPECT_EQ(form->importFormatChoice, 5u);
+  EXPECT_TRUE(form->jobList->item(2)->text().trimmed().endsWith(" 3072"));
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
 }
 
@@ -334,8 +334,8 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
     threeJobs(s);
     fillRecords(s, s.jobSlotAt(0), 2);
   });
-  const QStringList before = rowsOf(form->JOBListBox);
-  form->JOBListBox->setCurrentRow(0);
+  const QStringList before = rowsOf(form->jobList);
+  form->jobList->setCurrentRow(0);
   const struct {
     const char* what;
     std::function<void()> act;
@@ -343,23 +343,23 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
       {"new job",
        [&] {
          entries.answerName("NEW");
-         form->NewJOBButton->click();
+         form->newJobButton->click();
        }},
       {"delete job",
        [&] {
          prompts.answerYesNo(true);
-         form->DelJOBButton->click();
+         form->deleteJobButton->click();
        }},
       {"rename job",
        [&] {
          entries.answerName("NEWNAME");
-         form->RenameJOBButton->click();
+         form->renameJobButton->click();
        }},
       {"typing",
        [&] {
          entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
          entries.answerPoint("Q", fixed(1), fixed(2), fixed(3));
-         form->InputCoordToJOBButton->click();
+         form->enterPointsButton->click();
        }},
   };
   for (const auto& a : actions) {
@@ -370,7 +370,7 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
       a.act();
     }
     expectWriteFailureNotice();
-    EXPECT_EQ(rowsOf(form->JOBListBox), before);
+    EXPECT_EQ(rowsOf(form->jobList), before);
     EXPECT_EQ(store.jobCount(), 3);
     EXPECT_EQ(store.recordCount(store.jobSlotAt(0)), 2);
   }
@@ -385,19 +385,19 @@ TEST_F(PagesTest, ThePagesDoNothingWhileTheShownImageIsNotLoaded) {
   writeBlankImage(blank);
   prompts.answerFile(pathToQString(blank));
   prompts.answerYesNo(false);
-  form->SelVELButton->click();
-  ASSERT_FALSE(form->PagesUsable());
+  form->selectImageButton->click();
+  ASSERT_FALSE(form->pagesUsable());
   const size_t shown = prompts.shown.size();
 
-  form->JOBListBox->setCurrentRow(0);
-  form->KnownCoordListBox->clear();
-  form->NewJOBButtonClick();
-  form->RenameJOBButtonClick();
-  form->DelJOBButtonClick();
-  form->InputCoordToJOBButtonClick();
-  form->InputKnownCoordButtonClick();
-  form->InputCodeButtonClick();
-  form->ClearCodeListButtonClick();
+  form->jobList->setCurrentRow(0);
+  form->knownPointList->clear();
+  form->onNewJob();
+  form->onRenameJob();
+  form->onDeleteJob();
+  form->onEnterPoints();
+  form->onEnterKnownPoints();
+  form->onEnterCodes();
+  form->onClearCodes();
   EXPECT_EQ(prompts.shown.size(), shown);
   EXPECT_TRUE(entries.opened.empty());
   EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));

@@ -20,15 +20,15 @@ QStringList namesShown(const QListWidget* list) {
 TEST_F(PagesTest, ATypedKnownPointIsListedAtOnceInColumns) {
   load();
   QStringList rowsWhileTyping;
-  entries.whenOpened = [&] { rowsWhileTyping = rowsOf(form->KnownCoordListBox); };
+  entries.whenOpened = [&] { rowsWhileTyping = rowsOf(form->knownPointList); };
   entries.answerPoint("K1", fixed(1234, 500), fixed(0, -500), fixed(0));
-  form->InputKnownCoordButton->click();
+  form->enterKnownPointsButton->click();
 
   const QString expected = QStringLiteral("K1        ") + QStringLiteral("   1234.500   ") +
                            QStringLiteral("     -0.500   ") + QStringLiteral("      0.000 ");
   EXPECT_EQ(rowsWhileTyping, QStringList{expected});  // seen when the dialog opened again
-  EXPECT_EQ(rowsOf(form->KnownCoordListBox), QStringList{expected});  // as the store lists it
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("1"));
+  EXPECT_EQ(rowsOf(form->knownPointList), QStringList{expected});  // as the store lists it
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("1"));
   ASSERT_EQ(entries.opened.size(), 2u);
   EXPECT_EQ(entries.opened[0].caption, QStringLiteral("已知点"));
   EXPECT_EQ(entries.opened[1].preset, "K2");
@@ -42,23 +42,23 @@ TEST_F(PagesTest, ATypedKnownPointIsListedAtOnceInColumns) {
 TEST_F(PagesTest, AfterTypingTheListIsRebuiltInStoreOrderWithRowZeroSelected) {
   load([](RecordAreaStore& s) { knownPoints(s, {"K1", "K2", "K3"}); });
   // Deleting K1 leaves a free place before the others.
-  form->KnownCoordListBox->setCurrentRow(0);
+  form->knownPointList->setCurrentRow(0);
   prompts.answerYesNo(true);
-  form->DelCoordButton->click();
-  ASSERT_EQ(namesShown(form->KnownCoordListBox), (QStringList{"K2", "K3"}));
+  form->deleteKnownPointButton->click();
+  ASSERT_EQ(namesShown(form->knownPointList), (QStringList{"K2", "K3"}));
 
   QStringList whileTyping;
-  entries.whenOpened = [&] { whileTyping = namesShown(form->KnownCoordListBox); };
+  entries.whenOpened = [&] { whileTyping = namesShown(form->knownPointList); };
   entries.answerPoint("N1", fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
-  form->InputKnownCoordButton->click();
+  form->enterKnownPointsButton->click();
 
   EXPECT_EQ(whileTyping, (QStringList{"K2", "K3", "N1", "N2", "N3"}));  // in typing order
-  const QStringList rebuilt = namesShown(form->KnownCoordListBox);
+  const QStringList rebuilt = namesShown(form->knownPointList);
   EXPECT_EQ(rebuilt.size(), 5);
   EXPECT_EQ(rebuilt.front(), QStringLiteral("N1"));  // took the free place
-  EXPECT_EQ(form->KnownCoordListBox->currentRow(), 0);
+  EXPECT_EQ(form->knownPointList->currentRow(), 0);
   QStringList stored;
   for (const std::string& name : pointNames(store.knownPointFile())) {
     stored << QString::fromStdString(name);
@@ -68,23 +68,23 @@ TEST_F(PagesTest, AfterTypingTheListIsRebuiltInStoreOrderWithRowZeroSelected) {
 
 TEST_F(PagesTest, TypingKnownPointsStopsAt3072) {
   load([](RecordAreaStore& s) { fillRecords(s, s.knownPointFile(), kMaxJobRecords - 1); });
-  ASSERT_EQ(form->KnownCoordListBox->count(), kMaxJobRecords - 1);
+  ASSERT_EQ(form->knownPointList->count(), kMaxJobRecords - 1);
   entries.answerPoint("LAST", fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
-  form->InputKnownCoordButton->click();
+  form->enterKnownPointsButton->click();
 
   EXPECT_EQ(store.recordCount(store.knownPointFile()), kMaxJobRecords);
-  EXPECT_EQ(form->KnownCoordListBox->count(), kMaxJobRecords);
+  EXPECT_EQ(form->knownPointList->count(), kMaxJobRecords);
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("文件已满，无法存贮全部数据！")});
   EXPECT_EQ(entries.unusedAnswers(), 1u);
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("3072"));
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("3072"));
 
   // Full: neither typing nor importing opens anything.
   int imported = 0;
   form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
-  form->InputKnownCoordButton->click();
-  form->ImportKnownCoordButton->click();
+  form->enterKnownPointsButton->click();
+  form->importKnownPointsButton->click();
   EXPECT_EQ(prompts.timedMessages().mid(1),
             (QStringList{QStringLiteral("已知点文件已满！"), QStringLiteral("已知点文件已满！")}));
   EXPECT_EQ(entries.opened.size(), 2u);
@@ -100,10 +100,10 @@ TEST_F(PagesTest, ImportingKnownPointsTargetsTheKnownPointFile) {
     EXPECT_EQ(store.appendRecord(slot, kRecordSize, record.data()), kDone);
     return 1;
   };
-  form->ImportKnownCoordButton->click();
+  form->importKnownPointsButton->click();
   EXPECT_EQ(targets, std::vector<uint8_t>{store.knownPointFile()});
-  EXPECT_EQ(namesShown(form->KnownCoordListBox), (QStringList{"K1", "IMP"}));
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("2"));
+  EXPECT_EQ(namesShown(form->knownPointList), (QStringList{"K1", "IMP"}));
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
 }
 
 TEST_F(PagesTest, DeletingAKnownPointAsksAndSelectsTheRowThatTakesItsPlace) {
@@ -123,65 +123,65 @@ TEST_F(PagesTest, DeletingAKnownPointAsksAndSelectsTheRowThatTakesItsPlace) {
     form.reset();
     prompts.shown.clear();
     load([&](RecordAreaStore& s) { knownPoints(s, c.points); });
-    form->KnownCoordListBox->setCurrentRow(c.deleted);
+    form->knownPointList->setCurrentRow(c.deleted);
     prompts.answerYesNo(true);
-    QTest::keyClick(form->KnownCoordListBox, Qt::Key_Delete);
+    QTest::keyClick(form->knownPointList, Qt::Key_Delete);
 
     const auto asked = questions();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("已知点"));
     EXPECT_EQ(asked[0].text, QStringLiteral("删除点号K%1吗？").arg(c.deleted + 1));
     EXPECT_EQ(asked[0].icon, PromptIcon::kQuestion);
-    EXPECT_EQ(namesShown(form->KnownCoordListBox), c.left);
-    EXPECT_EQ(form->KnownCoordListBox->currentRow(), c.selected);
-    EXPECT_EQ(form->Label7->text(), QString::number(c.left.size()));
+    EXPECT_EQ(namesShown(form->knownPointList), c.left);
+    EXPECT_EQ(form->knownPointList->currentRow(), c.selected);
+    EXPECT_EQ(form->knownPointCountLabel->text(), QString::number(c.left.size()));
   }
 }
 
 TEST_F(PagesTest, DeletingAKnownPointNeedsARowAndAYes) {
   load([](RecordAreaStore& s) { knownPoints(s, {"K1", "K2"}); });
-  form->KnownCoordListBox->setCurrentRow(-1);
+  form->knownPointList->setCurrentRow(-1);
   prompts.answerYesNo(true);
-  QTest::keyClick(form->KnownCoordListBox, Qt::Key_Delete);
-  form->DelCoordButton->click();
+  QTest::keyClick(form->knownPointList, Qt::Key_Delete);
+  form->deleteKnownPointButton->click();
   EXPECT_TRUE(questions().empty());
 
-  form->KnownCoordListBox->setCurrentRow(0);
+  form->knownPointList->setCurrentRow(0);
   prompts.answerYesNo(false);
-  form->DelCoordButton->click();  // the unused "yes" above answers this one
-  form->DelCoordButton->click();
+  form->deleteKnownPointButton->click();  // the unused "yes" above answers this one
+  form->deleteKnownPointButton->click();
   EXPECT_EQ(questions().size(), 2u);
-  EXPECT_EQ(namesShown(form->KnownCoordListBox), QStringList{"K2"});
+  EXPECT_EQ(namesShown(form->knownPointList), QStringList{"K2"});
 }
 
 TEST_F(PagesTest, ClearingKnownPointsAsksUnlessThereAreNone) {
   load();
   prompts.answerYesNo(true);
-  form->DelAllKnownPtButton->click();
+  form->clearKnownPointsButton->click();
   EXPECT_TRUE(questions().empty());
 
   form.reset();
   prompts = ScriptedPrompts();
   load([](RecordAreaStore& s) { knownPoints(s, {"K1", "K2"}); });
   prompts.answerYesNo(false);
-  form->DelAllKnownPtButton->click();
-  EXPECT_EQ(form->KnownCoordListBox->count(), 2);
+  form->clearKnownPointsButton->click();
+  EXPECT_EQ(form->knownPointList->count(), 2);
   prompts.answerYesNo(true);
-  form->DelAllKnownPtButton->click();
+  form->clearKnownPointsButton->click();
 
   const auto asked = questions();
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[1].caption, QStringLiteral("已知点"));
   EXPECT_EQ(asked[1].text, QStringLiteral("删除全部已知点吗？"));
   EXPECT_EQ(asked[1].icon, PromptIcon::kQuestion);
-  EXPECT_EQ(form->KnownCoordListBox->count(), 0);
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->knownPointList->count(), 0);
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("0"));
   edit(image, [](RecordAreaStore& s) { EXPECT_EQ(s.recordCount(s.knownPointFile()), 0); });
 }
 
 TEST_F(PagesTest, KnownPointWritesTheCardRefusesAreReported) {
   load([](RecordAreaStore& s) { knownPoints(s, {"K1", "K2"}); });
-  const QStringList before = rowsOf(form->KnownCoordListBox);
+  const QStringList before = rowsOf(form->knownPointList);
   const struct {
     const char* what;
     std::function<void()> act;
@@ -189,18 +189,18 @@ TEST_F(PagesTest, KnownPointWritesTheCardRefusesAreReported) {
       {"typing",
        [&] {
          entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
-         form->InputKnownCoordButton->click();
+         form->enterKnownPointsButton->click();
        }},
       {"delete one",
        [&] {
-         form->KnownCoordListBox->setCurrentRow(1);
+         form->knownPointList->setCurrentRow(1);
          prompts.answerYesNo(true);
-         form->DelCoordButton->click();
+         form->deleteKnownPointButton->click();
        }},
       {"delete all",
        [&] {
          prompts.answerYesNo(true);
-         form->DelAllKnownPtButton->click();
+         form->clearKnownPointsButton->click();
        }},
   };
   for (const auto& a : actions) {
@@ -211,9 +211,9 @@ TEST_F(PagesTest, KnownPointWritesTheCardRefusesAreReported) {
       a.act();
     }
     expectWriteFailureNotice();
-    EXPECT_EQ(rowsOf(form->KnownCoordListBox), before);
+    EXPECT_EQ(rowsOf(form->knownPointList), before);
     EXPECT_EQ(store.recordCount(store.knownPointFile()), 2);
-    EXPECT_EQ(form->Label7->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
   }
 }
 

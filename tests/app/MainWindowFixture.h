@@ -8,14 +8,14 @@
 #include <array>
 #include <memory>
 
-#include "app/AnsiText.h"
+#include "ui/AnsiText.h"
 #include "app/CardDiscovery.h"
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "store/RecordAreaStore.h"
-#include "tests/app/QtPrinters.h"
-#include "tests/app/ScratchCard.h"
-#include "tests/app/ScriptedEntryDialogs.h"
-#include "tests/app/ScriptedPrompts.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ScratchCard.h"
+#include "tests/support/ScriptedEntryDialogs.h"
+#include "tests/support/ScriptedPrompts.h"
 
 namespace vel::test {
 
@@ -79,7 +79,7 @@ class MainWindowTest : public ::testing::Test {
 
   void start() {
     media = std::make_unique<ListedMedia>(mediaFolders);
-    form = std::make_unique<TForm1>(store, prompts, *media);
+    form = std::make_unique<MainWindow>(store, prompts, *media);
     form->setEntryDialogs(entries);
   }
   void startWith(const std::filesystem::path& image) {
@@ -88,11 +88,11 @@ class MainWindowTest : public ::testing::Test {
   }
   void select(const std::filesystem::path& image) {
     prompts.answerFile(pathToQString(image));
-    form->SelVELButton->click();
+    form->selectImageButton->click();
   }
 
-  bool pagesShown() const { return !form->Panel1->isHidden(); }
-  bool pagesEnabled() const { return form->Panel1->isEnabled(); }
+  bool pagesShown() const { return !form->pagesPanel->isHidden(); }
+  bool pagesEnabled() const { return form->pagesPanel->isEnabled(); }
 
   ScopedScreenScale designScale{1.0};
   ScratchDir scratch;
@@ -101,7 +101,7 @@ class MainWindowTest : public ::testing::Test {
   RecordAreaStore store;
   std::vector<std::filesystem::path> mediaFolders;
   std::unique_ptr<ListedMedia> media;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace vel::test

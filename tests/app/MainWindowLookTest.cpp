@@ -3,7 +3,7 @@
 // the colours that the owner-drawn parts must have.
 #include <QTest>
 
-#include "app/Unit7.h"
+#include "ui/TimedPopup.h"
 #include "store/FixedValue.h"
 #include "tests/app/MainWindowFixture.h"
 
@@ -102,7 +102,7 @@ TEST_F(MainWindowLookTest, TheLoadedWindowLooksAsDrawn) {
   EXPECT_EQ(jobs.pixelColor(3, 3), QColor(209, 231, 252));
 
   // The active tab in the window's colour, the others paler.
-  QTabBar* bar = form->PageControl1->tabBar();
+  QTabBar* bar = form->pages->tabBar();
   const auto tabPixel = [&](const QImage& shown, int tab) {
     const QRect r = bar->tabRect(tab);
     return shown.pixelColor(bar->mapTo(form.get(), QPoint(r.left() + 4, r.bottom() - 2)));
@@ -112,32 +112,32 @@ TEST_F(MainWindowLookTest, TheLoadedWindowLooksAsDrawn) {
   EXPECT_EQ(tabPixel(jobs, 2), QColor(224, 238, 254));
 
   // Row numbers blue, texts black; the selected row (0) white on the selection colour.
-  EXPECT_GT(countPixels(jobs, numberArea(form->JOBListBox, 1), isBlue), 0);
-  EXPECT_GT(countPixels(jobs, textArea(form->JOBListBox, 1), isDark), 0);
-  EXPECT_EQ(countPixels(jobs, numberArea(form->JOBListBox, 1), isDark), 0);
-  EXPECT_EQ(countPixels(jobs, numberArea(form->JOBListBox, 0), isBlue), 0);
-  EXPECT_GT(countPixels(jobs, numberArea(form->JOBListBox, 0), isLight), 0);
+  EXPECT_GT(countPixels(jobs, numberArea(form->jobList, 1), isBlue), 0);
+  EXPECT_GT(countPixels(jobs, textArea(form->jobList, 1), isDark), 0);
+  EXPECT_EQ(countPixels(jobs, numberArea(form->jobList, 1), isDark), 0);
+  EXPECT_EQ(countPixels(jobs, numberArea(form->jobList, 0), isBlue), 0);
+  EXPECT_GT(countPixels(jobs, numberArea(form->jobList, 0), isLight), 0);
 
-  form->PageControl1->setCurrentIndex(1);
+  form->pages->setCurrentIndex(1);
   const QImage known = shot("main-window-known.png");
   EXPECT_EQ(tabPixel(known, 1), QColor(209, 231, 252));
   EXPECT_EQ(tabPixel(known, 0), QColor(224, 238, 254));
 
-  form->PageControl1->setCurrentIndex(2);
+  form->pages->setCurrentIndex(2);
   const QImage codes = shot("main-window-codes.png");
-  ASSERT_GE(form->CodeListBox->count(), 10);
-  EXPECT_GT(countPixels(codes, numberArea(form->CodeListBox, 9), isBlue), 0);
-  EXPECT_GT(countPixels(codes, textArea(form->CodeListBox, 9), isDark), 0);
+  ASSERT_GE(form->codeList->count(), 10);
+  EXPECT_GT(countPixels(codes, numberArea(form->codeList, 9), isBlue), 0);
+  EXPECT_GT(countPixels(codes, textArea(form->codeList, 9), isDark), 0);
 }
 
 TEST(TimedPopupLook, BlueTextOnTheWindowColour) {
   ScopedScreenScale designScale{1.0};
-  TForm7 popup;
-  popup.SetMessage(QStringLiteral("有文件重名，创建文件失败！"));
+  TimedPopup popup;
+  popup.setMessage(QStringLiteral("有文件重名，创建文件失败！"));
   const QImage image = popup.grab().toImage();
   image.save(QStringLiteral(VEL_TEST_OUTPUT_DIR "/timed-popup.png"));
   EXPECT_EQ(image.pixelColor(15, 15), QColor(209, 231, 252));
-  EXPECT_GT(countPixels(image, popup.Label1->geometry(), isBlue), 0);
+  EXPECT_GT(countPixels(image, popup.messageLabel->geometry(), isBlue), 0);
   EXPECT_EQ(countPixels(image, QRect(8, 8, image.width() - 16, 20), isBlue), 0);
 }
 

@@ -6,11 +6,11 @@
 
 #include <QTest>
 
-#include "app/Controls.h"
-#include "app/ImageFileAccess.h"
+#include "ui/Controls.h"
+#include "card/ImageFileAccess.h"
 #include "store/Gbk.h"
 #include "tests/app/MainWindowFixture.h"
-#include "tests/app/ModalDriver.h"
+#include "tests/support/ModalDriver.h"
 
 namespace vel::test {
 namespace {
@@ -48,19 +48,19 @@ TEST_F(MainWindowTest, CancellingAtStartShowsTheInitialSummary) {
   EXPECT_TRUE(dialogs[0].dialog.initialDir.isEmpty());
   EXPECT_TRUE(dialogs[0].dialog.fileName.isEmpty());
 
-  EXPECT_EQ(form->Label13->text(), QStringLiteral("不确定"));
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("未选取记录区"));
-  EXPECT_EQ(form->Label6->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->CGauge1->Progress(), 0);
+  EXPECT_EQ(form->modelLabel->text(), QStringLiteral("不确定"));
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->usageGauge->Progress(), 0);
   EXPECT_FALSE(pagesShown());
   EXPECT_FALSE(pagesEnabled());
-  EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+  EXPECT_EQ(form->pages->currentIndex(), 0);
   EXPECT_FALSE(store.isOpen());
   EXPECT_EQ(prompts.shown.size(), 1u);
 
-  form->RefreshSummary();  // no image: nothing changes
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("未选取记录区"));
+  form->refreshSummary();  // no image: nothing changes
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
 }
 
 TEST_F(MainWindowTest, TheCardOnTheMediaPresetsTheOpenDialog) {
@@ -75,9 +75,9 @@ TEST_F(MainWindowTest, TheCardOnTheMediaPresetsTheOpenDialog) {
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].dialog.initialDir, pathToQString(vel));
   EXPECT_EQ(dialogs[0].dialog.fileName, pathToQString(vel / "SAMPLE.VEL"));
-  EXPECT_TRUE(form->PagesUsable());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("SAMPLE.VEL"));
-  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX2-8"));
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("SAMPLE.VEL"));
+  EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX2-8"));
 }
 
 TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {
@@ -87,28 +87,28 @@ TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {
 
   EXPECT_TRUE(pagesShown());
   EXPECT_TRUE(pagesEnabled());
-  EXPECT_TRUE(form->PagesUsable());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("CARD.VEL"));
-  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX3-8"));
-  EXPECT_EQ(form->Label6->text(), QStringLiteral("2"));
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("2"));
-  EXPECT_EQ(form->CGauge1->Progress(), 0);  // 5 of 49536 records
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("CARD.VEL"));
+  EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX3-8"));
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
+  EXPECT_EQ(form->usageGauge->Progress(), 0);  // 5 of 49536 records
 
-  const QStringList jobs = rowsOf(form->JOBListBox);
+  const QStringList jobs = rowsOf(form->jobList);
   ASSERT_EQ(jobs.size(), 2);
   EXPECT_TRUE(jobs[0].contains(QStringLiteral("JOB1")) && jobs[0].trimmed().endsWith('3'))
       << jobs[0].toStdString();
   EXPECT_TRUE(jobs[1].contains(QStringLiteral("ROAD2")) && jobs[1].trimmed().endsWith('0'));
-  EXPECT_EQ(form->JOBListBox->currentRow(), 0);  // no current job: the first
+  EXPECT_EQ(form->jobList->currentRow(), 0);  // no current job: the first
 
-  const QStringList known = rowsOf(form->KnownCoordListBox);
+  const QStringList known = rowsOf(form->knownPointList);
   ASSERT_EQ(known.size(), 2);
   EXPECT_TRUE(known[0].startsWith(QStringLiteral("K1 ")));
   EXPECT_TRUE(known[1].startsWith(QStringLiteral("K2 ")));
-  EXPECT_EQ(form->KnownCoordListBox->currentRow(), 0);
+  EXPECT_EQ(form->knownPointList->currentRow(), 0);
 
-  EXPECT_EQ(rowsOf(form->CodeListBox), (QStringList{"TREE", "WALL"}));
-  EXPECT_EQ(form->CodeListBox->currentRow(), 0);
+  EXPECT_EQ(rowsOf(form->codeList), (QStringList{"TREE", "WALL"}));
+  EXPECT_EQ(form->codeList->currentRow(), 0);
   EXPECT_EQ(prompts.unusedAnswers(), 0u);
 }
 
@@ -129,12 +129,12 @@ TEST_F(MainWindowTest, TheSummaryNamesEachModelAndCountsItsKnownPoints) {
     if (!form) {
       start();
     } else {
-      form->SelVELButton->click();
+      form->selectImageButton->click();
     }
-    EXPECT_EQ(form->Label13->text(), QString::fromLatin1(m.name));
-    EXPECT_EQ(form->Label6->text(), QStringLiteral("1")) << m.name;
-    EXPECT_EQ(form->Label7->text(), QStringLiteral("3")) << m.name;
-    EXPECT_EQ(form->KnownCoordListBox->count(), 3) << m.name;
+    EXPECT_EQ(form->modelLabel->text(), QString::fromLatin1(m.name));
+    EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("1")) << m.name;
+    EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("3")) << m.name;
+    EXPECT_EQ(form->knownPointList->count(), 3) << m.name;
   }
 }
 
@@ -162,11 +162,11 @@ TEST_F(MainWindowTest, TheInstrumentsCurrentJobIsTheSelectedRow) {
     if (!form) {
       start();
     } else {
-      form->SelVELButton->click();
+      form->selectImageButton->click();
     }
-    EXPECT_EQ(form->JOBListBox->currentRow(), c.selectedRow) << c.what;
+    EXPECT_EQ(form->jobList->currentRow(), c.selectedRow) << c.what;
     if (c.currentPosition >= 0) {
-      EXPECT_TRUE(form->JOBListBox->item(c.selectedRow)->text().startsWith('*')) << c.what;
+      EXPECT_TRUE(form->jobList->item(c.selectedRow)->text().startsWith('*')) << c.what;
     }
   }
 }
@@ -185,21 +185,21 @@ TEST_F(MainWindowTest, AnUnformattedImageAnsweredNoKeepsThePagesHiddenUntilLoade
   EXPECT_EQ(questions[0].icon, PromptIcon::kQuestion);
   EXPECT_TRUE(store.isOpen());
   EXPECT_FALSE(pagesShown());
-  EXPECT_FALSE(form->PagesUsable());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("未选取记录区"));
+  EXPECT_FALSE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
   EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
 
   // The format button formats the open image but leaves the pages as they are.
   prompts.answerYesNo(true);
-  form->FormatVELButton->click();
+  form->formatButton->click();
   const auto warnings = prompts.shownOf(Kind::kYesNo);
   ASSERT_EQ(warnings.size(), 2u);
   EXPECT_EQ(warnings[1].caption, QStringLiteral("警告"));
   EXPECT_EQ(warnings[1].text, kFormatWarning);
   EXPECT_EQ(warnings[1].icon, PromptIcon::kExclamation);
   EXPECT_FALSE(pagesShown());
-  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX3-8"));
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("BLANK.VEL"));
+  EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX3-8"));
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("BLANK.VEL"));
   {
     RecordAreaStore other;
     ASSERT_TRUE(other.openImage(blank.string()));
@@ -221,11 +221,11 @@ TEST_F(MainWindowTest, AnUnformattedImageAnsweredYesIsFormattedAndLoaded) {
   start();
 
   EXPECT_TRUE(pagesShown());
-  EXPECT_TRUE(form->PagesUsable());
-  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX3-8"));
-  EXPECT_EQ(form->Label6->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->JOBListBox->count(), 0);
-  EXPECT_EQ(form->JOBListBox->currentRow(), -1);
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX3-8"));
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->jobList->count(), 0);
+  EXPECT_EQ(form->jobList->currentRow(), -1);
 }
 
 // The second image is open but not loaded: what the window still shows
@@ -239,22 +239,22 @@ TEST_F(MainWindowTest, ADeclinedSecondImageDisablesThePagesUntilTheNextLoad) {
 
   prompts.answerFile(pathToQString(blank));
   prompts.answerYesNo(false);
-  form->SelVELButton->click();
+  form->selectImageButton->click();
 
   EXPECT_TRUE(pagesShown());
   EXPECT_FALSE(pagesEnabled());
-  EXPECT_FALSE(form->PagesUsable());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("FIRST.VEL"));
-  EXPECT_EQ(form->JOBListBox->count(), 2);
+  EXPECT_FALSE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("FIRST.VEL"));
+  EXPECT_EQ(form->jobList->count(), 2);
 
   const auto record = pointRecord("X");
-  EXPECT_FALSE(form->AppendRecordChecked(0, kRecordSize, record.data()));
+  EXPECT_FALSE(form->appendRecordChecked(0, kRecordSize, record.data()));
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
   EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
 
   select(first);
   EXPECT_TRUE(pagesEnabled());
-  EXPECT_TRUE(form->PagesUsable());
+  EXPECT_TRUE(form->pagesUsable());
 }
 
 TEST_F(MainWindowTest, AFileThatCannotBeOpenedClosesTheOldImageWithoutAMessage) {
@@ -268,11 +268,11 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedClosesTheOldImageWithoutAMessage) 
   EXPECT_FALSE(fs::exists(missing));
   EXPECT_EQ(prompts.shown.size(), 2u);  // the two open dialogs, nothing else
   EXPECT_FALSE(pagesEnabled());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("FIRST.VEL"));
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("FIRST.VEL"));
 
   // With no image open the format button does nothing.
   prompts.answerYesNo(true);
-  form->FormatVELButton->click();
+  form->formatButton->click();
   EXPECT_EQ(prompts.shown.size(), 2u);
 }
 
@@ -326,7 +326,7 @@ TEST_F(MainWindowTest, AnImageThatRefusesWritingIsReportedAndNotOpened) {
   EXPECT_EQ(notices[0].text, QStringLiteral("无法以读写方式打开记录区文件！"));
   EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
   EXPECT_FALSE(store.isOpen());
-  EXPECT_FALSE(form->PagesUsable());
+  EXPECT_FALSE(form->pagesUsable());
   EXPECT_FALSE(pagesEnabled());
   EXPECT_EQ(readBytes(locked), before);
 
@@ -340,10 +340,10 @@ TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {
   edit(first, fillSample);
   startWith(first);
   prompts.cancelFile();
-  form->SelVELButton->click();
+  form->selectImageButton->click();
   EXPECT_TRUE(store.isOpen());
-  EXPECT_TRUE(form->PagesUsable());
-  EXPECT_EQ(form->JOBListBox->count(), 2);
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->jobList->count(), 2);
 }
 
 TEST_F(MainWindowTest, ANameTypedWithoutExtensionOpensTheImageInEitherLetterCase) {
@@ -357,17 +357,17 @@ TEST_F(MainWindowTest, ANameTypedWithoutExtensionOpensTheImageInEitherLetterCase
 
   ModalDriver typeTest(
       [](QDialog& dialog) { answerFileDialog(dialog, 1, QStringLiteral("TEST")); });
-  form = std::make_unique<TForm1>(store, real, *media);
+  form = std::make_unique<MainWindow>(store, real, *media);
   EXPECT_TRUE(typeTest.acted());
-  EXPECT_TRUE(form->PagesUsable());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("TEST.VEL"));
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("TEST.VEL"));
 
   ModalDriver typeCard(
       [](QDialog& dialog) { answerFileDialog(dialog, 1, QStringLiteral("card")); });
-  QTest::mouseClick(form->SelVELButton, Qt::LeftButton);
+  QTest::mouseClick(form->selectImageButton, Qt::LeftButton);
   EXPECT_TRUE(typeCard.acted());
-  EXPECT_EQ(form->Label5->text(), QStringLiteral("card.Vel"));
-  EXPECT_EQ(form->Label13->text(), QStringLiteral("RX2-8"));
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("card.Vel"));
+  EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX2-8"));
 }
 
 TEST_F(MainWindowTest, TheFormatButtonAsksFirstAndEmptiesTheLists) {
@@ -377,18 +377,18 @@ TEST_F(MainWindowTest, TheFormatButtonAsksFirstAndEmptiesTheLists) {
   const std::vector<uint8_t> before = readBytes(image);
 
   prompts.answerYesNo(false);
-  form->FormatVELButton->click();
+  form->formatButton->click();
   EXPECT_EQ(readBytes(image), before);
-  EXPECT_EQ(form->JOBListBox->count(), 2);
+  EXPECT_EQ(form->jobList->count(), 2);
 
   prompts.answerYesNo(true);
-  form->FormatVELButton->click();
-  EXPECT_EQ(form->Label6->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->Label7->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->JOBListBox->count(), 0);
-  EXPECT_EQ(form->KnownCoordListBox->count(), 0);
-  EXPECT_EQ(form->CodeListBox->count(), 0);
-  EXPECT_TRUE(form->PagesUsable());
+  form->formatButton->click();
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->jobList->count(), 0);
+  EXPECT_EQ(form->knownPointList->count(), 0);
+  EXPECT_EQ(form->codeList->count(), 0);
+  EXPECT_TRUE(form->pagesUsable());
   EXPECT_TRUE(prompts.shownOf(Kind::kOk).empty());
   edit(image, [](RecordAreaStore& s) {
     EXPECT_EQ(s.jobCount(), 0);
@@ -404,20 +404,20 @@ TEST_F(MainWindowTest, AFormatTheCardDoesNotTakeIsReported) {
   prompts.answerYesNo(true);
   {
     FileSizeLimit limit(16);
-    form->FormatVELButton->click();
+    form->formatButton->click();
   }
   const auto notices = prompts.shownOf(Kind::kOk);
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_EQ(notices[0].caption, QStringLiteral("警告"));
   EXPECT_EQ(notices[0].text, QStringLiteral("记录区写入失败，请检查存储卡！"));
   EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
-  EXPECT_FALSE(form->PagesUsable());
+  EXPECT_FALSE(form->pagesUsable());
   EXPECT_FALSE(pagesEnabled());
 
   // Selecting it again: the image is still what it was, and loads.
   select(image);
-  EXPECT_TRUE(form->PagesUsable());
-  EXPECT_EQ(form->JOBListBox->count(), 2);
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->jobList->count(), 2);
 }
 
 TEST_F(MainWindowTest, TheGaugeShowsTheTruncatedUsedShare) {
@@ -432,8 +432,8 @@ TEST_F(MainWindowTest, TheGaugeShowsTheTruncatedUsedShare) {
     const uint8_t word[2] = {static_cast<uint8_t>(c.free >> 8), static_cast<uint8_t>(c.free)};
     ASSERT_TRUE(store.writeImage({0, 0x0101}, 2, word));
     store.loadTables();
-    form->RefreshSummary();
-    EXPECT_EQ(form->CGauge1->Progress(), c.percent) << c.free << " free";
+    form->refreshSummary();
+    EXPECT_EQ(form->usageGauge->Progress(), c.percent) << c.free << " free";
   }
 }
 
@@ -443,32 +443,32 @@ TEST_F(MainWindowTest, RefreshingTheJobListKeepsTheSelectedRow) {
     for (const char* name : {"A", "B", "C"}) s.createJob(name);
   });
   startWith(image);
-  form->JOBListBox->setCurrentRow(1);
-  const QString before = form->JOBListBox->item(1)->text();
+  form->jobList->setCurrentRow(1);
+  const QString before = form->jobList->item(1)->text();
 
   const auto record = pointRecord("P");
   ASSERT_EQ(store.appendRecord(store.jobSlotAt(1), kRecordSize, record.data()), kDone);
-  form->RefreshJOBList();
-  EXPECT_EQ(form->JOBListBox->currentRow(), 1);
-  EXPECT_NE(form->JOBListBox->item(1)->text(), before);
-  EXPECT_TRUE(form->JOBListBox->item(1)->text().trimmed().endsWith('1'));
+  form->refreshJobList();
+  EXPECT_EQ(form->jobList->currentRow(), 1);
+  EXPECT_NE(form->jobList->item(1)->text(), before);
+  EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith('1'));
 
   // A selected row that no longer exists leaves no row selected.
-  form->JOBListBox->setCurrentRow(2);
+  form->jobList->setCurrentRow(2);
   ASSERT_EQ(store.deleteJob(2), kDone);
-  form->RefreshJOBList();
-  EXPECT_EQ(form->JOBListBox->count(), 2);
-  EXPECT_EQ(form->JOBListBox->currentRow(), -1);
-  EXPECT_TRUE(form->JOBListBox->selectedItems().isEmpty());
+  form->refreshJobList();
+  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobList->currentRow(), -1);
+  EXPECT_TRUE(form->jobList->selectedItems().isEmpty());
 }
 
 TEST_F(MainWindowTest, AnEmptyCodeListHasNoSelectedRow) {
   startWith(makeImage("CARD.VEL"));
-  form->RefreshCodeList();
-  EXPECT_EQ(form->CodeListBox->count(), 0);
-  EXPECT_EQ(form->CodeListBox->currentRow(), -1);
-  form->RefreshKnownCoordList();
-  EXPECT_EQ(form->KnownCoordListBox->currentRow(), -1);
+  form->refreshCodeList();
+  EXPECT_EQ(form->codeList->count(), 0);
+  EXPECT_EQ(form->codeList->currentRow(), -1);
+  form->refreshKnownPointList();
+  EXPECT_EQ(form->knownPointList->currentRow(), -1);
 }
 
 TEST_F(MainWindowTest, NumberedRowsStartWithTheirNumberAndTwoBlanks) {
@@ -483,17 +483,17 @@ TEST_F(MainWindowTest, AppendRecordCheckedTurnsRefusalsIntoPopups) {
   const uint8_t job = store.jobSlotAt(0);
   const auto record = pointRecord("P");
 
-  EXPECT_TRUE(form->AppendRecordChecked(job, kRecordSize, record.data()));
+  EXPECT_TRUE(form->appendRecordChecked(job, kRecordSize, record.data()));
   EXPECT_EQ(store.recordCount(job), 1);
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
 
-  EXPECT_FALSE(form->AppendRecordChecked(job, 0, record.data()));  // the store refuses: 255
+  EXPECT_FALSE(form->appendRecordChecked(job, 0, record.data()));  // the store refuses: 255
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("记录区已满，无法再存贮数据！")});
 
   while (store.recordCount(job) < kMaxJobRecords) {
     ASSERT_EQ(store.appendRecord(job, kRecordSize, record.data()), kDone);
   }
-  EXPECT_FALSE(form->AppendRecordChecked(job, kRecordSize, record.data()));
+  EXPECT_FALSE(form->appendRecordChecked(job, kRecordSize, record.data()));
   EXPECT_EQ(prompts.timedMessages().size(), 2);
   EXPECT_EQ(prompts.timedMessages().last(), QStringLiteral("文件已满，无法存贮全部数据！"));
   EXPECT_EQ(store.recordCount(job), kMaxJobRecords);
@@ -506,8 +506,8 @@ TEST_F(MainWindowTest, CardTextsAreShownFromTheirCodePage) {
     s.addFeatureCode(utf8ToGbk("树木"));
   });
   startWith(image);
-  EXPECT_TRUE(form->KnownCoordListBox->item(0)->text().startsWith(QStringLiteral("测试 ")));
-  EXPECT_EQ(form->CodeListBox->item(0)->text(), QStringLiteral("树木"));
+  EXPECT_TRUE(form->knownPointList->item(0)->text().startsWith(QStringLiteral("测试 ")));
+  EXPECT_EQ(form->codeList->item(0)->text(), QStringLiteral("树木"));
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowClosesTheImage) {

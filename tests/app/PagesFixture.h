@@ -21,7 +21,7 @@ class PagesTest : public MainWindowTest {
     image = makeImage("CARD.VEL", model);
     edit(image, fill);
     startWith(image);
-    ASSERT_TRUE(form->PagesUsable());
+    ASSERT_TRUE(form->pagesUsable());
   }
   void load() {
     load([](RecordAreaStore&) {});

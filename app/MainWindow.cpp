@@ -1,0 +1,731 @@
+#include "app/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "ui/AnsiText.h"
+#include "app/CardDiscovery.h"
+#include "records/PointNames.h"
+#include "card/UsedCapacity.h"
+#include "ui/ImportWindow.h"
+#include "records/ListLines.h"
+#include "records/MessageTexts.h"
+#include "ui/JobViewer.h"
+#include "store/RecordAreaStore.h"
+
+namespace vel {
+namespace {
+
+// Design sizes of a 1024-pixel-high screen.
+constexpr int kClientWidth = 599;
+constexpr int kClientHeight = 769;
+constexpr int kTabWidth = 133;
+constexpr int kTabHeight = 26;
+constexpr int kButtonHeight = 24;
+constexpr int kButtonYs[] = {48, 123, 197, 272, 347, 422};
+
+const QColor kInactiveTabColour(224, 238, 254);
+
+const QString kNoModel = QStringLiteral("不确定");
+const QString kNoRecordArea = QStringLiteral("未选取记录区");
+
+const QString kFormatQuestion = QStringLiteral(
+    "选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。\r\n\r\n现在格式化该记录区吗?");
+const QString kFormatWarning =
+    QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
+const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
+const QString kReadOnlyImage = QStringLiteral("无法以读写方式打开记录区文件！");
+const QString kWarningCaption = QStringLiteral("警告");
+
+const QString kJobCaption = QStringLiteral("工作文件");
+const QString kKnownPointCaption = QStringLiteral("已知点");
+const QString kCodeCaption = QStringLiteral("特征码");
+
+// A name buffer of the entry dialogs: 8 characters and a terminator that no
+// dialog writes.
+using NameBuffer = std::array<char, kNameLength + 1>;
+
+std::string nameOf(const NameBuffer& buffer) {
+  return std::string(buffer.data(), ::strnlen(buffer.data(), kNameLength));
+}
+
+void setName(NameBuffer& buffer, const std::string& name) {
+  buffer.fill('\0');
+  name.copy(buffer.data(), kNameLength);
+}
+
+// A known point's row as the list shows it, from the values just typed.
+QString knownPointRow(const std::string& name, const PointValues& values) {
+  return ansiToQString(knownPointText(name, values[0], values[1], values[2]));
+}
+
+struct TabCaption {
+  const char* text;
+  int x;
+  int y;
+};
+// Each caption lands on its own tab because the tabs are 133 pixels wide.
+constexpr TabCaption kTabCaptions[] = {{"工作文件", 35, 5}, {"已知点", 180, 5}, {"特征码", 310, 5}};
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  if (name) label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+// Fills a list in one go; a full known-point file has 3072 rows.
+void fillList(QListWidget* list, const std::vector<std::string>& lines) {
+  QStringList rows;
+  rows.reserve(static_cast<int>(lines.size()));
+  for (const std::string& line : lines) rows << ansiToQString(line);
+  list->setUpdatesEnabled(false);
+  list->clear();
+  list->addItems(rows);
+  list->setUpdatesEnabled(true);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media, QWidget* parent)
+    : QWidget(parent), store_(store), prompts_(prompts), media_(media) {
+  buildWindow();
+  connectPages();
+  connectWindows();
+  loaded_ = false;
+  pages->setCurrentIndex(0);
+  selectAtStartup();
+}
+
+MainWindow::~MainWindow() = default;
+
+// --- Building the window ------------------------------------------------------
+
+void MainWindow::buildWindow() {
+  setObjectName(QStringLiteral("MainWindow"));
+  setWindowTitle(QStringLiteral("Veldra V2.1"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  applyWindowLook(this, scale_);
+  setFixedSize(scale_(kClientWidth), scale_(kClientHeight));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+
+  buildSummary();
+  buildPages();
+  pressFocusedButtonsOnReturn(this);
+
+  openDialog.title = QStringLiteral("打开全站记录区文件");
+  openDialog.filter = QStringLiteral("全站记录区文件(*.VEL)|*.VEL");
+  openDialog.defaultExt = QStringLiteral("vel");
+}
+
+void MainWindow::buildSummary() {
+  topPanel = makePanel(this, "topPanel", QFrame::Raised, 1);
+  scale_.place(topPanel, 14, 16, 570, 158);
+  summaryPanel = makePanel(topPanel, "summaryPanel", QFrame::Sunken, 1, Qt::white);
+  scale_.place(summaryPanel, 10, 9, 340, 140);
+
+  struct Row {
+    const char* caption;
+    int y;
+  };
+  constexpr Row kRows[] = {{"机  型：", 12},
+                           {"记录区：", 37},
+                           {"工作文件数：", 62},
+                           {"已知点数：", 87},
+                           {"记录区占用：", 112}};
+  for (const Row& row : kRows) {
+    QLabel* caption = makeLabel(summaryPanel, nullptr, QString::fromUtf8(row.caption));
+    scale_.place(caption, 12, row.y, 96, 20);
+  }
+  modelLabel = makeLabel(summaryPanel, "modelLabel", kNoModel);
+  scale_.place(modelLabel, 139, 12, 195, 20);
+  imageNameLabel = makeLabel(summaryPanel, "imageNameLabel", kNoRecordArea);
+  scale_.place(imageNameLabel, 139, 37, 195, 20);
+  jobCountLabel = makeLabel(summaryPanel, "jobCountLabel", QStringLiteral("0"));
+  scale_.place(jobCountLabel, 139, 62, 195, 20);
+  knownPointCountLabel = makeLabel(summaryPanel, "knownPointCountLabel", QStringLiteral("0"));
+  scale_.place(knownPointCountLabel, 139, 87, 195, 20);
+  usageGauge = new PercentGauge(summaryPanel);
+  usageGauge->setObjectName(QStringLiteral("usageGauge"));
+  scale_.place(usageGauge, 108, 110, 229, 20);
+
+  selectImageButton = makeLinkButton(topPanel, "selectImageButton", QStringLiteral("选取记录区"), scale_);
+  scale_.place(selectImageButton, 405, 42, 120, kButtonHeight);
+  formatButton =
+      makeLinkButton(topPanel, "formatButton", QStringLiteral("格式化记录区"), scale_);
+  scale_.place(formatButton, 405, 92, 120, kButtonHeight);
+  connect(selectImageButton, &QPushButton::clicked, this, &MainWindow::onSelectImage);
+  connect(formatButton, &QPushButton::clicked, this, &MainWindow::onFormat);
+}
+
+void MainWindow::buildPages() {
+  pagesPanel = makePanel(this, "pagesPanel", QFrame::Raised, 1);
+  scale_.place(pagesPanel, 14, 184, 570, 570);
+  pages = new OwnerDrawnPageControl(scale_(kTabWidth), scale_(kTabHeight), pagesPanel);
+  pages->setObjectName(QStringLiteral("pages"));
+  scale_.place(pages, 5, 5, 560, 560);
+  pages->ownerDrawnTabBar()->setDrawTab(
+      [this](QPainter& painter, int index, const QRect& rect, bool active) {
+        drawPageTab(painter, index, rect, active);
+      });
+
+  jobPage = buildJobPage();
+  knownPointPage = buildKnownPointPage();
+  codePage = buildCodePage();
+  // The captions are drawn by drawPageTab; these name the tabs for
+  // accessibility only.
+  pages->addTab(jobPage, QStringLiteral("工作文件"));
+  pages->addTab(knownPointPage, QStringLiteral("已知点"));
+  pages->addTab(codePage, QStringLiteral("特征码"));
+  for (QWidget* sheet : {jobPage, knownPointPage, codePage}) {
+    QPalette palette = sheet->palette();
+    palette.setColor(QPalette::Window, windowColour());
+    sheet->setPalette(palette);
+    sheet->setAutoFillBackground(true);
+  }
+
+  // Nothing to act on until a record area is loaded.
+  pagesPanel->setVisible(false);
+  pagesPanel->setEnabled(false);
+}
+
+// One link button of a page's column.
+struct MainWindow::PageButton {
+  QPushButton*& button;
+  const char* name;
+  const char* caption;
+};
+
+// The page buttons stand in a column right of the list, at fixed heights.
+void MainWindow::placeButtonColumn(QWidget* sheet, int x, int width,
+                               std::initializer_list<PageButton> buttons) {
+  int i = 0;
+  for (const PageButton& b : buttons) {
+    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
+    scale_.place(b.button, x, kButtonYs[i++], width, kButtonHeight);
+  }
+}
+
+QWidget* MainWindow::buildJobPage() {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(QStringLiteral("jobPage"));
+  jobList = makeOwnerDrawnList(sheet, "jobList", QColor(0, 0, 255), scale_);
+  jobList->setItemDelegate(new NumberedRowDelegate(scale_, jobList));
+  scale_.place(jobList, 8, 8, 379, 516);
+
+  placeButtonColumn(sheet, 410, 130,
+                    {{viewJobButton, "viewJobButton", "查  阅"},
+                     {newJobButton, "newJobButton", "新  建"},
+                     {deleteJobButton, "deleteJobButton", "删  除"},
+                     {renameJobButton, "renameJobButton", "改  名"},
+                     {enterPointsButton, "enterPointsButton", "输入坐标"},
+                     {importPointsButton, "importPointsButton", "从文件导入坐标"}});
+  return sheet;
+}
+
+QWidget* MainWindow::buildKnownPointPage() {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(QStringLiteral("knownPointPage"));
+  const struct {
+    const char* text;
+    int x;
+  } headings[] = {{"点  号", 10}, {"N/X", 140}, {"E/Y", 251}, {"Z", 364}};
+  for (const auto& heading : headings) {
+    QLabel* label = makeLabel(sheet, nullptr, QString::fromUtf8(heading.text));
+    scale_.place(label, heading.x, 12, 80, 20);
+  }
+  auto* rule = new QFrame(sheet);
+  rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  scale_.place(rule, 8, 34, 427, 2);
+
+  knownPointList = makeOwnerDrawnList(sheet, "knownPointList", Qt::black, scale_);
+  knownPointList->setItemDelegate(new PlainRowDelegate(scale_, knownPointList));
+  scale_.place(knownPointList, 8, 40, 427, 481);
+
+  placeButtonColumn(sheet, 452, 95,
+                    {{enterKnownPointsButton, "enterKnownPointsButton", "输入坐标"},
+                     {importKnownPointsButton, "importKnownPointsButton", "从文件导入"},
+                     {deleteKnownPointButton, "deleteKnownPointButton", "删  除"},
+                     {clearKnownPointsButton, "clearKnownPointsButton", "清  空"}});
+  return sheet;
+}
+
+QWidget* MainWindow::buildCodePage() {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(QStringLiteral("codePage"));
+  codeList = makeOwnerDrawnList(sheet, "codeList", Qt::black, scale_);
+  codeList->setItemDelegate(new NumberedRowDelegate(scale_, codeList));
+  scale_.place(codeList, 8, 8, 425, 516);
+
+  placeButtonColumn(sheet, 452, 95,
+                    {{enterCodesButton, "enterCodesButton", "输  入"},
+                     {deleteCodeButton, "deleteCodeButton", "删  除"},
+                     {clearCodesButton, "clearCodesButton", "清  空"}});
+  return sheet;
+}
+
+void MainWindow::drawPageTab(QPainter& painter, int, const QRect& rect, bool active) {
+  painter.fillRect(rect, active ? windowColour() : kInactiveTabColour);
+  // The captions stand at fixed places of the page control, whichever tab is
+  // being drawn; the next tab's fill covers what lies outside this one.
+  const QPoint barOffset = pages->tabBar()->pos();
+  painter.setFont(font());
+  painter.setPen(Qt::black);
+  for (const TabCaption& caption : kTabCaptions) {
+    const QPoint at = QPoint(scale_(caption.x), scale_(caption.y)) - barOffset;
+    painter.drawText(QRect(at, QSize(scale_(kTabWidth), scale_(kTabHeight))),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     QString::fromUtf8(caption.text));
+  }
+}
+
+// --- Start-up and close -------------------------------------------------------
+
+void MainWindow::selectAtStartup() {
+  const CardPresets presets = discoverCard(media_);
+  if (!presets.initialDir.empty()) openDialog.initialDir = pathToQString(presets.initialDir);
+  if (!presets.fileName.empty()) openDialog.fileName = pathToQString(presets.fileName);
+  onSelectImage();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  onClose();
+  event->accept();
+}
+
+void MainWindow::onClose() {
+  store_.closeImage();
+}
+
+QWidget* MainWindow::dialogParent() {
+  return isVisible() ? this : nullptr;
+}
+
+// --- Record-area selection and formatting --------------------------------------
+
+void MainWindow::setLoaded(bool loaded) {
+  loaded_ = loaded;
+  pagesPanel->setEnabled(loaded);
+  // Once shown, the pages stay in view; an image that is not loaded only
+  // disables them.
+  if (loaded) pagesPanel->setVisible(true);
+}
+
+bool MainWindow::pagesUsable() const {
+  return loaded_ && store_.isOpen();
+}
+
+void MainWindow::onSelectImage() {
+  if (!prompts_.openFile(dialogParent(), openDialog)) return;
+
+  setLoaded(false);
+  const std::filesystem::path path = qStringToPath(openDialog.fileName);
+  const OpenStatus opened = session_.open(path.string(), [this] {
+    return prompts_.askYesNo(dialogParent(), QStringLiteral("选取记录区"), kFormatQuestion,
+                             PromptIcon::kQuestion);
+  });
+  switch (opened) {
+    case OpenStatus::kLoaded:
+      break;
+    case OpenStatus::kReadOnly:
+      // A card that takes no writes must not look like one that was never there.
+      prompts_.showOk(dialogParent(), kWarningCaption, kReadOnlyImage, PromptIcon::kExclamation);
+      return;
+    case OpenStatus::kWriteFailed:
+      // A half-written record area is no record area: it stays unloaded.
+      prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
+      return;
+    case OpenStatus::kMissing:
+    case OpenStatus::kNotRecognised:
+      return;
+  }
+  setLoaded(true);
+
+  refreshSummary();
+  refreshJobList();
+  if (store_.jobCount() != 0) {
+    int row = 0;
+    if (store_.hasCurrentJob()) {
+      const int position = store_.jobPositionOf(store_.currentJob());
+      // A current job byte that names no listed job falls back to the first.
+      if (position < jobList->count()) row = position;
+    }
+    jobList->setCurrentRow(row);
+  }
+  refreshKnownPointList();
+  refreshCodeList();
+}
+
+void MainWindow::onFormat() {
+  if (!store_.isOpen()) return;
+  if (!prompts_.askYesNo(dialogParent(), QStringLiteral("警告"), kFormatWarning,
+                         PromptIcon::kExclamation)) {
+    return;
+  }
+  const CardResult formatted = session_.format();
+  if (!session_.finish().done() || !formatted.done()) {
+    prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
+    // What the card now holds is neither the old area nor a new one.
+    setLoaded(false);
+  }
+  refreshSummary();
+  clearLists();
+}
+
+void MainWindow::clearLists() {
+  jobList->clear();
+  knownPointList->clear();
+  codeList->clear();
+}
+
+// --- Summary and lists --------------------------------------------------------
+
+void MainWindow::refreshSummary() {
+  if (!store_.isOpen()) return;
+  imageNameLabel->setText(QFileInfo(QDir::fromNativeSeparators(openDialog.fileName)).fileName());
+  modelLabel->setText(QString::fromLatin1(modelName(store_.instrumentModel())));
+  jobCountLabel->setText(QString::number(store_.jobCount()));
+  knownPointCountLabel->setText(QString::number(store_.recordCount(store_.knownPointFile())));
+  usageGauge->SetProgress(usedCapacityPercent(store_.capacity(), store_.freeRecords()));
+}
+
+void MainWindow::refreshJobList() {
+  const int selected = jobList->currentRow();
+  fillList(jobList, session_.jobLines());
+  if (selected >= 0 && selected < jobList->count()) jobList->setCurrentRow(selected);
+}
+
+void MainWindow::refreshKnownPointList() {
+  fillList(knownPointList, session_.knownPointLines());
+  if (knownPointList->count() > 0) knownPointList->setCurrentRow(0);
+}
+
+void MainWindow::refreshCodeList() {
+  fillList(codeList, session_.featureCodes());
+  if (codeList->count() > 0) codeList->setCurrentRow(0);
+}
+
+bool MainWindow::appendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record) {
+  if (!pagesUsable()) return false;
+  // A record of another length is none the store takes.
+  if (length != kRecordSize) return showOutcome(CardResult::refused(kRecordAreaFullText));
+  return showOutcome(session_.appendRecord(slot, record));
+}
+
+bool MainWindow::showOutcome(const CardResult& result) {
+  if (result.writeFailed()) {
+    reportWriteFailure();
+  } else if (result.status == CardResult::kRefused && !result.message.empty()) {
+    prompts_.showTimedMessage(this, QString::fromUtf8(result.message.c_str()));
+  }
+  return result.done();
+}
+
+void MainWindow::NextPointName(std::string& name) const {
+  vel::NextPointName(name);
+}
+
+void MainWindow::reportWriteFailure() {
+  prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
+  if (!store_.isOpen()) return;
+  // Whatever part of the change did land is kept as it is, like the rest.
+  session_.finish();
+  store_.loadTables();
+  refreshSummary();
+  refreshJobList();
+  refreshKnownPointList();
+  refreshCodeList();
+}
+
+void MainWindow::finishAction() {
+  if (store_.isOpen() && !session_.finish().done()) reportWriteFailure();
+}
+
+int selectedRow(const QListWidget* list) {
+  const QListWidgetItem* item = list->currentItem();
+  return item && item->isSelected() ? list->currentRow() : -1;
+}
+
+// --- The pages ---------------------------------------------------------------------
+
+// The job viewer and the coordinate import, opened by the pages.
+void MainWindow::connectWindows() {
+  openJobViewer = [this](uint8_t slot) {
+    showJobViewer(slot, store_, prompts_, this, [this] { reportWriteFailure(); });
+  };
+  importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
+    const ImportHost host{prompts_, store_.byteOrder(),
+                          [this](uint8_t slot, uint8_t length, const uint8_t* record) {
+                            return appendRecordChecked(slot, length, record);
+                          },
+                          this};
+    return vel::importCoordinates(target, formatChoice, host);
+  };
+}
+
+void MainWindow::connectPages() {
+  connect(newJobButton, &QPushButton::clicked, this, &MainWindow::onNewJob);
+  connect(deleteJobButton, &QPushButton::clicked, this, &MainWindow::onDeleteJob);
+  connect(renameJobButton, &QPushButton::clicked, this, &MainWindow::onRenameJob);
+  connect(viewJobButton, &QPushButton::clicked, this, &MainWindow::onViewJob);
+  connect(enterPointsButton, &QPushButton::clicked, this, &MainWindow::onEnterPoints);
+  connect(importPointsButton, &QPushButton::clicked, this, &MainWindow::onImportPoints);
+
+  connect(enterKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onEnterKnownPoints);
+  connect(importKnownPointsButton, &QPushButton::clicked, this,
+          &MainWindow::onImportKnownPoints);
+  connect(deleteKnownPointButton, &QPushButton::clicked, this, &MainWindow::onDeleteKnownPoint);
+  connect(clearKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onClearKnownPoints);
+
+  connect(enterCodesButton, &QPushButton::clicked, this, &MainWindow::onEnterCodes);
+  connect(deleteCodeButton, &QPushButton::clicked, this, &MainWindow::onDeleteCode);
+  connect(clearCodesButton, &QPushButton::clicked, this, &MainWindow::onClearCodes);
+
+  for (QListWidget* list : {jobList, knownPointList, codeList}) {
+    list->installEventFilter(this);
+  }
+  // A double click anywhere in the list, on a row or below the last one.
+  jobList->viewport()->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete) {
+      if (watched == jobList) {
+        onJobListKey(key);
+        return true;
+      }
+      if (watched == knownPointList) {
+        onKnownPointListKey(key);
+        return true;
+      }
+      if (watched == codeList) {
+        onCodeListKey(key);
+        return true;
+      }
+    }
+  }
+  if (event->type() == QEvent::MouseButtonDblClick && watched == jobList->viewport()) {
+    onJobListDoubleClick();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// --- Job files page ---------------------------------------------------------------
+
+void MainWindow::onNewJob() {
+  if (!pagesUsable()) return;
+  NameBuffer name{};
+  if (entryDialogs_->enterName(dialogParent(), QStringLiteral("新建工作文件"),
+                               QStringLiteral("输入文件名："), name, kNameLength) != 1) {
+    return;
+  }
+  if (!showOutcome(session_.createJob(nameOf(name)))) return;
+  // A new job always takes the last position.
+  const int position = jobList->count();
+  jobList->addItem(ansiToQString(jobListLine(store_, position)));
+  jobList->setCurrentRow(position);
+  refreshSummary();
+  finishAction();
+}
+
+void MainWindow::onDeleteJob() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(jobList);
+  if (row < 0) return;
+  const QString name = ansiToQString(store_.jobName(store_.jobSlotAt(row)));
+  if (!prompts_.askYesNo(dialogParent(), kJobCaption,
+                         QStringLiteral("删除工作文件%1吗？").arg(name), PromptIcon::kQuestion)) {
+    return;
+  }
+  if (!showOutcome(session_.deleteJob(row))) return;
+  refreshSummary();
+  removeRowKeepingSelection(jobList, row);
+  finishAction();
+}
+
+void MainWindow::onRenameJob() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(jobList);
+  if (row < 0) return;
+  NameBuffer name{};
+  if (entryDialogs_->enterName(dialogParent(), QStringLiteral("工作文件改名"),
+                               QStringLiteral("输入新文件名："), name, kNameLength) != 1) {
+    return;
+  }
+  if (!showOutcome(session_.renameJob(store_.jobSlotAt(row), nameOf(name)))) return;
+  jobList->item(row)->setText(ansiToQString(jobListLine(store_, row)));
+  finishAction();
+}
+
+void MainWindow::onViewJob() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(jobList);
+  if (row < 0 || !openJobViewer) return;
+  openJobViewer(store_.jobSlotAt(row));
+  // The viewer may have deleted records: counts and capacity changed.
+  refreshJobList();
+  refreshSummary();
+  finishAction();
+}
+
+void MainWindow::onJobListDoubleClick() {
+  onViewJob();
+}
+
+void MainWindow::onJobListKey(int key) {
+  if (key == Qt::Key_Delete) onDeleteJob();
+}
+
+void MainWindow::onEnterPoints() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(jobList);
+  if (row < 0) return;
+  if (enterPoints(store_.jobSlotAt(row), kJobCaption)) refreshJobList();
+}
+
+// The coordinate dialog opens again after each stored point, with the next
+// name proposed, until it is cancelled or the card refuses a point.
+bool MainWindow::enterPoints(uint8_t slot, const QString& caption) {
+  if (!showOutcome(session_.checkRoomForEntry(slot))) return false;
+  const bool knownPoints = session_.isKnownPointFile(slot);
+  NameBuffer name{};
+  PointValues values{};
+  bool stored = false;
+  while (entryDialogs_->enterCoordinates(dialogParent(), caption, 0,
+                                         std::span<char, kNameLength>(name.data(), kNameLength),
+                                         values) == 1) {
+    if (!pagesUsable() ||
+        !showOutcome(session_.addPoint(slot, nameOf(name), values[0], values[1], values[2]))) {
+      break;
+    }
+    if (knownPoints) knownPointList->addItem(knownPointRow(nameOf(name), values));
+    refreshSummary();
+    stored = true;
+    finishAction();
+    std::string next = nameOf(name);
+    vel::NextPointName(next);
+    setName(name, next);
+  }
+  return stored;
+}
+
+void MainWindow::onImportPoints() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(jobList);
+  if (row < 0) return;
+  const uint8_t slot = store_.jobSlotAt(row);
+  if (!showOutcome(session_.checkRoomForEntry(slot)) || !importCoordinates) return;
+  if (importCoordinates(slot, importFormatChoice) == 1) {
+    refreshJobList();
+    refreshSummary();
+  }
+  finishAction();
+}
+
+// --- Known points page ------------------------------------------------------------
+
+void MainWindow::onEnterKnownPoints() {
+  if (!pagesUsable()) return;
+  // The store's order, which free places left by deletions may change.
+  if (enterPoints(store_.knownPointFile(), kKnownPointCaption)) refreshKnownPointList();
+}
+
+void MainWindow::onImportKnownPoints() {
+  if (!pagesUsable()) return;
+  if (!showOutcome(session_.checkRoomForEntry(store_.knownPointFile())) || !importCoordinates) return;
+  if (importCoordinates(store_.knownPointFile(), importFormatChoice) == 1) {
+    refreshKnownPointList();
+    refreshSummary();
+  }
+  finishAction();
+}
+
+void MainWindow::onDeleteKnownPoint() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(knownPointList);
+  if (row < 0) return;
+  const uint8_t file = store_.knownPointFile();
+  const QString name = ansiToQString(store_.recordPointName(file, row));
+  if (!prompts_.askYesNo(dialogParent(), kKnownPointCaption,
+                         QStringLiteral("删除点号%1吗？").arg(name), PromptIcon::kQuestion)) {
+    return;
+  }
+  if (!showOutcome(session_.deleteRecord(file, row))) return;
+  refreshSummary();
+  removeRowKeepingSelection(knownPointList, row);
+  finishAction();
+}
+
+void MainWindow::onClearKnownPoints() {
+  if (!pagesUsable()) return;
+  if (knownPointList->count() == 0) return;
+  if (!prompts_.askYesNo(dialogParent(), kKnownPointCaption, QStringLiteral("删除全部已知点吗？"),
+                         PromptIcon::kQuestion)) {
+    return;
+  }
+  if (!showOutcome(session_.clearKnownPoints())) return;
+  knownPointList->clear();
+  refreshSummary();
+  finishAction();
+}
+
+void MainWindow::onKnownPointListKey(int key) {
+  if (key == Qt::Key_Delete) onDeleteKnownPoint();
+}
+
+// --- Feature codes page -----------------------------------------------------------
+
+void MainWindow::onEnterCodes() {
+  if (!pagesUsable()) return;
+  NameBuffer code{};
+  while (entryDialogs_->enterName(dialogParent(), kCodeCaption, QStringLiteral("输入特征码："),
+                                  code, kNameLength) == 1) {
+    if (!showOutcome(session_.addFeatureCode(nameOf(code)))) return;
+    codeList->addItem(ansiToQString(nameOf(code)));
+    codeList->setCurrentRow(codeList->count() - 1);
+    finishAction();
+    code.fill('\0');  // the dialog opens empty again
+  }
+}
+
+void MainWindow::onDeleteCode() {
+  if (!pagesUsable()) return;
+  const int row = selectedRow(codeList);
+  if (row < 0) return;
+  if (!showOutcome(session_.deleteFeatureCode(row))) return;
+  removeRowKeepingSelection(codeList, row);
+  finishAction();
+}
+
+void MainWindow::onClearCodes() {
+  if (!pagesUsable()) return;
+  if (codeList->count() == 0) return;
+  if (!prompts_.askYesNo(dialogParent(), kCodeCaption, QStringLiteral("删除所有特征码吗？"),
+                         PromptIcon::kQuestion)) {
+    return;
+  }
+  if (!showOutcome(session_.clearFeatureCodes())) return;
+  codeList->clear();
+  finishAction();
+}
+
+void MainWindow::onCodeListKey(int key) {
+  if (key == Qt::Key_Delete) onDeleteCode();
+}
+
+}  // namespace vel

@@ -1,0 +1,192 @@
+// The main window: the summary of the selected record area, the pages of job
+// files, known points and feature codes, and the selection and formatting of
+// a record area. It decides when the store opens and closes an image.
+#pragma once
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "ui/Controls.h"
+#include "ui/EntryDialogs.h"
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
+#include "card/CardSession.h"
+
+namespace vel {
+
+class CardMedia;
+
+class MainWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the window, then runs selectAtStartup: card discovery and one
+  // record-area selection, before the window is shown.
+  MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
+         QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // --- The summary and the lists, rebuilt from the store ---------------------
+  void refreshSummary();
+  void refreshJobList();
+  void refreshKnownPointList();
+  void refreshCodeList();
+
+  // Appends one record and turns the store's refusals into popup messages.
+  // True when the record was stored.
+  bool appendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record);
+  // Proposes the next point name in place (A9 -> A10).
+  void NextPointName(std::string& name) const;
+
+  // Shows what an action answered: a refusal's text with the timed popup, a
+  // write failure with its box. True when the action was done.
+  bool showOutcome(const CardResult& result);
+
+  // A write the card did not take: says so, then shows what the card holds.
+  void reportWriteFailure();
+
+  // True while a record area is loaded. The page handlers act only then: an
+  // image that is open but not loaded (format declined) must not receive the
+  // tables of the one shown before.
+  bool pagesUsable() const;
+
+  // Draws one page tab; called for each tab in order.
+  void drawPageTab(QPainter& painter, int index, const QRect& rect, bool active);
+
+  // Forces what a handler wrote to the card before the window waits for
+  // input again, so that a card pulled out afterwards holds it. A sync the
+  // card refuses is a failed write.
+  void finishAction();
+
+  // The entry dialogs the pages open; the real ones unless a test sets others.
+  void setEntryDialogs(EntryDialogs& dialogs) { entryDialogs_ = &dialogs; }
+
+  // The job viewer and the coordinate import are windows of their own; whoever
+  // builds them sets these. Unset, their buttons do nothing.
+  // openJobViewer(job slot) returns when the viewer has closed.
+  std::function<void(uint8_t)> openJobViewer;
+  // importCoordinates(target slot, format choice): 1 when the user confirmed the import.
+  std::function<uint8_t(uint8_t, unsigned&)> importCoordinates;
+
+  Prompts& prompts() const { return prompts_; }
+  RecordAreaStore& store() const { return store_; }
+  const Scaler& scale() const { return scale_; }
+
+  // --- Controls ----------------------------------------------------------------
+  QFrame* topPanel;   // top panel
+  QFrame* summaryPanel;   // white summary panel
+  QLabel* modelLabel;  // model
+  QLabel* imageNameLabel;   // record area file name
+  QLabel* jobCountLabel;   // job count
+  QLabel* knownPointCountLabel;   // known point count
+  PercentGauge* usageGauge;
+  QPushButton* selectImageButton;
+  QPushButton* formatButton;
+
+  QFrame* pagesPanel;  // pages
+  OwnerDrawnPageControl* pages;
+  QWidget* jobPage;
+  QWidget* knownPointPage;
+  QWidget* codePage;
+
+  QListWidget* jobList;
+  QPushButton* viewJobButton;
+  QPushButton* newJobButton;
+  QPushButton* deleteJobButton;
+  QPushButton* renameJobButton;
+  QPushButton* enterPointsButton;
+  QPushButton* importPointsButton;
+
+  QListWidget* knownPointList;
+  QPushButton* enterKnownPointsButton;
+  QPushButton* importKnownPointsButton;
+  QPushButton* deleteKnownPointButton;
+  QPushButton* clearKnownPointsButton;
+
+  QListWidget* codeList;
+  QPushButton* enterCodesButton;
+  QPushButton* deleteCodeButton;
+  QPushButton* clearCodesButton;
+
+  // The open dialog's settings; its fileName is the selected image's path.
+  FileDialogSettings openDialog;
+  // The exchange format both import buttons offer first (1-based); lives for one run.
+  unsigned importFormatChoice = 1;
+
+ public slots:
+  void onSelectImage();
+  void onFormat();
+
+  // Job files page.
+  void onNewJob();
+  void onDeleteJob();
+  void onRenameJob();
+  void onViewJob();
+  void onEnterPoints();
+  void onImportPoints();
+  void onJobListKey(int key);
+  void onJobListDoubleClick();
+
+  // Known points page.
+  void onEnterKnownPoints();
+  void onImportKnownPoints();
+  void onDeleteKnownPoint();
+  void onClearKnownPoints();
+  void onKnownPointListKey(int key);
+
+  // Feature codes page.
+  void onEnterCodes();
+  void onDeleteCode();
+  void onClearCodes();
+  void onCodeListKey(int key);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  // The Delete key in the three lists and the double click in the job list.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void selectAtStartup();
+  void onClose();
+  void buildWindow();
+  void buildSummary();
+  void buildPages();
+  QWidget* buildJobPage();
+  struct PageButton;
+  void placeButtonColumn(QWidget* sheet, int x, int width,
+                         std::initializer_list<PageButton> buttons);
+  QWidget* buildKnownPointPage();
+  QWidget* buildCodePage();
+  void clearLists();
+  void connectPages();
+  void connectWindows();
+  // Removes a row after its item was deleted from the store and selects the
+  // same index again, or row 0 when it was the last row.
+  void setLoaded(bool loaded);
+  // Dialogs sit over the window once it is shown; before that (start-up)
+  // they stand alone.
+  QWidget* dialogParent();
+
+  // Typed points into the slot, one per confirmed dialog; true when any was stored.
+  bool enterPoints(uint8_t slot, const QString& caption);
+
+  RecordAreaStore& store_;
+  CardSession session_{store_};
+  Prompts& prompts_;
+  const CardMedia& media_;
+  Scaler scale_;
+  bool loaded_ = false;
+  QtEntryDialogs qtEntryDialogs_;
+  EntryDialogs* entryDialogs_ = &qtEntryDialogs_;
+};
+
+// The row a handler acts on: the current row when it is selected, else -1.
+int selectedRow(const QListWidget* list);
+
+}  // namespace vel

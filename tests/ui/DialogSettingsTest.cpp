@@ -1,0 +1,112 @@
+// The real boxes and file dialogs, set up as the windows ask for them.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+
+#include "ui/AnsiText.h"
+#include "ui/Prompts.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ScratchCard.h"
+
+namespace vel {
+namespace {
+
+TEST(MessageBoxes, YesNoDefaultsToNo) {
+  const struct {
+    PromptIcon icon;
+    QMessageBox::Icon shown;
+  } cases[] = {{PromptIcon::kQuestion, QMessageBox::Question},
+               {PromptIcon::kExclamation, QMessageBox::Warning},
+               {PromptIcon::kInformation, QMessageBox::Information}};
+  for (const auto& c : cases) {
+    const auto box = makeYesNoBox(nullptr, QStringLiteral("警告"),
+                                  QStringLiteral("第一行\r\n\r\n第二行"), c.icon);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("警告"));
+    EXPECT_EQ(box->text(), QStringLiteral("第一行\n\n第二行"));
+    EXPECT_EQ(box->icon(), c.shown);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
+    EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::No));
+  }
+}
+
+TEST(MessageBoxes, OkHasOneButton) {
+  const auto box =
+      makeOkBox(nullptr, QStringLiteral("提示"), QStringLiteral("完成"), PromptIcon::kInformation);
+  EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+  EXPECT_EQ(box->icon(), QMessageBox::Information);
+}
+
+TEST(FileDialogs, FilterListsBecomeNameFilters) {
+  EXPECT_EQ(nameFiltersOf(QStringLiteral("全站记录区文件(*.VEL)|*.VEL")),
+            QStringList{QStringLiteral("全站记录区文件(*.VEL)")});
+  EXPECT_EQ(nameFiltersOf(QStringLiteral("文本文件(逗号分隔)(*.CSV)|*.CSV|Data|*.dat;*.txt")),
+            (QStringList{QStringLiteral("文本文件(逗号分隔)(*.CSV)"),
+                         QStringLiteral("Data (*.dat *.txt)")}));
+}
+
+TEST(FileDialogs, TheOpenDialogShowsImagesInEitherLetterCase) {
+  test::ScratchDir scratch;
+  const auto folder = scratch.folder("VEL");
+  for (const char* name : {"A.VEL", "b.vel", "c.txt", "d.VELX"}) {
+    test::writeBytes(folder / name, {0});
+  }
+  FileDialogSettings settings;
+  settings.title = QStringLiteral("打开全站记录区文件");
+  settings.filter = QStringLiteral("全站记录区文件(*.VEL)|*.VEL");
+  settings.defaultExt = QStringLiteral("vel");
+  settings.initialDir = pathToQString(folder);
+  settings.fileName = pathToQString(folder / "A.VEL");
+
+  const auto dialog = makeFileDialog(nullptr, settings, QFileDialog::AcceptOpen);
+  EXPECT_EQ(dialog->windowTitle(), settings.title);
+  EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("全站记录区文件(*.VEL)")});
+  EXPECT_EQ(dialog->defaultSuffix(), QString()) << "the typed name is completed afterwards";
+  EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);  // a missing name is not refused
+  EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+  EXPECT_EQ(dialog->directory().absolutePath(), settings.initialDir);
+  EXPECT_EQ(dialog->selectedFiles(), QStringList{settings.fileName});
+
+  dialog->show();
+  auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+  ASSERT_NE(view, nullptr);
+  const auto shownNames = [&] {
+    QStringList names;
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row) {
+      names << view->model()->index(row, 0, root).data().toString();
+    }
+    names.sort();
+    return names;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shownNames().size() >= 2; }, 5000));
+  QTest::qWait(50);
+  EXPECT_EQ(shownNames(), (QStringList{"A.VEL", "b.vel"}));
+}
+
+TEST(FileDialogs, TheChoiceIsReadBackWithItsFilterIndex) {
+  test::ScratchDir scratch;
+  FileDialogSettings settings;
+  settings.filter = QStringLiteral("QPL(*.QPL)|*.QPL|CSV(*.CSV)|*.CSV|DXF(*.DXF)|*.DXF");
+  settings.filterIndex = 2;
+  settings.defaultExt = QStringLiteral("*.QPL");
+  settings.initialDir = pathToQString(scratch.path());
+  settings.overwritePrompt = true;
+
+  const auto dialog = makeFileDialog(nullptr, settings, QFileDialog::AcceptSave);
+  EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("CSV(*.CSV)"));
+  EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("CSV")) << "the chosen filter's";
+  EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+
+  dialog->selectNameFilter(QStringLiteral("DXF(*.DXF)"));
+  dialog->selectFile(pathToQString(scratch.path() / "out.DXF"));
+  readBackFileDialog(*dialog, settings);
+  EXPECT_EQ(settings.filterIndex, 3);
+  EXPECT_EQ(settings.fileName, pathToQString(scratch.path() / "out.DXF"));
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,304 @@
+// The coordinate import: the file dialog and the format choice, the file in
+// the grid, and the rows stored on confirmation.
+#include <QCoreApplication>
+
+#include "ui/ImportWindow.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/WindowFixture.h"
+
+namespace vel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kJobFullText = QStringLiteral("文件已满，无法存贮全部数据！");
+const QString kAreaFullText = QStringLiteral("记录区已满，无法再存贮数据！");
+
+// n QPL point lines P1 .. Pn.
+std::string qplLines(int n, int first = 1) {
+  std::string text;
+  for (int i = first; i < first + n; ++i) {
+    char line[80];
+    std::snprintf(line, sizeof line, "%-9s%-9s%-12s%-12s%-12s\r\n",
+                  ("P" + std::to_string(i)).c_str(), "", std::to_string(i).c_str(), "2.5", "-1");
+    text += line;
+  }
+  return text;
+}
+
+class ImportWindowTest : public WindowTest {
+ protected:
+  // AppendRecordChecked as the main window has it: the store's refusals
+  // become popups.
+  ImportHost host() {
+    return {prompts, store.byteOrder(),
+            [this](uint8_t slot, uint8_t length, const uint8_t* record) {
+              ++appendCalls;
+              switch (store.appendRecord(slot, length, record)) {
+                case kRefused:
+                  prompts.showTimedMessage(nullptr, kAreaFullText);
+                  return false;
+                case kJobFull:
+                  prompts.showTimedMessage(nullptr, kJobFullText);
+                  return false;
+                case kDone:
+                  return true;
+                default:
+                  return false;
+              }
+            },
+            nullptr};
+  }
+  std::unique_ptr<ImportWindow> openFile(const fs::path& path, int format) {
+    hostKept = std::make_unique<ImportHost>(host());
+    auto form = std::make_unique<ImportWindow>(pathToQString(path), format, *hostKept);
+    form->target = slot;
+    return form;
+  }
+  QStringList names() {
+    QStringList result;
+    for (int i = 0; i < store.recordCount(slot); ++i) {
+      result << QString::fromStdString(store.recordPointName(slot, i));
+    }
+    return result;
+  }
+  Record storedRecord(int number) {
+    Record record{};
+    EXPECT_EQ(store.readRecord(slot, number, kRecordSize, record.data()), kDone);
+    return record;
+  }
+  bool gridIsEmpty(CoordinateGrid* grid) {
+    for (int r = 0; r < grid->cells()->rowCount(); ++r) {
+      for (int c = 0; c < grid->cells()->columnCount(); ++c) {
+        if (!cellOf(grid, r, c).isEmpty()) return false;
+      }
+    }
+    return true;
+  }
+
+  uint8_t slot = 0;
+  int appendCalls = 0;
+  std::unique_ptr<ImportHost> hostKept;
+};
+
+TEST_F(ImportWindowTest, TheDialogOffersSixFormatsAndACancelKeepsTheChoice) {
+  unsigned format = 4;
+  EXPECT_EQ(importCoordinates(slot, format, host()), 0);
+  EXPECT_EQ(format, 4u);
+
+  const auto dialogs = prompts.shownOf(Kind::kOpenFile);
+  ASSERT_EQ(dialogs.size(), 1u);
+  const FileDialogSettings& shown = dialogs[0].dialog;
+  EXPECT_EQ(
+      shown.filter,
+      QStringLiteral("全站坐标记录文件(*.QPL)|*.QPL|拓普康 GTS700/600/800 Points(*.pts)|*.pts|"
+                     "SCS2002 坐标文件(*.dat)|*.dat|SV300坐标文件(*.dat)|*.dat|"
+                     "CASS5.X文件(*.DAT)|*.DAT|文本文件(逗号分隔)(*.CSV)|*.CSV"));
+  EXPECT_EQ(shown.filterIndex, 4);
+  EXPECT_EQ(shown.defaultExt, QStringLiteral("*.QPL"));
+  EXPECT_EQ(shown.initialDir, QCoreApplication::applicationDirPath());
+}
+
+TEST_F(ImportWindowTest, TheChosenFormatIsWrittenBackAndTheConfirmedRowsStored) {
+  slot = newJob("JOB1");
+  const fs::path path = file("a.dat", "1,A1,,1.5,2.5,3.5\r\n2,A2,C,4,5,6\r\n");
+  prompts.answerFile(pathToQString(path), 4);
+  unsigned format = 1;
+  QStringList shownNames;
+  whenModalOpens<ImportWindow>([&](ImportWindow* form) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("坐标编辑"));
+    EXPECT_EQ(form->target, slot);
+    shownNames << cellOf(form->grid, 0, 0) << cellOf(form->grid, 1, 0);
+    form->confirmButton->click();
+  });
+  EXPECT_EQ(importCoordinates(slot, format, host()), 1);
+  EXPECT_EQ(format, 4u);
+  EXPECT_EQ(shownNames, (QStringList{"A1", "A2"}));
+  EXPECT_EQ(names(), (QStringList{"A1", "A2"}));
+
+  Record expected{};
+  buildPointRecord(store.byteOrder(), "A1", {1, 500}, {2, 500}, {3, 500}, expected);
+  EXPECT_EQ(storedRecord(0), expected) << "a PT record without a code";
+
+  // The next import offers SV300 first; cancelling the window stores nothing.
+  prompts.answerFile(pathToQString(path));
+  whenModalOpens<ImportWindow>([](ImportWindow* form) { form->cancelButton->click(); });
+  EXPECT_EQ(importCoordinates(slot, format, host()), 0);
+  EXPECT_EQ(prompts.shownOf(Kind::kOpenFile).back().dialog.filterIndex, 4);
+  EXPECT_EQ(store.recordCount(slot), 2);
+
+  prompts.answerFile(pathToQString(path));
+  whenModalOpens<ImportWindow>([](ImportWindow* form) { form->close(); });
+  EXPECT_EQ(importCoordinates(slot, format, host()), 0) << "closed by its close box";
+}
+
+TEST_F(ImportWindowTest, AFileOfMoreThan3072LinesShowsItsFirst3072) {
+  auto form = openFile(file("big.QPL", qplLines(5000)), 1);
+  GridCells* cells = form->grid->cells();
+  EXPECT_EQ(cells->rowCount(), 3072);
+  EXPECT_EQ(cellOf(form->grid, 0, 0), QStringLiteral("P1"));
+  EXPECT_EQ(cellOf(form->grid, 3071, 0), QStringLiteral("P3072"));
+  EXPECT_EQ(cellOf(form->grid, 3071, 1), QStringLiteral("3072"));
+  EXPECT_EQ(cellOf(form->grid, 3071, 2), QStringLiteral("2.5"));
+  EXPECT_EQ(cellOf(form->grid, 3071, 3), QStringLiteral("-1"));
+  EXPECT_TRUE(prompts.shown.empty());
+
+  QStringList headers;
+  for (int c = 0; c < cells->columnCount(); ++c) {
+    headers << cells->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+  }
+  EXPECT_EQ(headers, (QStringList{"   点    号", "       N", "       E", "       Z"}));
+}
+
+TEST_F(ImportWindowTest, AFileThatCannotBeTakenOverLeavesAnEmptyGrid) {
+  const struct {
+    const char* name;
+    const char* bytes;
+    int format;
+    QStringList texts;
+  } cases[] = {
+      {"count.dat", "2\r\nA1\r\n\r\n1\r\n2\r\n3\r\nE", 3, {"数据格式不符，无法导入！"}},
+      {"gap.dat", "1,A1,,1,2,3\r\n\r\n2,A2,,1,2,3\r\n", 4, {"导入错误！", "第2行没有逗号"}},
+      {"missing.QPL", nullptr, 1, {"导入错误！", "无法读取文件：%1\r\n文件不存在"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    prompts.shown.clear();
+    slot = newJob(std::string("J") + c.name[0]);
+    const fs::path path = c.bytes ? file(c.name, c.bytes) : scratch.path() / c.name;
+    auto form = openFile(path, c.format);
+
+    const auto boxes = prompts.shownOf(Kind::kOk);
+    ASSERT_EQ(boxes.size(), static_cast<size_t>(c.texts.size()));
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("警告"));
+    EXPECT_EQ(boxes[0].text, c.texts[0]);
+    EXPECT_EQ(boxes[0].icon, PromptIcon::kExclamation);
+    if (boxes.size() > 1) {
+      EXPECT_EQ(boxes[1].text, c.texts[1].arg(pathToQString(path))) << "why, in Chinese";
+    }
+    EXPECT_TRUE(gridIsEmpty(form->grid));
+
+    form->confirmButton->click();
+    EXPECT_EQ(form->importResult, 1);
+    EXPECT_EQ(appendCalls, 0);
+    EXPECT_EQ(store.recordCount(slot), 0);
+  }
+}
+
+TEST_F(ImportWindowTest, ConfirmingStoresRowsWithNameNAndEWhereverTheyStand) {
+  slot = newJob("JOB1");
+  auto form = openFile(file("few.QPL", qplLines(3)), 1);
+  GridCells* cells = form->grid->cells();
+  cells->setCell(1, 2, "");                     // P2 without E: skipped
+  cells->setCell(2, 3, "");                     // P3 without Z: stored with 0.000
+  const QStringList far{"FAR", "7", "8", "9"};  // among empty rows
+  for (int c = 0; c < 4; ++c) cells->setCell(2999, c, far[c]);
+  cells->setCell(3071, 0, "LONGNAME99");  // no N: skipped
+
+  form->confirmButton->click();
+  EXPECT_EQ(form->importResult, 1);
+  EXPECT_EQ(names(), (QStringList{"P1", "P3", "FAR"}));
+  Record expected{};
+  buildPointRecord(store.byteOrder(), "P3", {3, 0}, {2, 500}, {0, 0}, expected);
+  EXPECT_EQ(storedRecord(1), expected);
+}
+
+TEST_F(ImportWindowTest, AFullJobStopsTheLoopWithOnePopup) {
+  slot = newJob("JOB1");
+  const Record filler = pointRecord("F");
+  for (int i = 0; i < 3000; ++i) append(slot, filler);
+  auto form = openFile(file("hundred.QPL", qplLines(100)), 1);
+
+  form->confirmButton->click();
+  EXPECT_EQ(form->importResult, 1);
+  EXPECT_EQ(store.recordCount(slot), 3072);
+  EXPECT_EQ(QString::fromStdString(store.recordPointName(slot, 3071)), QStringLiteral("P72"));
+  EXPECT_EQ(prompts.timedMessages(), QStringList{kJobFullText});
+  EXPECT_EQ(appendCalls, 73);
+}
+
+TEST_F(ImportWindowTest, ATypedOutOfRangeCoordinateShowsTheRangeMessage) {
+  auto form = openFile(file("one.QPL", qplLines(1)), 1);
+  form->show();
+  CoordinateGrid* grid = form->grid;
+  selectCell(grid, 0, 1);
+  typeIntoGrid(grid, "20000000");
+  pressKey(grid, Qt::Key_Down);
+
+  const auto boxes = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(
+      boxes[0].text,
+      QStringLiteral("输入的坐标数据超出最大范围:\r\n(-999999.999m~9999999.999m)\r\n请重新输入!"));
+  EXPECT_EQ(boxes[0].icon, PromptIcon::kInformation);
+  EXPECT_EQ(grid->currentIndex(), grid->cells()->index(0, 1));
+}
+
+TEST_F(ImportWindowTest, ReturnInTheGridNeverConfirmsOnlyTheConfirmButtonStores) {
+  slot = newJob("JOB1");
+  prompts.answerFile(pathToQString(file("three.QPL", qplLines(3))), 1);
+  unsigned format = 1;
+  bool openAfterReturns = false;
+  int storedAfterReturns = -1;
+  ModalDriver driver([&](QDialog& dialog) {
+    auto* form = qobject_cast<ImportWindow*>(&dialog);
+    ASSERT_NE(form, nullptr);
+    CoordinateGrid* grid = form->grid;
+    selectCell(grid, 0, 2);
+    typeIntoGrid(grid, "7.25");
+    pressKey(grid, Qt::Key_Return);  // ends the edit
+    QCoreApplication::processEvents();
+    pressKey(grid, Qt::Key_Return);  // no editor open
+    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+    QCoreApplication::processEvents();
+    openAfterReturns = form->isVisible();
+    storedAfterReturns = store.recordCount(slot);
+    QTest::mouseClick(form->confirmButton, Qt::LeftButton);
+  });
+  EXPECT_EQ(importCoordinates(slot, format, host()), 1);
+  EXPECT_TRUE(driver.acted());
+  EXPECT_TRUE(openAfterReturns);
+  EXPECT_EQ(storedAfterReturns, 0);
+  EXPECT_EQ(names(), (QStringList{"P1", "P2", "P3"}));
+  EXPECT_EQ(storedRecord(0), pointRecord("P1", "1.000", "7.250", "-1.000"));
+}
+
+TEST_F(ImportWindowTest, TheConfirmButtonLeavesTheCellBeingTypedByTheCellRules) {
+  slot = newJob("JOB1");
+  auto form = openFile(file("one.QPL", qplLines(1)), 1);
+  form->show();
+  CoordinateGrid* grid = form->grid;
+
+  // Still typing, and typed then ended with Return: both are refused alike.
+  for (const bool returnFirst : {false, true}) {
+    SCOPED_TRACE(returnFirst ? "after Return" : "editor open");
+    prompts.shown.clear();
+    selectCell(grid, 0, 1);
+    typeIntoGrid(grid, "123456789");
+    if (returnFirst) {
+      pressKey(grid, Qt::Key_Return);
+      QCoreApplication::processEvents();
+      ASSERT_EQ(grid->cellEditor(), nullptr);
+    }
+    QTest::mouseClick(form->confirmButton, Qt::LeftButton);
+    const auto boxes = prompts.shownOf(Kind::kOk);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(store.recordCount(slot), 0) << "the button did nothing";
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(cellOf(grid, 0, 1), QStringLiteral("123456789"));
+    if (auto* editor = qobject_cast<QLineEdit*>(grid->cellEditor())) editor->clear();
+  }
+
+  selectCell(grid, 0, 1);
+  typeIntoGrid(grid, "0012.50");
+  QTest::mouseClick(form->confirmButton, Qt::LeftButton);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->importResult, 1);
+  EXPECT_EQ(cellOf(grid, 0, 1), QStringLiteral("12.5")) << "normalised as when it is left";
+  EXPECT_EQ(storedRecord(0), pointRecord("P1", "12.500", "2.500", "-1.000"));
+}
+
+}  // namespace
+}  // namespace vel::test

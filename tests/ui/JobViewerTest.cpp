@@ -1,0 +1,233 @@
+// The job viewer: its list and caption, deleting single records, and the way
+// to the point output.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "ui/PointOutputWindow.h"
+#include "ui/JobViewer.h"
+#include "tests/support/WindowFixture.h"
+
+namespace vel::test {
+namespace {
+
+QStringList rowsOf(const QListWidget* list) {
+  QStringList rows;
+  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+  return rows;
+}
+
+int selectedRow(const QListWidget* list) {
+  const auto selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+class JobViewerTest : public WindowTest {
+ protected:
+  // A job JOB1 of the points P1 .. Pn.
+  void fillJob(int n) {
+    slot = newJob("JOB1");
+    for (int i = 1; i <= n; ++i) append(slot, pointRecord("P" + std::to_string(i)));
+  }
+  void open() {
+    viewer = std::make_unique<JobViewer>(store, prompts);
+    viewer->jobSlot = slot;
+    viewer->fill();
+  }
+  QStringList pointNames() {
+    QStringList names;
+    for (int i = 0; i < store.recordCount(slot); ++i) {
+      names << QString::fromStdString(store.recordPointName(slot, i));
+    }
+    return names;
+  }
+
+  uint8_t slot = 0;
+  std::unique_ptr<JobViewer> viewer;
+};
+
+TEST_F(JobViewerTest, ListsEveryRecordAsItsTextWithTheCountInTheCaption) {
+  slot = newJob("JOB1");
+  append(slot, pointRecord("P1", "1234.567", "-12.345", "-0.005"));
+  append(slot, surveyRecord(kCRD, "C2", "K1", {10, 0}, {20, 500}, {-1, -250}));
+  Record unknown{};
+  unknown[0] = 7;
+  append(slot, unknown);
+  open();
+
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
+  EXPECT_EQ(rowsOf(viewer->recordList),
+            (QStringList{"PT:   P1,1234.567,-12.345,-0.005",
+                         "CRD:  C2,0.000,10.000,20.500,-1.250,K1", "Unknown Record"}));
+  EXPECT_EQ(selectedRow(viewer->recordList), 0);
+  EXPECT_EQ(viewer->deleteButton->text(), QStringLiteral("删除记录"));
+  EXPECT_EQ(viewer->outputButton->text(), QStringLiteral("输出点坐标"));
+  EXPECT_EQ(viewer->size(), QSize(592, 753));
+}
+
+TEST_F(JobViewerTest, ARecordTheStoreCannotDeliverKeepsItsRow) {
+  fillJob(3);
+  // The first block's bitmap now holds two records while the counts say three.
+  const uint8_t bitmap = 0xFC;
+  ASSERT_TRUE(store.writeImage({0, 0x1500}, 1, &bitmap));
+  open();
+
+  EXPECT_EQ(
+      rowsOf(viewer->recordList),
+      (QStringList{"PT:   P1,1.000,2.000,3.000", "PT:   P2,1.000,2.000,3.000", "Unknown Record"}));
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
+}
+
+TEST_F(JobViewerTest, AnEmptyJobShowsNoRowsAndBothButtonsWork) {
+  fillJob(0);
+  open();
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:0)"));
+  EXPECT_EQ(viewer->recordList->count(), 0);
+
+  viewer->deleteButton->click();
+  EXPECT_TRUE(prompts.shown.empty());
+
+  bool outputShown = false;
+  whenModalOpens<PointOutputWindow>([&](PointOutputWindow* output) {
+    outputShown = true;
+    EXPECT_EQ(output->jobSlot, slot);
+    EXPECT_EQ(output->windowTitle(), QStringLiteral("输出点坐标"));
+    EXPECT_TRUE(output->pointLines().empty());
+    EXPECT_TRUE(cellOf(output->grid, 0, 0).isEmpty());
+  });
+  viewer->outputButton->click();
+  EXPECT_TRUE(outputShown);
+}
+
+TEST_F(JobViewerTest, TheOutputWindowShowsThePointsOfTheViewedJob) {
+  fillJob(2);
+  open();
+  QStringList names;
+  whenModalOpens<PointOutputWindow>([&](PointOutputWindow* output) {
+    names << cellOf(output->grid, 0, 0) << cellOf(output->grid, 1, 0);
+  });
+  viewer->outputButton->click();
+  EXPECT_EQ(names, (QStringList{"P1", "P2"}));
+  EXPECT_EQ(viewer->recordList->count(), 2);
+}
+
+TEST_F(JobViewerTest, DeletingARowSelectsTheRowThatTookItsPlaceOrRowZero) {
+  const struct {
+    int records;
+    int row;
+    int selectedAfter;  // -1: nothing selected
+    QStringList namesAfter;
+  } cases[] = {
+      {5, 1, 1, {"P1", "P3", "P4", "P5"}},  // the second row of five
+      {5, 4, 0, {"P1", "P2", "P3", "P4"}},  // the last row
+      {5, 0, 0, {"P2", "P3", "P4", "P5"}},
+      {1, 0, -1, {}},  // the only row
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.records << " records, row " << c.row);
+    store.closeImage();
+    SetUp();
+    prompts.shown.clear();
+    fillJob(c.records);
+    open();
+    viewer->recordList->setCurrentRow(c.row);
+    prompts.answerYesNo(true);
+    viewer->deleteButton->click();
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Kind::kYesNo);
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("工作文件"));
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("删除点号为P%1的记录吗？").arg(c.row + 1));
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::kQuestion);
+
+    EXPECT_EQ(pointNames(), c.namesAfter);
+    QStringList shownNames;
+    for (const QString& row : rowsOf(viewer->recordList)) shownNames << row.mid(6).section(',', 0, 0);
+    EXPECT_EQ(shownNames, c.namesAfter) << "row i stays record i";
+    EXPECT_EQ(selectedRow(viewer->recordList), c.selectedAfter);
+    EXPECT_EQ(viewer->windowTitle(),
+              QStringLiteral("查阅工作文件:JOB1 (记录总数:%1)").arg(c.records - 1));
+    viewer.reset();
+  }
+}
+
+TEST_F(JobViewerTest, AnsweringNoKeepsTheRecordTheListAndTheCaption) {
+  fillJob(3);
+  open();
+  viewer->recordList->setCurrentRow(2);
+  prompts.answerYesNo(false);
+  viewer->deleteButton->click();
+
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u);
+  EXPECT_EQ(pointNames(), (QStringList{"P1", "P2", "P3"}));
+  EXPECT_EQ(viewer->recordList->count(), 3);
+  EXPECT_EQ(selectedRow(viewer->recordList), 2);
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
+}
+
+TEST_F(JobViewerTest, ARecordWithoutANameIsAskedForWithAnEmptyName) {
+  slot = newJob("JOB1");
+  append(slot, pointRecord(""));
+  open();
+  viewer->deleteButton->click();  // unanswered: No
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].text, QStringLiteral("删除点号为的记录吗？"));
+  EXPECT_EQ(store.recordCount(slot), 1);
+}
+
+TEST_F(JobViewerTest, TheDeleteKeyDoesNotDelete) {
+  fillJob(2);
+  open();
+  viewer->show();
+  QTest::keyClick(viewer->recordList, Qt::Key_Delete);
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_EQ(viewer->recordList->count(), 2);
+  EXPECT_EQ(store.recordCount(slot), 2);
+}
+
+TEST_F(JobViewerTest, ReturnDoesNotAskToDeleteSpaceOnTheFocusedButtonDoes) {
+  fillJob(2);
+  open();
+  viewer->show();
+  QTest::keyClick(viewer->recordList, Qt::Key_Return);
+  QTest::keyClick(viewer->recordList, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_TRUE(viewer->isVisible());
+
+  viewer->deleteButton->setFocus();
+  QTest::keyClick(viewer->deleteButton, Qt::Key_Return);
+  EXPECT_TRUE(prompts.shown.empty()) << "not even on the button";
+  QTest::keyClick(viewer->deleteButton, Qt::Key_Space);
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u);
+  EXPECT_EQ(store.recordCount(slot), 2);
+}
+
+TEST_F(JobViewerTest, AFailedWriteIsReportedAndTheListShowsWhatTheCardHolds) {
+  fillJob(3);
+  open();
+  viewer->recordList->setCurrentRow(1);
+  int reports = 0;
+  viewer->reportWriteFailure = [&] {
+    ++reports;
+    store.loadTables();
+  };
+  prompts.answerYesNo(true);
+  {
+    // Every write fails while the limit is 0.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    viewer->deleteButton->click();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+  }
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(pointNames(), (QStringList{"P1", "P2", "P3"}));
+  EXPECT_EQ(viewer->recordList->count(), 3);
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
+}
+
+}  // namespace
+}  // namespace vel::test

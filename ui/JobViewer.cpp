@@ -1,0 +1,120 @@
+#include "ui/JobViewer.h"
+
+#include "ui/AnsiText.h"
+#include "ui/Controls.h"
+#include "ui/PointOutputWindow.h"
+#include "records/MessageTexts.h"
+#include "records/SurveyRecord.h"
+#include "store/RecordAreaStore.h"
+
+namespace vel {
+namespace {
+
+// The main window's words for a write the card did not take.
+const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
+
+}  // namespace
+
+void showJobViewer(uint8_t slot, RecordAreaStore& store, Prompts& prompts, QWidget* parent,
+                   std::function<void()> reportWriteFailure) {
+  JobViewer form(store, prompts, parent);
+  form.jobSlot = slot;
+  form.reportWriteFailure = std::move(reportWriteFailure);
+  form.exec();
+}
+
+JobViewer::JobViewer(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), store_(store), prompts_(prompts) {
+  setObjectName(QStringLiteral("JobViewer"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  applyWindowLook(this, scale_);
+  setFixedSize(scale_(592), scale_(753));
+
+  recordList = makeOwnerDrawnList(this, "recordList", Qt::black, scale_);
+  recordList->setItemDelegate(new NumberedRowDelegate(scale_, recordList));
+  scale_.place(recordList, 0, 0, 592, 690);
+
+  deleteButton = makeLinkButton(this, "deleteButton", QStringLiteral("删除记录"), scale_);
+  scale_.place(deleteButton, 176, 712, 75, 26);
+  outputButton = makeLinkButton(this, "outputButton", QStringLiteral("输出点坐标"), scale_);
+  scale_.place(outputButton, 328, 712, 97, 26);
+  connect(deleteButton, &QPushButton::clicked, this, &JobViewer::onDeleteRecord);
+  connect(outputButton, &QPushButton::clicked, this, &JobViewer::onOutputPoints);
+  clearDefaultButtons(this);
+}
+
+void JobViewer::keyPressEvent(QKeyEvent* event) {
+  if (isReturnKey(*event)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void JobViewer::showEvent(QShowEvent* event) {
+  if (!shown_) fill();
+  QDialog::showEvent(event);
+}
+
+void JobViewer::setCountCaption(int count) {
+  setWindowTitle(baseCaption_ + QStringLiteral(" (记录总数:") + QString::number(count) +
+                 QLatin1Char(')'));
+}
+
+void JobViewer::fill() {
+  shown_ = true;
+  baseCaption_ = QStringLiteral("查阅工作文件:") + ansiToQString(store_.jobName(jobSlot));
+  const int count = store_.recordCount(jobSlot);
+  setCountCaption(count);
+
+  QStringList rows;
+  rows.reserve(count);
+  std::array<uint8_t, kRecordSize> record{};
+  for (int i = 0; i < count; ++i) {
+    // A record the store cannot deliver keeps its row, so that row i stays
+    // record i for deletions; it shows as a record of unknown kind.
+    if (store_.readRecord(jobSlot, i, kRecordSize, record.data()) != kDone) record.fill(0xFF);
+    rows << ansiToQString(recordText(store_.byteOrder(), record));
+  }
+  recordList->clear();
+  recordList->addItems(rows);
+  if (count > 0) recordList->setCurrentRow(0);
+}
+
+void JobViewer::onDeleteRecord() {
+  const QList<QListWidgetItem*> selected = recordList->selectedItems();
+  if (selected.isEmpty()) return;
+  const int row = recordList->row(selected.first());
+
+  const QString name = ansiToQString(store_.recordPointName(jobSlot, row));
+  const QString question = QStringLiteral("删除点号为%1的记录吗？").arg(name);
+  if (!prompts_.askYesNo(this, QStringLiteral("工作文件"), question, PromptIcon::kQuestion)) {
+    return;
+  }
+
+  uint8_t result = store_.deleteRecord(jobSlot, row);
+  // The deletion is on the device before the viewer waits for the next click.
+  if (result == kDone && !store_.syncImage()) result = kWriteFailed;
+  if (result == kWriteFailed) {
+    // Show what the card holds now, not what was meant to be there.
+    if (reportWriteFailure) {
+      reportWriteFailure();
+    } else {
+      prompts_.showOk(this, QStringLiteral("警告"), kWriteFailure, PromptIcon::kExclamation);
+    }
+    fill();
+    if (row < recordList->count()) recordList->setCurrentRow(row);
+    return;
+  }
+  if (result != kDone) return;
+
+  setCountCaption(recordList->count() - 1);
+  removeRowKeepingSelection(recordList, row);
+}
+
+void JobViewer::onOutputPoints() {
+  showPointOutput(jobSlot, store_, prompts_, this);
+}
+
+}  // namespace vel

@@ -1,0 +1,61 @@
+// The job viewer: every survey record of one job as a numbered line, single
+// records deleted after a question, and the job's points passed on to the
+// point output window.
+#pragma once
+
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <cstdint>
+#include <functional>
+
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
+
+namespace vel {
+
+class RecordAreaStore;
+
+// Opens the viewer for the job modally over `parent` and returns when it has
+// closed. reportWriteFailure is the main window's report of a write the card
+// did not take (it also reloads the store's tables); without it the viewer
+// shows the message itself.
+void showJobViewer(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
+                   QWidget* parent = nullptr, std::function<void()> reportWriteFailure = {});
+
+class JobViewer final : public QDialog {
+  Q_OBJECT
+ public:
+  JobViewer(RecordAreaStore& store, Prompts& prompts, QWidget* parent = nullptr);
+
+  uint8_t jobSlot = 0;
+  std::function<void()> reportWriteFailure;
+
+  // Caption and list from the store; runs when the window is first shown,
+  // unless called before.
+  void fill();
+  // "删除记录": deletes the selected record after a question.
+  void onDeleteRecord();
+  // "输出点坐标".
+  void onOutputPoints();
+
+  QListWidget* recordList;
+  QPushButton* deleteButton;
+  QPushButton* outputButton;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // Return in the list must not ask to delete a record.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void setCountCaption(int count);
+
+  RecordAreaStore& store_;
+  Prompts& prompts_;
+  Scaler scale_;
+  QString baseCaption_;
+  bool shown_ = false;
+};
+
+}  // namespace vel

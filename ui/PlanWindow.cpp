@@ -1,0 +1,252 @@
+#include "ui/PlanWindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/AnsiText.h"
+#include "records/NumberText.h"
+
+namespace vel {
+
+namespace {
+
+struct FormatChoice {
+  DrawingFormat format;
+  const char* suffix;
+};
+// In the order of the save dialog's filter list.
+constexpr FormatChoice kFormats[] = {
+    {DrawingFormat::kPng, "png"}, {DrawingFormat::kSvg, "svg"}, {DrawingFormat::kPdf, "pdf"}};
+
+QString number(double value) {
+  return QString::fromStdString(formatThreeDecimals(value));
+}
+
+QString signedNumber(double value) {
+  const QString text = number(value);
+  return value > 0.0 && text != QStringLiteral("0.000") ? QLatin1Char('+') + text : text;
+}
+
+// A job name may hold '/', '*' and the like, which a file name cannot.
+QString fileNameFor(const QString& jobName) {
+  QString name = jobName.trimmed();
+  for (QChar& c : name) {
+    if (QStringLiteral("/\\:*?\"<>|").contains(c)) c = QLatin1Char('_');
+  }
+  return name.isEmpty() ? QStringLiteral("plan") : name;
+}
+
+}  // namespace
+
+void showPlanWindow(PlanContent content, Prompts& prompts, QWidget* parent) {
+  PlanWindow window(std::move(content), prompts, parent);
+  window.exec();
+}
+
+PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      prompts_(prompts),
+      imageName_(std::move(content.imageName)),
+      jobName_(std::move(content.jobName)),
+      jobPointCount_(static_cast<int>(content.points.size())),
+      knownPointCount_(static_cast<int>(content.knownPoints.size())) {
+  setObjectName(QStringLiteral("PlanWindow"));
+  setWindowTitle(content.caption);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  applyWindowLook(this, scale_);
+  resize(scale_(960), scale_(720));
+  setMinimumSize(scale_(420), scale_(320));
+
+  view = new PlanView(scale_, this);
+  fitButton = makeLinkButton(this, "fitButton", QStringLiteral("全图"), scale_);
+  codesCheckBox = new QCheckBox(QStringLiteral("显示编码"), this);
+  codesCheckBox->setObjectName(QStringLiteral("codesCheckBox"));
+  knownCheckBox = new QCheckBox(QStringLiteral("显示已知点"), this);
+  knownCheckBox->setObjectName(QStringLiteral("knownCheckBox"));
+  knownCheckBox->setVisible(knownPointCount_ > 0);
+  saveButton = makeLinkButton(this, "saveButton", QStringLiteral("保存图形"), scale_);
+  cursorLabel = new QLabel(this);
+  cursorLabel->setObjectName(QStringLiteral("cursorLabel"));
+  cursorLabel->setMinimumWidth(scale_(250));
+  selectionLabel = new QLabel(this);
+  selectionLabel->setObjectName(QStringLiteral("selectionLabel"));
+  selectionLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // Return in a drawing means nothing; no button waits for it.
+  for (QPushButton* button : {fitButton, saveButton}) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+
+  auto* controls = new QHBoxLayout;
+  controls->setSpacing(scale_(18));
+  controls->addWidget(fitButton);
+  controls->addWidget(codesCheckBox);
+  controls->addWidget(knownCheckBox);
+  controls->addStretch();
+  controls->addWidget(saveButton);
+  auto* status = new QHBoxLayout;
+  status->addWidget(cursorLabel);
+  status->addWidget(selectionLabel, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(scale_(10), scale_(8), scale_(10), scale_(8));
+  layout->setSpacing(scale_(6));
+  layout->addLayout(controls);
+  layout->addWidget(view, 1);
+  layout->addLayout(status);
+
+  saveDialog.title = QStringLiteral("保存图形");
+  saveDialog.filter = QStringLiteral("PNG 图像|*.png|SVG 图形|*.svg|PDF 文档|*.pdf");
+  saveDialog.filterIndex = 1;
+  // No default extension: the chosen filter decides it, not a fixed one.
+  saveDialog.fileName = fileNameFor(jobName_);
+  saveDialog.overwritePrompt = true;
+
+  connect(fitButton, &QPushButton::clicked, view, &PlanView::fitAll);
+  connect(codesCheckBox, &QCheckBox::toggled, view, &PlanView::setCodesVisible);
+  connect(knownCheckBox, &QCheckBox::toggled, view, &PlanView::setKnownVisible);
+  connect(saveButton, &QPushButton::clicked, this, &PlanWindow::saveButtonClick);
+  connect(view, &PlanView::cursorMoved, this, &PlanWindow::showCursor);
+  connect(view, &PlanView::cursorLeft, cursorLabel, &QLabel::clear);
+  connect(view, &PlanView::selectionChanged, this, &PlanWindow::showSelection);
+
+  view->setPoints(std::move(content.points), std::move(content.knownPoints));
+  view->setFocus();
+}
+
+QString PlanWindow::titleLine() const {
+  QString line = QStringLiteral("图像 %1    工作文件 %2    点数 %3")
+                     .arg(imageName_, jobName_)
+                     .arg(jobPointCount_);
+  if (view->knownVisible()) line += QStringLiteral("    已知点 %1").arg(knownPointCount_);
+  line += QStringLiteral("    日期 ") + date_.toString(Qt::ISODate);
+  return line;
+}
+
+void PlanWindow::showCursor(double n, double e) {
+  cursorLabel->setText(QStringLiteral("N %1   E %2").arg(number(n), number(e)));
+}
+
+void PlanWindow::showSelection() {
+  const int first = view->firstSelected();
+  const int second = view->secondSelected();
+  if (first < 0) {
+    selectionLabel->clear();
+    return;
+  }
+  const PlanPoint& a = view->point(first);
+  if (second < 0) {
+    QString text = QStringLiteral("点 %1  N %2  E %3  Z %4")
+                       .arg(ansiToQString(a.name), number(a.n), number(a.e), number(a.z));
+    if (!a.code.empty()) text += QStringLiteral("  编码 ") + ansiToQString(a.code);
+    selectionLabel->setText(text);
+    return;
+  }
+  const PlanPoint& b = view->point(second);
+  const GroundPoint from{a.n, a.e};
+  const GroundPoint to{b.n, b.e};
+  const double bearing = bearingDegrees(from, to);
+  selectionLabel->setText(QStringLiteral("%1 → %2  平距 %3 m  方位角 %4 (%5)  高差 %6 m")
+                              .arg(ansiToQString(a.name), ansiToQString(b.name),
+                                   number(horizontalDistance(from, to)),
+                                   QString::fromStdString(bearingDmsText(bearing)),
+                                   QString::fromStdString(bearingDecimalText(bearing)),
+                                   signedNumber(heightDifference(a.z, b.z))));
+}
+
+void PlanWindow::saveButtonClick() {
+  if (!prompts_.saveFile(this, saveDialog)) return;
+  QString path = saveDialog.fileName;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const FormatChoice* choice = nullptr;
+  for (const FormatChoice& f : kFormats) {
+    if (suffix == QLatin1String(f.suffix)) choice = &f;
+  }
+  if (!choice) {
+    // A name typed without one of the three extensions gets the chosen filter's.
+    const int index = std::clamp(saveDialog.filterIndex, 1, 3) - 1;
+    choice = &kFormats[index];
+    path += QLatin1Char('.') + QLatin1String(choice->suffix);
+  }
+  saveDialog.filterIndex = static_cast<int>(choice - kFormats) + 1;
+  if (!saveDrawing(path, choice->format)) {
+    prompts_.showOk(this, QStringLiteral("警告"),
+                    QStringLiteral("图形文件无法写入：") + QDir::toNativeSeparators(path),
+                    PromptIcon::kExclamation);
+  }
+}
+
+int PlanWindow::titleHeight() const {
+  return scale_(30);
+}
+
+QSize PlanWindow::drawingSize() const {
+  return QSize(view->width(), view->height() + titleHeight());
+}
+
+void PlanWindow::renderDrawing(QPainter& painter) const {
+  const QSize size = drawingSize();
+  const int title = titleHeight();
+  painter.fillRect(QRect(0, 0, size.width(), title), Qt::white);
+  painter.setFont(scale_.font(14));
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(scale_(12), 0, size.width() - scale_(24), title),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, titleLine());
+  painter.setPen(QPen(QColor(160, 160, 160), 1.0));
+  painter.drawLine(QPointF(0.0, title - 0.5), QPointF(size.width(), title - 0.5));
+  painter.save();
+  painter.translate(0, title);
+  painter.setClipRect(QRect(0, 0, view->width(), view->height()));
+  view->paintPlan(painter);
+  painter.restore();
+}
+
+bool PlanWindow::saveDrawing(const QString& path, DrawingFormat format) {
+  const QSize size = drawingSize();
+  switch (format) {
+    case DrawingFormat::kPng: {
+      QImage image(size, QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      renderDrawing(painter);
+      painter.end();
+      return image.save(path, "PNG");
+    }
+    case DrawingFormat::kSvg: {
+      QSvgGenerator svg;
+      svg.setFileName(path);
+      svg.setSize(size);
+      svg.setViewBox(QRect(QPoint(0, 0), size));
+      svg.setTitle(titleLine());
+      QPainter painter;
+      if (!painter.begin(&svg)) return false;
+      renderDrawing(painter);
+      return painter.end();
+    }
+    case DrawingFormat::kPdf: {
+      QPdfWriter pdf(path);
+      pdf.setTitle(titleLine());
+      pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+      QPainter painter;
+      if (!painter.begin(&pdf)) return false;
+      // The drawing as large as the page allows, its proportions kept.
+      const double factor = std::min(static_cast<double>(pdf.width()) / size.width(),
+                                     static_cast<double>(pdf.height()) / size.height());
+      painter.scale(factor, factor);
+      renderDrawing(painter);
+      return painter.end();
+    }
+  }
+  return false;
+}
+
+}  // namespace vel

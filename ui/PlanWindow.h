@@ -1,0 +1,77 @@
+// The plan window: the plan view of one job (or of the known points) with its
+// controls, the status line under the mouse and for the selected points, and
+// the drawing saved as PNG, SVG or PDF with a title line.
+#pragma once
+
+#include <QCheckBox>
+#include <QDate>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <vector>
+
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
+#include "records/PlanGeometry.h"
+#include "ui/PlanView.h"
+
+class QPainter;
+
+namespace vel {
+
+// What the window shows; the caller reads it from the card beforehand.
+struct PlanContent {
+  QString caption;
+  QString imageName;
+  QString jobName;
+  std::vector<PlanPoint> points;
+  std::vector<PlanPoint> knownPoints;  // none: nothing to lay over the job
+};
+
+// Opens the window modally over `parent` and returns when it has closed.
+void showPlanWindow(PlanContent content, Prompts& prompts, QWidget* parent = nullptr);
+
+enum class DrawingFormat { kPng, kSvg, kPdf };
+
+class PlanWindow final : public QDialog {
+  Q_OBJECT
+ public:
+  PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent = nullptr);
+
+  // "图像 … 工作文件 … 点数 … 日期 …", the first line of every saved drawing.
+  QString titleLine() const;
+  // Writes the title line and the view as it is shown; false when the file
+  // cannot be written.
+  bool saveDrawing(const QString& path, DrawingFormat format);
+  // The day printed in the title line; today unless a test fixes it.
+  void setDrawingDate(QDate date) { date_ = date; }
+
+  PlanView* view;
+  QPushButton* fitButton;
+  QCheckBox* codesCheckBox;
+  QCheckBox* knownCheckBox;  // hidden when there are no known points
+  QPushButton* saveButton;
+  QLabel* cursorLabel;     // N and E under the mouse
+  QLabel* selectionLabel;  // the selected point, or the pair's inverse calculation
+
+  // The save dialog as the window keeps it between saves.
+  FileDialogSettings saveDialog;
+
+ private:
+  void saveButtonClick();
+  void showCursor(double n, double e);
+  void showSelection();
+  QSize drawingSize() const;
+  int titleHeight() const;
+  void renderDrawing(QPainter& painter) const;
+
+  Prompts& prompts_;
+  Scaler scale_;
+  QString imageName_;
+  QString jobName_;
+  int jobPointCount_ = 0;
+  int knownPointCount_ = 0;
+  QDate date_ = QDate::currentDate();
+};
+
+}  // namespace vel

@@ -1,0 +1,129 @@
+#include "ui/PointOutputWindow.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+
+#include "ui/AnsiText.h"
+#include "ui/Controls.h"
+#include "exchange/ExchangeFile.h"
+#include "exchange/GridCellCheck.h"
+#include "exchange/PointOutput.h"
+#include "store/RecordAreaStore.h"
+
+namespace vel {
+namespace {
+
+const QString kCaption = QStringLiteral("输出点坐标");
+const QString kSaveFilter = QStringLiteral(
+    "全站坐标记录文件(*.QPL)|*.QPL|拓普康 GTS700/600/800 Points(*.pts)|*.pts|"
+    "SCS2002 坐标文件(*.dat)|*.dat|SV300坐标文件(*.dat)|*.dat|CASS5.X文件(*.DAT)|*.DAT|"
+    "文本文件(逗号分隔)(*.CSV)|*.CSV|AutoCAD DXF 文件(*.DXF)|*.DXF");
+const QString kWriteFailedText = QStringLiteral("文件写入失败！");
+
+const QStringList& headerTexts() {
+  static const QStringList texts{QStringLiteral("   点    号"), QStringLiteral("      N"),
+                                 QStringLiteral("      E"), QStringLiteral("      Z"),
+                                 QStringLiteral("  特  征  码")};
+  return texts;
+}
+
+using Column = CoordinateGrid::Column;
+
+}  // namespace
+
+FileDialogSettings pointOutputDialogSettings() {
+  FileDialogSettings settings;
+  settings.filter = kSaveFilter;
+  settings.filterIndex = 1;
+  settings.defaultExt = QStringLiteral("*.QPL");
+  settings.initialDir = QCoreApplication::applicationDirPath();
+  settings.overwritePrompt = true;
+  return settings;
+}
+
+void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts, QWidget* parent) {
+  PointOutputWindow form(store, prompts, parent);
+  form.jobSlot = slot;
+  form.exec();
+}
+
+PointOutputWindow::PointOutputWindow(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), saveDialog(pointOutputDialogSettings()), store_(store), prompts_(prompts) {
+  setObjectName(QStringLiteral("PointOutputWindow"));
+  setWindowTitle(kCaption);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  applyWindowLook(this, scale_);
+  setFixedSize(scale_(592), scale_(753));
+
+  grid = new CoordinateGrid(
+      {Column::kText, Column::kCoordinate, Column::kCoordinate, Column::kCoordinate, Column::kText},
+      headerTexts(), kOutputGridRows, scale_, this);
+  grid->setObjectName(QStringLiteral("grid"));
+  grid->horizontalHeader()->setDefaultSectionSize(scale_(113));
+  scale_.place(grid, 0, 0, 592, 694);
+  // Names and codes never grow past what a point line carries, even before
+  // the cell is left.
+  grid->setTextByteLimit(kNameLength);
+  grid->setRangeNotice([this] {
+    prompts_.showOk(this, QStringLiteral("提示"), QString::fromUtf8(kCoordinateRangeText),
+                    PromptIcon::kInformation);
+  });
+
+  saveButton = makeLinkButton(this, "saveButton", QStringLiteral("保  存"), scale_);
+  scale_.place(saveButton, 177, 711, 75, 26);
+  saveAsButton = makeLinkButton(this, "saveAsButton", QStringLiteral("另 存 为"), scale_);
+  scale_.place(saveAsButton, 345, 711, 88, 26);
+  connect(saveButton, &QPushButton::clicked, this, &PointOutputWindow::onSave);
+  connect(saveAsButton, &QPushButton::clicked, this, &PointOutputWindow::onSaveAs);
+  clearDefaultButtons(this);
+}
+
+void PointOutputWindow::keyPressEvent(QKeyEvent* event) {
+  if (isReturnKey(*event)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void PointOutputWindow::showEvent(QShowEvent* event) {
+  if (!shown_) fill();
+  QDialog::showEvent(event);
+}
+
+void PointOutputWindow::fill() {
+  shown_ = true;
+  pointLines_ = jobPointLines(store_, jobSlot);
+  grid->cells()->fillRows(outputGridCells(pointLines_));
+}
+
+void PointOutputWindow::onSave() {
+  if (!grid->leaveCellForButton()) return;
+  writePointFile(!saved_);
+}
+
+void PointOutputWindow::onSaveAs() {
+  if (!grid->leaveCellForButton()) return;
+  writePointFile(true);
+}
+
+bool PointOutputWindow::writePointFile(bool ask) {
+  if (ask && !prompts_.saveFile(this, saveDialog)) return false;
+  collectGridLines();
+  if (!writeExchangeFile(qStringToPath(saveDialog.fileName).string(), saveDialog.filterIndex,
+                         pointLines_)) {
+    // A file that was not written is no save: "保  存" keeps asking until one is.
+    prompts_.showOk(this, QStringLiteral("警告"), kWriteFailedText, PromptIcon::kExclamation);
+    return false;
+  }
+  saved_ = true;
+  return true;
+}
+
+void PointOutputWindow::collectGridLines() {
+  grid->commitOpenEditor();
+  pointLines_ = vel::collectGridLines(grid->cells()->rowsAsAnsi<5>());
+}
+
+}  // namespace vel

@@ -1,0 +1,71 @@
+// The point output window: the points of one job in an editable grid, saved
+// in any of the seven exchange formats. It only reads the record area; edits
+// change the file written, never the job.
+#pragma once
+
+#include <QDialog>
+#include <QPushButton>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
+#include "ui/CoordinateGrid.h"
+
+namespace vel {
+
+class RecordAreaStore;
+
+// Opens the window for the job modally over `parent` and returns when it has closed.
+void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
+                     QWidget* parent = nullptr);
+
+// The save dialog as the window creates it: the seven formats, QPL first, in
+// the folder of the program.
+FileDialogSettings pointOutputDialogSettings();
+
+class PointOutputWindow final : public QDialog {
+  Q_OBJECT
+ public:
+  PointOutputWindow(RecordAreaStore& store, Prompts& prompts, QWidget* parent = nullptr);
+
+  uint8_t jobSlot = 0;
+
+  // Reads the job into the point line list and the grid; runs once, when the
+  // window is first shown, unless called before.
+  void fill();
+  // "保  存": asks for a file only until the first successful save. Neither
+  // button acts while the cell being typed into is refused.
+  void onSave();
+  // "另 存 为": always asks.
+  void onSaveAs();
+  // True when the file was written.
+  bool writePointFile(bool ask);
+  // The grid's rows with a name, N and E as point lines, in order.
+  void collectGridLines();
+
+  bool saved() const { return saved_; }
+  const std::vector<std::string>& pointLines() const { return pointLines_; }
+
+  CoordinateGrid* grid;
+  QPushButton* saveButton;
+  QPushButton* saveAsButton;
+  // Lives as long as the window: "保  存" writes to its file in its format.
+  FileDialogSettings saveDialog;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // Return only finishes a cell: it must never write the file again.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  RecordAreaStore& store_;
+  Prompts& prompts_;
+  Scaler scale_;
+  std::vector<std::string> pointLines_;
+  bool saved_ = false;
+  bool shown_ = false;
+};
+
+}  // namespace vel
