@@ -11,15 +11,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/AnsiText.h"
 #include "app/CardDiscovery.h"
-#include "records/PointNames.h"
 #include "card/UsedCapacity.h"
-#include "ui/ImportWindow.h"
 #include "records/ListLines.h"
 #include "records/MessageTexts.h"
-#include "ui/JobViewer.h"
+#include "records/PointNames.h"
 #include "store/RecordAreaStore.h"
+#include "ui/AnsiText.h"
+#include "ui/ImportWindow.h"
+#include "ui/JobViewer.h"
 
 namespace vel {
 namespace {
@@ -95,7 +95,8 @@ void fillList(QListWidget* list, const std::vector<std::string>& lines) {
 
 }  // namespace
 
-MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media, QWidget* parent)
+MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
+                       QWidget* parent)
     : QWidget(parent), store_(store), prompts_(prompts), media_(media) {
   buildWindow();
   connectPages();
@@ -161,10 +162,10 @@ void MainWindow::buildSummary() {
   usageGauge->setObjectName(QStringLiteral("usageGauge"));
   scale_.place(usageGauge, 108, 110, 229, 20);
 
-  selectImageButton = makeLinkButton(topPanel, "selectImageButton", QStringLiteral("选取记录区"), scale_);
+  selectImageButton =
+      makeLinkButton(topPanel, "selectImageButton", QStringLiteral("选取记录区"), scale_);
   scale_.place(selectImageButton, 405, 42, 120, kButtonHeight);
-  formatButton =
-      makeLinkButton(topPanel, "formatButton", QStringLiteral("格式化记录区"), scale_);
+  formatButton = makeLinkButton(topPanel, "formatButton", QStringLiteral("格式化记录区"), scale_);
   scale_.place(formatButton, 405, 92, 120, kButtonHeight);
   connect(selectImageButton, &QPushButton::clicked, this, &MainWindow::onSelectImage);
   connect(formatButton, &QPushButton::clicked, this, &MainWindow::onFormat);
@@ -210,7 +211,7 @@ struct MainWindow::PageButton {
 
 // The page buttons stand in a column right of the list, at fixed heights.
 void MainWindow::placeButtonColumn(QWidget* sheet, int x, int width,
-                               std::initializer_list<PageButton> buttons) {
+                                   std::initializer_list<PageButton> buttons) {
   int i = 0;
   for (const PageButton& b : buttons) {
     b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
@@ -433,10 +434,6 @@ bool MainWindow::showOutcome(const CardResult& result) {
   return result.done();
 }
 
-void MainWindow::NextPointName(std::string& name) const {
-  vel::NextPointName(name);
-}
-
 void MainWindow::reportWriteFailure() {
   prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
   if (!store_.isOpen()) return;
@@ -484,8 +481,7 @@ void MainWindow::connectPages() {
   connect(importPointsButton, &QPushButton::clicked, this, &MainWindow::onImportPoints);
 
   connect(enterKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onEnterKnownPoints);
-  connect(importKnownPointsButton, &QPushButton::clicked, this,
-          &MainWindow::onImportKnownPoints);
+  connect(importKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onImportKnownPoints);
   connect(deleteKnownPointButton, &QPushButton::clicked, this, &MainWindow::onDeleteKnownPoint);
   connect(clearKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onClearKnownPoints);
 
@@ -647,7 +643,8 @@ void MainWindow::onEnterKnownPoints() {
 
 void MainWindow::onImportKnownPoints() {
   if (!pagesUsable()) return;
-  if (!showOutcome(session_.checkRoomForEntry(store_.knownPointFile())) || !importCoordinates) return;
+  if (!showOutcome(session_.checkRoomForEntry(store_.knownPointFile())) || !importCoordinates)
+    return;
   if (importCoordinates(store_.knownPointFile(), importFormatChoice) == 1) {
     refreshKnownPointList();
     refreshSummary();

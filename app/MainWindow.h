@@ -13,11 +13,11 @@
 #include <memory>
 #include <string>
 
+#include "card/CardSession.h"
 #include "ui/Controls.h"
 #include "ui/EntryDialogs.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
-#include "card/CardSession.h"
 
 namespace vel {
 
@@ -29,7 +29,7 @@ class MainWindow final : public QWidget {
   // Builds the window, then runs selectAtStartup: card discovery and one
   // record-area selection, before the window is shown.
   MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
-         QWidget* parent = nullptr);
+             QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // --- The summary and the lists, rebuilt from the store ---------------------
@@ -41,8 +41,6 @@ class MainWindow final : public QWidget {
   // Appends one record and turns the store's refusals into popup messages.
   // True when the record was stored.
   bool appendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record);
-  // Proposes the next point name in place (A9 -> A10).
-  void NextPointName(std::string& name) const;
 
   // Shows what an action answered: a refusal's text with the timed popup, a
   // write failure with its box. True when the action was done.
@@ -79,12 +77,12 @@ class MainWindow final : public QWidget {
   const Scaler& scale() const { return scale_; }
 
   // --- Controls ----------------------------------------------------------------
-  QFrame* topPanel;   // top panel
-  QFrame* summaryPanel;   // white summary panel
-  QLabel* modelLabel;  // model
-  QLabel* imageNameLabel;   // record area file name
-  QLabel* jobCountLabel;   // job count
-  QLabel* knownPointCountLabel;   // known point count
+  QFrame* topPanel;              // top panel
+  QFrame* summaryPanel;          // white summary panel
+  QLabel* modelLabel;            // model
+  QLabel* imageNameLabel;        // record area file name
+  QLabel* jobCountLabel;         // job count
+  QLabel* knownPointCountLabel;  // known point count
   PercentGauge* usageGauge;
   QPushButton* selectImageButton;
   QPushButton* formatButton;

@@ -6,12 +6,12 @@
 #include <QTranslator>
 #include <cstdlib>
 
-#include "ui/AnsiText.h"
 #include "app/CardDiscovery.h"
-#include "ui/Prompts.h"
-#include "app/StartupProbe.h"
 #include "app/MainWindow.h"
+#include "app/StartupProbe.h"
 #include "store/RecordAreaStore.h"
+#include "ui/AnsiText.h"
+#include "ui/Prompts.h"
 
 namespace {
 

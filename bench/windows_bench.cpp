@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "BenchImage.h"
+#include "records/SurveyRecord.h"
 #include "ui/AnsiText.h"
+#include "ui/ImportWindow.h"
+#include "ui/JobViewer.h"
+#include "ui/PointOutputWindow.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
-#include "ui/ImportWindow.h"
-#include "ui/PointOutputWindow.h"
-#include "records/SurveyRecord.h"
-#include "ui/JobViewer.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QKeyEvent>
 
+#include "records/CharacterFilters.h"
 #include "ui/AnsiText.h"
 #include "ui/KeyHooks.h"
-#include "records/CharacterFilters.h"
 
 namespace vel {
 namespace {
@@ -63,7 +63,8 @@ CoordinateDialog::CoordinateDialog(QWidget* owner) : QDialog(owner) {
 
   northEdit = makeEdit(this, "northEdit", kCoordinateLength, scale_, 52, filterCoordinateCharacter);
   eastEdit = makeEdit(this, "eastEdit", kCoordinateLength, scale_, 82, filterCoordinateCharacter);
-  heightEdit = makeEdit(this, "heightEdit", kCoordinateLength, scale_, 112, filterCoordinateCharacter);
+  heightEdit =
+      makeEdit(this, "heightEdit", kCoordinateLength, scale_, 112, filterCoordinateCharacter);
   nameEdit = makeEdit(this, "nameEdit", kNameLength, scale_, 142, filterNameCharacter);
   okButton = makeButton(this, "okButton", QStringLiteral("确  定"), scale_, 136);
   cancelButton = makeButton(this, "cancelButton", QStringLiteral("取  消"), scale_, 232);
@@ -73,7 +74,8 @@ CoordinateDialog::CoordinateDialog(QWidget* owner) : QDialog(owner) {
   setTabOrder(heightEdit, nameEdit);
   setTabOrder(nameEdit, okButton);
   setTabOrder(okButton, cancelButton);
-  for (QLineEdit* edit : {northEdit, eastEdit, heightEdit, nameEdit}) edit->installEventFilter(this);
+  for (QLineEdit* edit : {northEdit, eastEdit, heightEdit, nameEdit})
+    edit->installEventFilter(this);
 
   connect(okButton, &QPushButton::clicked, this, &CoordinateDialog::onOk);
   connect(cancelButton, &QPushButton::clicked, this, &CoordinateDialog::onCancel);

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <span>
 
-#include "ui/UiLook.h"
 #include "store/FixedValue.h"
 #include "store/RecordAreaStore.h"
+#include "ui/UiLook.h"
 
 namespace vel {
 
@@ -43,10 +43,10 @@ class CoordinateDialog final : public QDialog {
   QLabel* eastLabel;
   QLabel* heightLabel;
   QLabel* nameLabel;
-  QLineEdit* northEdit;  // N
-  QLineEdit* eastEdit;  // E
+  QLineEdit* northEdit;   // N
+  QLineEdit* eastEdit;    // E
   QLineEdit* heightEdit;  // Z
-  QLineEdit* nameEdit;  // point name
+  QLineEdit* nameEdit;    // point name
   QPushButton* okButton;
   QPushButton* cancelButton;
 

@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 
-#include "ui/AnsiText.h"
-#include "ui/Controls.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFormats.h"
 #include "exchange/GridCellCheck.h"
 #include "store/RecordAreaStore.h"
+#include "ui/AnsiText.h"
+#include "ui/Controls.h"
 
 namespace vel {
 namespace {
@@ -34,19 +34,19 @@ FileDialogSettings importDialogSettings(unsigned formatIndex) {
   FileDialogSettings settings;
   settings.filter = kOpenFilter;
   // A choice that names no readable format offers the first one.
-  settings.filterIndex = isImportFormat(static_cast<int>(formatIndex)) ? static_cast<int>(formatIndex)
-                                                                       : kQplFormat;
+  settings.filterIndex =
+      isImportFormat(static_cast<int>(formatIndex)) ? static_cast<int>(formatIndex) : kQplFormat;
   settings.defaultExt = QStringLiteral("*.QPL");
   settings.initialDir = QCoreApplication::applicationDirPath();
   return settings;
 }
 
 uint8_t importCoordinates(uint8_t target, unsigned& formatIndex, const ImportHost& host) {
-  FileDialogSettings OpenDialog1 = importDialogSettings(formatIndex);
-  if (!host.prompts.openFile(host.parent, OpenDialog1)) return 0;
-  formatIndex = static_cast<unsigned>(OpenDialog1.filterIndex);
+  FileDialogSettings openDialog = importDialogSettings(formatIndex);
+  if (!host.prompts.openFile(host.parent, openDialog)) return 0;
+  formatIndex = static_cast<unsigned>(openDialog.filterIndex);
 
-  ImportWindow form(OpenDialog1.fileName, OpenDialog1.filterIndex, host);
+  ImportWindow form(openDialog.fileName, openDialog.filterIndex, host);
   form.target = target;
   form.exec();
   return form.importResult;
@@ -116,8 +116,7 @@ void ImportWindow::onConfirm() {
     return host_.appendRecordChecked && host_.appendRecordChecked(slot, kRecordSize, record);
   };
   if (!grid->leaveCellForButton()) return;
-  importResult =
-      storeImportRows(grid->cells()->rowsAsAnsi<4>(), target, host_.byteOrder, append);
+  importResult = storeImportRows(grid->cells()->rowsAsAnsi<4>(), target, host_.byteOrder, append);
   accept();
 }
 

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "store/ImageByteOrder.h"
+#include "ui/CoordinateGrid.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
-#include "ui/CoordinateGrid.h"
-#include "store/ImageByteOrder.h"
 
 namespace vel {
 

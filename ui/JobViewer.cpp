@@ -1,11 +1,11 @@
 #include "ui/JobViewer.h"
 
-#include "ui/AnsiText.h"
-#include "ui/Controls.h"
-#include "ui/PointOutputWindow.h"
 #include "records/MessageTexts.h"
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
+#include "ui/AnsiText.h"
+#include "ui/Controls.h"
+#include "ui/PointOutputWindow.h"
 
 namespace vel {
 namespace {

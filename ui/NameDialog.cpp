@@ -3,9 +3,9 @@
 #include <QKeyEvent>
 #include <algorithm>
 
+#include "records/CharacterFilters.h"
 #include "ui/AnsiText.h"
 #include "ui/KeyHooks.h"
-#include "records/CharacterFilters.h"
 
 namespace vel {
 namespace {

@@ -12,8 +12,8 @@
 #include <array>
 #include <vector>
 
-#include "ui/UiLook.h"
 #include "records/PlanGeometry.h"
+#include "ui/UiLook.h"
 
 namespace vel {
 

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/AnsiText.h"
 #include "records/NumberText.h"
+#include "ui/AnsiText.h"
 
 namespace vel {
 

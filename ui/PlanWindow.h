@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <vector>
 
-#include "ui/Prompts.h"
-#include "ui/UiLook.h"
 #include "records/PlanGeometry.h"
 #include "ui/PlanView.h"
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
 
 class QPainter;
 

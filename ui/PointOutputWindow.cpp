@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 
-#include "ui/AnsiText.h"
-#include "ui/Controls.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
 #include "store/RecordAreaStore.h"
+#include "ui/AnsiText.h"
+#include "ui/Controls.h"
 
 namespace vel {
 namespace {

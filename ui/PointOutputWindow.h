@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "ui/CoordinateGrid.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
-#include "ui/CoordinateGrid.h"
 
 namespace vel {
 

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "ui/AnsiText.h"
 #include "card/TypedFileName.h"
+#include "ui/AnsiText.h"
 #include "ui/TimedPopup.h"
 
 namespace vel {

@@ -45,8 +45,9 @@ void TimedPopup::setMessage(const QString& text) {
   messageLabel->setText(text);
   const QFontMetrics metrics(messageLabel->font());
   messageLabel->setGeometry(scale_(kMargin), scale_(kMargin), metrics.horizontalAdvance(text),
-                      metrics.height());
-  setFixedSize(messageLabel->width() + 2 * scale_(kMargin), messageLabel->height() + 2 * scale_(kMargin));
+                            metrics.height());
+  setFixedSize(messageLabel->width() + 2 * scale_(kMargin),
+               messageLabel->height() + 2 * scale_(kMargin));
   panel->setGeometry(rect());
 }
 

@@ -8,7 +8,6 @@
 #include <array>
 #include <memory>
 
-#include "ui/AnsiText.h"
 #include "app/CardDiscovery.h"
 #include "app/MainWindow.h"
 #include "store/RecordAreaStore.h"
@@ -16,6 +15,7 @@
 #include "tests/support/ScratchCard.h"
 #include "tests/support/ScriptedEntryDialogs.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/AnsiText.h"
 
 namespace vel::test {
 

@@ -3,9 +3,9 @@
 // the colours that the owner-drawn parts must have.
 #include <QTest>
 
-#include "ui/TimedPopup.h"
 #include "store/FixedValue.h"
 #include "tests/app/MainWindowFixture.h"
+#include "ui/TimedPopup.h"
 
 #ifndef VEL_TEST_OUTPUT_DIR
 #define VEL_TEST_OUTPUT_DIR "."

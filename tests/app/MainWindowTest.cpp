@@ -6,11 +6,11 @@
 
 #include <QTest>
 
-#include "ui/Controls.h"
 #include "card/ImageFileAccess.h"
 #include "store/Gbk.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/ModalDriver.h"
+#include "ui/Controls.h"
 
 namespace vel::test {
 namespace {

@@ -13,14 +13,14 @@
 #include <functional>
 #include <string>
 
-#include "ui/AnsiText.h"
-#include "ui/UiLook.h"
-#include "ui/CoordinateGrid.h"
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/AnsiText.h"
+#include "ui/CoordinateGrid.h"
+#include "ui/UiLook.h"
 
 namespace vel::test {
 

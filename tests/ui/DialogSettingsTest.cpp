@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/AnsiText.h"
-#include "ui/Prompts.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
+#include "ui/AnsiText.h"
+#include "ui/Prompts.h"
 
 namespace vel {
 namespace {

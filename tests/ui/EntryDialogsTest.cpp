@@ -6,11 +6,11 @@
 #include <QTest>
 #include <array>
 
-#include "ui/UiLook.h"
-#include "ui/CoordinateDialog.h"
-#include "ui/NameDialog.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/QtPrinters.h"
+#include "ui/CoordinateDialog.h"
+#include "ui/NameDialog.h"
+#include "ui/UiLook.h"
 
 namespace vel::test {
 namespace {
@@ -153,8 +153,8 @@ TEST_F(CoordinateDialogTest, TheLayoutAndTabOrderAreAsDesigned) {
   EXPECT_EQ(dialog->cancelButton->text(), QStringLiteral("取  消"));
   EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
 
-  const QWidget* order[] = {dialog->northEdit, dialog->eastEdit,     dialog->heightEdit,
-                            dialog->nameEdit, dialog->okButton, dialog->cancelButton};
+  const QWidget* order[] = {dialog->northEdit, dialog->eastEdit, dialog->heightEdit,
+                            dialog->nameEdit,  dialog->okButton, dialog->cancelButton};
   for (size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
   }

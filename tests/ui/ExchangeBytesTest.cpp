@@ -6,11 +6,11 @@
 
 #include "cli/Velcard.h"
 #include "exchange/ExchangeFormats.h"
-#include "ui/ImportWindow.h"
-#include "ui/PointOutputWindow.h"
 #include "records/PointLine.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/ImportWindow.h"
+#include "ui/PointOutputWindow.h"
 
 namespace vel::test {
 namespace {

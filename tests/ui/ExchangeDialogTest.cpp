@@ -2,10 +2,10 @@
 // ask for them: a file shows whatever the letter case of its extension.
 #include <QListView>
 
-#include "ui/ImportWindow.h"
-#include "ui/PointOutputWindow.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/ImportWindow.h"
+#include "ui/PointOutputWindow.h"
 
 namespace vel::test {
 namespace {

@@ -2,9 +2,9 @@
 // the grid, and the rows stored on confirmation.
 #include <QCoreApplication>
 
-#include "ui/ImportWindow.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/ImportWindow.h"
 
 namespace vel::test {
 namespace {

@@ -3,9 +3,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include "ui/PointOutputWindow.h"
-#include "ui/JobViewer.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/JobViewer.h"
+#include "ui/PointOutputWindow.h"
 
 namespace vel::test {
 namespace {
@@ -141,7 +141,8 @@ TEST_F(JobViewerTest, DeletingARowSelectsTheRowThatTookItsPlaceOrRowZero) {
 
     EXPECT_EQ(pointNames(), c.namesAfter);
     QStringList shownNames;
-    for (const QString& row : rowsOf(viewer->recordList)) shownNames << row.mid(6).section(',', 0, 0);
+    for (const QString& row : rowsOf(viewer->recordList))
+      shownNames << row.mid(6).section(',', 0, 0);
     EXPECT_EQ(shownNames, c.namesAfter) << "row i stays record i";
     EXPECT_EQ(selectedRow(viewer->recordList), c.selectedAfter);
     EXPECT_EQ(viewer->windowTitle(),

@@ -11,9 +11,9 @@
 #include <cmath>
 #include <memory>
 
-#include "ui/UiLook.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "ui/PlanWindow.h"
+#include "ui/UiLook.h"
 
 namespace vel::test {
 namespace {

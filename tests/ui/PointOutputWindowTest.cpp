@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "exchange/ExchangeFile.h"
-#include "ui/PointOutputWindow.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/PointOutputWindow.h"
 
 namespace vel::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "ui/TimedPopup.h"
 #include "tests/support/QtPrinters.h"
+#include "ui/TimedPopup.h"
 
 namespace vel {
 namespace {
