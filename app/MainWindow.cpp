@@ -460,7 +460,7 @@ int selectedRow(const QListWidget* list) {
 // The job viewer and the coordinate import, opened by the pages.
 void MainWindow::connectWindows() {
   openJobViewer = [this](uint8_t slot) {
-    showJobViewer(slot, store_, prompts_, this, [this] { reportWriteFailure(); });
+    showJobViewer(slot, session_, prompts_, this, [this] { reportWriteFailure(); });
   };
   importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
     const ImportHost host{prompts_, store_.byteOrder(),

@@ -19,6 +19,7 @@
 #include "records/SurveyRecord.h"
 #include "ui/AnsiText.h"
 #include "ui/ImportWindow.h"
+#include "card/CardSession.h"
 #include "ui/JobViewer.h"
 #include "ui/PointOutputWindow.h"
 #include "ui/Prompts.h"
@@ -119,7 +120,8 @@ int main(int argc, char** argv) {
     QElapsedTimer t;
     t.start();
     {
-      JobViewer form(store, prompts);
+      CardSession card(store);
+      JobViewer form(card, prompts);
       form.jobSlot = full;
       showAndPaint(form);
       viewer.ms.push_back(t.nsecsElapsed() / 1e6);

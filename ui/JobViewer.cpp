@@ -1,8 +1,7 @@
 #include "ui/JobViewer.h"
 
+#include "card/CardSession.h"
 #include "records/MessageTexts.h"
-#include "records/SurveyRecord.h"
-#include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/PointOutputWindow.h"
@@ -15,16 +14,16 @@ const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 
 }  // namespace
 
-void showJobViewer(uint8_t slot, RecordAreaStore& store, Prompts& prompts, QWidget* parent,
+void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, QWidget* parent,
                    std::function<void()> reportWriteFailure) {
-  JobViewer form(store, prompts, parent);
+  JobViewer form(card, prompts, parent);
   form.jobSlot = slot;
   form.reportWriteFailure = std::move(reportWriteFailure);
   form.exec();
 }
 
-JobViewer::JobViewer(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), store_(store), prompts_(prompts) {
+JobViewer::JobViewer(CardSession& card, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), card_(card), prompts_(prompts) {
   setObjectName(QStringLiteral("JobViewer"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -64,19 +63,15 @@ void JobViewer::setCountCaption(int count) {
 
 void JobViewer::fill() {
   shown_ = true;
-  baseCaption_ = QStringLiteral("查阅工作文件:") + ansiToQString(store_.jobName(jobSlot));
-  const int count = store_.recordCount(jobSlot);
+  baseCaption_ = QStringLiteral("查阅工作文件:") + ansiToQString(card_.store().jobName(jobSlot));
+  // Row i stays record i for deletions, an unreadable record included.
+  const std::vector<std::string> lines = card_.recordLines(jobSlot);
+  const int count = static_cast<int>(lines.size());
   setCountCaption(count);
 
   QStringList rows;
   rows.reserve(count);
-  std::array<uint8_t, kRecordSize> record{};
-  for (int i = 0; i < count; ++i) {
-    // A record the store cannot deliver keeps its row, so that row i stays
-    // record i for deletions; it shows as a record of unknown kind.
-    if (store_.readRecord(jobSlot, i, kRecordSize, record.data()) != kDone) record.fill(0xFF);
-    rows << ansiToQString(recordText(store_.byteOrder(), record));
-  }
+  for (const std::string& line : lines) rows << ansiToQString(line);
   recordList->clear();
   recordList->addItems(rows);
   if (count > 0) recordList->setCurrentRow(0);
@@ -87,16 +82,16 @@ void JobViewer::onDeleteRecord() {
   if (selected.isEmpty()) return;
   const int row = recordList->row(selected.first());
 
-  const QString name = ansiToQString(store_.recordPointName(jobSlot, row));
+  const QString name = ansiToQString(card_.store().recordPointName(jobSlot, row));
   const QString question = QStringLiteral("删除点号为%1的记录吗？").arg(name);
   if (!prompts_.askYesNo(this, QStringLiteral("工作文件"), question, PromptIcon::kQuestion)) {
     return;
   }
 
-  uint8_t result = store_.deleteRecord(jobSlot, row);
+  CardResult result = card_.deleteRecord(jobSlot, row);
   // The deletion is on the device before the viewer waits for the next click.
-  if (result == kDone && !store_.syncImage()) result = kWriteFailed;
-  if (result == kWriteFailed) {
+  if (result.done() && !card_.finish().done()) result = CardResult::failed();
+  if (result.writeFailed()) {
     // Show what the card holds now, not what was meant to be there.
     if (reportWriteFailure) {
       reportWriteFailure();
@@ -107,14 +102,14 @@ void JobViewer::onDeleteRecord() {
     if (row < recordList->count()) recordList->setCurrentRow(row);
     return;
   }
-  if (result != kDone) return;
+  if (!result.done()) return;
 
   setCountCaption(recordList->count() - 1);
   removeRowKeepingSelection(recordList, row);
 }
 
 void JobViewer::onOutputPoints() {
-  showPointOutput(jobSlot, store_, prompts_, this);
+  showPointOutput(jobSlot, card_.store(), prompts_, this);
 }
 
 }  // namespace vel

@@ -14,19 +14,19 @@
 
 namespace vel {
 
-class RecordAreaStore;
+class CardSession;
 
 // Opens the viewer for the job modally over `parent` and returns when it has
 // closed. reportWriteFailure is the main window's report of a write the card
 // did not take (it also reloads the store's tables); without it the viewer
 // shows the message itself.
-void showJobViewer(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
+void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts,
                    QWidget* parent = nullptr, std::function<void()> reportWriteFailure = {});
 
 class JobViewer final : public QDialog {
   Q_OBJECT
  public:
-  JobViewer(RecordAreaStore& store, Prompts& prompts, QWidget* parent = nullptr);
+  JobViewer(CardSession& card, Prompts& prompts, QWidget* parent = nullptr);
 
   uint8_t jobSlot = 0;
   std::function<void()> reportWriteFailure;
@@ -51,7 +51,7 @@ class JobViewer final : public QDialog {
  private:
   void setCountCaption(int count);
 
-  RecordAreaStore& store_;
+  CardSession& card_;
   Prompts& prompts_;
   Scaler scale_;
   QString baseCaption_;

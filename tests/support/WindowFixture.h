@@ -14,6 +14,7 @@
 #include <string>
 
 #include "records/SurveyRecord.h"
+#include "card/CardSession.h"
 #include "store/RecordAreaStore.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
@@ -77,6 +78,7 @@ class WindowTest : public ::testing::Test {
   ScratchDir scratch;
   std::filesystem::path image;
   RecordAreaStore store;
+  CardSession session{store};
   ScriptedPrompts prompts;
 };
 

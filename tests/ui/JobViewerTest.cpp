@@ -29,7 +29,7 @@ class JobViewerTest : public WindowTest {
     for (int i = 1; i <= n; ++i) append(slot, pointRecord("P" + std::to_string(i)));
   }
   void open() {
-    viewer = std::make_unique<JobViewer>(store, prompts);
+    viewer = std::make_unique<JobViewer>(session, prompts);
     viewer->jobSlot = slot;
     viewer->fill();
   }
