@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <array>
@@ -20,6 +21,7 @@
 #include "ui/AnsiText.h"
 #include "ui/ImportWindow.h"
 #include "ui/JobViewer.h"
+#include "ui/PlanWindow.h"
 
 namespace vel {
 namespace {
@@ -393,9 +395,40 @@ void MainWindow::clearLists() {
 
 // --- Summary and lists --------------------------------------------------------
 
+QString MainWindow::imageFileName() const {
+  return QFileInfo(QDir::fromNativeSeparators(openDialog.fileName)).fileName();
+}
+
+// A right click on a list offers the plan of the job under the mouse, or of
+// the known points.
+void MainWindow::connectPlanMenu(QListWidget* list) {
+  list->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list, &QListWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+    if (!pagesUsable()) return;
+    if (list == jobList) {
+      const int row = jobList->indexAt(at).row();
+      if (row < 0) return;
+      jobList->setCurrentRow(row);
+    }
+    planMenu->popup(list->viewport()->mapToGlobal(at));
+    planMenuList_ = list;
+  });
+}
+
+void MainWindow::onShowPlan() {
+  if (!pagesUsable()) return;
+  uint8_t slot = store_.knownPointFile();
+  if (planMenuList_ == jobList) {
+    const int row = selectedRow(jobList);
+    if (row < 0) return;
+    slot = store_.jobSlotAt(row);
+  }
+  showPlanWindow(cardPlan(store_, slot, imageFileName()), prompts_, this);
+}
+
 void MainWindow::refreshSummary() {
   if (!store_.isOpen()) return;
-  imageNameLabel->setText(QFileInfo(QDir::fromNativeSeparators(openDialog.fileName)).fileName());
+  imageNameLabel->setText(imageFileName());
   modelLabel->setText(QString::fromLatin1(modelName(store_.instrumentModel())));
   jobCountLabel->setText(QString::number(store_.jobCount()));
   knownPointCountLabel->setText(QString::number(store_.recordCount(store_.knownPointFile())));
@@ -460,7 +493,8 @@ int selectedRow(const QListWidget* list) {
 // The job viewer and the coordinate import, opened by the pages.
 void MainWindow::connectWindows() {
   openJobViewer = [this](uint8_t slot) {
-    showJobViewer(slot, session_, prompts_, this, [this] { reportWriteFailure(); });
+    showJobViewer(slot, session_, prompts_, imageFileName(), this,
+                  [this] { reportWriteFailure(); });
   };
   importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
     const ImportHost host{prompts_, store_.byteOrder(),
@@ -488,6 +522,14 @@ void MainWindow::connectPages() {
   connect(enterCodesButton, &QPushButton::clicked, this, &MainWindow::onEnterCodes);
   connect(deleteCodeButton, &QPushButton::clicked, this, &MainWindow::onDeleteCode);
   connect(clearCodesButton, &QPushButton::clicked, this, &MainWindow::onClearCodes);
+
+  planMenu = new QMenu(this);
+  planMenu->setObjectName(QStringLiteral("planMenu"));
+  QAction* showPlan = planMenu->addAction(QStringLiteral("显示图形"));
+  showPlan->setObjectName(QStringLiteral("showPlanAction"));
+  connect(showPlan, &QAction::triggered, this, &MainWindow::onShowPlan);
+  connectPlanMenu(jobList);
+  connectPlanMenu(knownPointList);
 
   for (QListWidget* list : {jobList, knownPointList, codeList}) {
     list->installEventFilter(this);

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 #include <cstdint>
@@ -112,6 +113,9 @@ class MainWindow final : public QWidget {
   QPushButton* deleteCodeButton;
   QPushButton* clearCodesButton;
 
+  // The right-click menu of the job list and the known-point list: "显示图形".
+  QMenu* planMenu;
+
   // The open dialog's settings; its fileName is the selected image's path.
   FileDialogSettings openDialog;
   // The exchange format both import buttons offer first (1-based); lives for one run.
@@ -144,6 +148,9 @@ class MainWindow final : public QWidget {
   void onClearCodes();
   void onCodeListKey(int key);
 
+  // The plan of the job the menu was opened on, or of the known points.
+  void onShowPlan();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   // The Delete key in the three lists and the double click in the job list.
@@ -171,6 +178,10 @@ class MainWindow final : public QWidget {
   // they stand alone.
   QWidget* dialogParent();
 
+  void connectPlanMenu(QListWidget* list);
+  // The selected image's file name, without its folder.
+  QString imageFileName() const;
+
   // Typed points into the slot, one per confirmed dialog; true when any was stored.
   bool enterPoints(uint8_t slot, const QString& caption);
 
@@ -180,6 +191,7 @@ class MainWindow final : public QWidget {
   const CardMedia& media_;
   Scaler scale_;
   bool loaded_ = false;
+  QListWidget* planMenuList_ = nullptr;  // the list the plan menu was opened on
   QtEntryDialogs qtEntryDialogs_;
   EntryDialogs* entryDialogs_ = &qtEntryDialogs_;
 };

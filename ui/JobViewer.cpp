@@ -4,6 +4,7 @@
 #include "records/MessageTexts.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
 
 namespace vel {
@@ -14,10 +15,11 @@ const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 
 }  // namespace
 
-void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, QWidget* parent,
-                   std::function<void()> reportWriteFailure) {
+void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imageName,
+                   QWidget* parent, std::function<void()> reportWriteFailure) {
   JobViewer form(card, prompts, parent);
   form.jobSlot = slot;
+  form.imageName = imageName;
   form.reportWriteFailure = std::move(reportWriteFailure);
   form.exec();
 }
@@ -39,7 +41,10 @@ JobViewer::JobViewer(CardSession& card, Prompts& prompts, QWidget* parent)
   outputButton = makeLinkButton(this, "outputButton", QStringLiteral("输出点坐标"), scale_);
   scale_.place(outputButton, 328, 712, 97, 26);
   connect(deleteButton, &QPushButton::clicked, this, &JobViewer::onDeleteRecord);
+  planButton = makeLinkButton(this, "planButton", QStringLiteral("图形"), scale_);
+  scale_.place(planButton, 480, 712, 50, 26);
   connect(outputButton, &QPushButton::clicked, this, &JobViewer::onOutputPoints);
+  connect(planButton, &QPushButton::clicked, this, &JobViewer::onShowPlan);
   clearDefaultButtons(this);
 }
 
@@ -109,7 +114,11 @@ void JobViewer::onDeleteRecord() {
 }
 
 void JobViewer::onOutputPoints() {
-  showPointOutput(jobSlot, card_.store(), prompts_, this);
+  showPointOutput(jobSlot, card_.store(), prompts_, imageName, this);
+}
+
+void JobViewer::onShowPlan() {
+  showPlanWindow(cardPlan(card_.store(), jobSlot, imageName), prompts_, this);
 }
 
 }  // namespace vel

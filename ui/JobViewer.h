@@ -20,7 +20,7 @@ class CardSession;
 // closed. reportWriteFailure is the main window's report of a write the card
 // did not take (it also reloads the store's tables); without it the viewer
 // shows the message itself.
-void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts,
+void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imageName,
                    QWidget* parent = nullptr, std::function<void()> reportWriteFailure = {});
 
 class JobViewer final : public QDialog {
@@ -38,10 +38,15 @@ class JobViewer final : public QDialog {
   void onDeleteRecord();
   // "输出点坐标".
   void onOutputPoints();
+  // "图形": the job's plan.
+  void onShowPlan();
 
   QListWidget* recordList;
   QPushButton* deleteButton;
   QPushButton* outputButton;
+  QPushButton* planButton;  // "图形"
+  // The image's file name, for the plan's title line.
+  QString imageName;
 
  protected:
   void showEvent(QShowEvent* event) override;

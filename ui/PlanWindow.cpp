@@ -11,7 +11,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "exchange/PlanPoints.h"
 #include "records/NumberText.h"
+#include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 
 namespace vel {
@@ -45,6 +47,20 @@ QString fileNameFor(const QString& jobName) {
 }
 
 }  // namespace
+
+PlanContent cardPlan(RecordAreaStore& store, uint8_t slot, const QString& imageName) {
+  PlanContent content;
+  content.imageName = imageName;
+  if (slot == store.knownPointFile()) {
+    content.jobName = QStringLiteral("已知点");
+  } else {
+    content.jobName = ansiToQString(store.jobName(slot));
+    content.knownPoints = planPoints(store, store.knownPointFile());
+  }
+  content.caption = QStringLiteral("图形:") + content.jobName;
+  content.points = planPoints(store, slot);
+  return content;
+}
 
 void showPlanWindow(PlanContent content, Prompts& prompts, QWidget* parent) {
   PlanWindow window(std::move(content), prompts, parent);

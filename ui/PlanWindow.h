@@ -19,6 +19,8 @@ class QPainter;
 
 namespace vel {
 
+class RecordAreaStore;
+
 // What the window shows; the caller reads it from the card beforehand.
 struct PlanContent {
   QString caption;
@@ -30,6 +32,10 @@ struct PlanContent {
 
 // Opens the window modally over `parent` and returns when it has closed.
 void showPlanWindow(PlanContent content, Prompts& prompts, QWidget* parent = nullptr);
+
+// The plan of a job, with the known points to lay over it, or of the
+// known-point file itself, read from the card and shown as above.
+PlanContent cardPlan(RecordAreaStore& store, uint8_t slot, const QString& imageName);
 
 enum class DrawingFormat { kPng, kSvg, kPdf };
 

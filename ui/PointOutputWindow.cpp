@@ -9,6 +9,7 @@
 #include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/PlanWindow.h"
 
 namespace vel {
 namespace {
@@ -41,9 +42,11 @@ FileDialogSettings pointOutputDialogSettings() {
   return settings;
 }
 
-void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts, QWidget* parent) {
+void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
+                     const QString& imageName, QWidget* parent) {
   PointOutputWindow form(store, prompts, parent);
   form.jobSlot = slot;
+  form.imageName = imageName;
   form.exec();
 }
 
@@ -75,7 +78,10 @@ PointOutputWindow::PointOutputWindow(RecordAreaStore& store, Prompts& prompts, Q
   saveAsButton = makeLinkButton(this, "saveAsButton", QStringLiteral("另 存 为"), scale_);
   scale_.place(saveAsButton, 345, 711, 88, 26);
   connect(saveButton, &QPushButton::clicked, this, &PointOutputWindow::onSave);
+  planButton = makeLinkButton(this, "planButton", QStringLiteral("图形"), scale_);
+  scale_.place(planButton, 480, 711, 50, 26);
   connect(saveAsButton, &QPushButton::clicked, this, &PointOutputWindow::onSaveAs);
+  connect(planButton, &QPushButton::clicked, this, &PointOutputWindow::onShowPlan);
   clearDefaultButtons(this);
 }
 
@@ -119,6 +125,10 @@ bool PointOutputWindow::writePointFile(bool ask) {
   }
   saved_ = true;
   return true;
+}
+
+void PointOutputWindow::onShowPlan() {
+  showPlanWindow(cardPlan(store_, jobSlot, imageName), prompts_, this);
 }
 
 void PointOutputWindow::collectGridLines() {

@@ -19,7 +19,7 @@ class RecordAreaStore;
 
 // Opens the window for the job modally over `parent` and returns when it has closed.
 void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
-                     QWidget* parent = nullptr);
+                     const QString& imageName = {}, QWidget* parent = nullptr);
 
 // The save dialog as the window creates it: the seven formats, QPL first, in
 // the folder of the program.
@@ -40,6 +40,8 @@ class PointOutputWindow final : public QDialog {
   void onSave();
   // "另 存 为": always asks.
   void onSaveAs();
+  // "图形": the job's plan, as the card holds it (edits in the grid are not drawn).
+  void onShowPlan();
   // True when the file was written.
   bool writePointFile(bool ask);
   // The grid's rows with a name, N and E as point lines, in order.
@@ -51,6 +53,9 @@ class PointOutputWindow final : public QDialog {
   CoordinateGrid* grid;
   QPushButton* saveButton;
   QPushButton* saveAsButton;
+  QPushButton* planButton;  // "图形"
+  // The image's file name, for the plan's title line.
+  QString imageName;
   // Lives as long as the window: "保  存" writes to its file in its format.
   FileDialogSettings saveDialog;
 

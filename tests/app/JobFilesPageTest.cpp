@@ -1,6 +1,10 @@
 // The job files page: new, delete, rename, typing points into a job and the
 // checks before the viewer and the import.
+#include <QContextMenuEvent>
+#include <QTimer>
+
 #include "tests/app/PagesFixture.h"
+#include "ui/PlanWindow.h"
 
 namespace vel::test {
 namespace {
@@ -404,4 +408,35 @@ TEST_F(PagesTest, ThePagesDoNothingWhileTheShownImageIsNotLoaded) {
 }
 
 }  // namespace
+// A right click on a list row, then "显示图形" chosen from the menu with the keyboard.
+QString planShownFor(MainWindow& form, QListWidget* list, int row) {
+  const QPoint at = list->visualItemRect(list->item(row)).center();
+  QContextMenuEvent click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(list->viewport(), &click);
+  EXPECT_TRUE(form.planMenu->isVisible());
+  QString title;
+  QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, [&] {
+      if (auto* plan = qobject_cast<PlanWindow*>(QApplication::activeModalWidget())) {
+        title = plan->windowTitle();
+        plan->close();
+      }
+    });
+  });
+  QTest::keyClick(form.planMenu, Qt::Key_Down);
+  QTest::keyClick(form.planMenu, Qt::Key_Return);
+  return title;
+}
+
+TEST_F(PagesTest, ARightClickOnAJobOrTheKnownPointsOffersTheirPlan) {
+  load([](RecordAreaStore& s) { threeJobs(s); });
+  ASSERT_EQ(form->planMenu->actions().size(), 1);
+  EXPECT_EQ(form->planMenu->actions().front()->text(), QStringLiteral("显示图形"));
+  EXPECT_EQ(planShownFor(*form, form->jobList, 1), QStringLiteral("图形:B"));
+  EXPECT_EQ(form->jobList->currentRow(), 1) << "the row clicked is the one drawn";
+  form->pages->setCurrentIndex(1);
+  form->knownPointList->addItem(QStringLiteral("row"));  // a row to click on
+  EXPECT_EQ(planShownFor(*form, form->knownPointList, 0), QStringLiteral("图形:已知点"));
+}
+
 }  // namespace vel::test

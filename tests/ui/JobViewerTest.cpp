@@ -5,6 +5,7 @@
 
 #include "tests/support/WindowFixture.h"
 #include "ui/JobViewer.h"
+#include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
 
 namespace vel::test {
@@ -228,6 +229,25 @@ TEST_F(JobViewerTest, AFailedWriteIsReportedAndTheListShowsWhatTheCardHolds) {
   EXPECT_EQ(pointNames(), (QStringList{"P1", "P2", "P3"}));
   EXPECT_EQ(viewer->recordList->count(), 3);
   EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
+}
+
+TEST_F(JobViewerTest, TheGraphicButtonDrawsTheJobWithTheKnownPointsToLayOver) {
+  fillJob(3);
+  append(store.knownPointFile(), pointRecord("K1", "5.000", "5.000", "0.000"));
+  open();
+  viewer->imageName = QStringLiteral("CARD.VEL");
+  EXPECT_EQ(viewer->planButton->text(), QStringLiteral("图形"));
+  bool shown = false;
+  whenModalOpens<PlanWindow>([&](PlanWindow* plan) {
+    shown = true;
+    EXPECT_EQ(plan->view->pointCount(), 4) << "three job points and the known one";
+    EXPECT_FALSE(plan->knownCheckBox->isHidden());
+    EXPECT_TRUE(
+        plan->titleLine().startsWith(QStringLiteral("图像 CARD.VEL    工作文件 JOB1    点数 3")))
+        << plan->titleLine().toStdString();
+  });
+  QTest::mouseClick(viewer->planButton, Qt::LeftButton);
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace

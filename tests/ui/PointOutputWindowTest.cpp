@@ -7,6 +7,7 @@
 #include "exchange/ExchangeFile.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
 
 namespace vel::test {
@@ -253,6 +254,16 @@ TEST_F(PointOutputWindowTest, ANameTypedWithoutExtensionGetsTheChosenFiltersOne)
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, expected);
+}
+
+TEST_F(PointOutputWindowTest, TheGraphicButtonDrawsThePointsTheJobHolds) {
+  fillMixedJob();
+  open();
+  EXPECT_EQ(form->planButton->text(), QStringLiteral("图形"));
+  int points = -1;
+  whenModalOpens<PlanWindow>([&](PlanWindow* plan) { points = plan->view->pointCount(); });
+  QTest::mouseClick(form->planButton, Qt::LeftButton);
+  EXPECT_EQ(points, 3) << "PT, CRD and BS carry coordinates, DIST none";
 }
 
 }  // namespace
