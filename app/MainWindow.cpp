@@ -45,6 +45,9 @@ const QString kFormatWarning =
     QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
 const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 const QString kReadOnlyImage = QStringLiteral("无法以读写方式打开记录区文件！");
+const QString kImageInUse = QStringLiteral("记录区文件正被其他程序使用！");
+const QString kRestoredFromJournal =
+    QStringLiteral("记录区上次的修改没有完成（程序中断或存储卡被拔出），已恢复到修改前的状态。");
 const QString kWarningCaption = QStringLiteral("警告");
 
 const QString kJobCaption = QStringLiteral("工作文件");
@@ -342,6 +345,9 @@ void MainWindow::onSelectImage() {
   switch (opened) {
     case OpenStatus::kLoaded:
       break;
+    case OpenStatus::kInUse:
+      prompts_.showOk(dialogParent(), kWarningCaption, kImageInUse, PromptIcon::kExclamation);
+      return;
     case OpenStatus::kReadOnly:
       // A card that takes no writes must not look like one that was never there.
       prompts_.showOk(dialogParent(), kWarningCaption, kReadOnlyImage, PromptIcon::kExclamation);
@@ -355,6 +361,10 @@ void MainWindow::onSelectImage() {
       return;
   }
   setLoaded(true);
+  if (session_.restoredFromJournal()) {
+    prompts_.showOk(dialogParent(), QStringLiteral("提示"), kRestoredFromJournal,
+                    PromptIcon::kInformation);
+  }
 
   refreshSummary();
   refreshJobList();
@@ -458,6 +468,10 @@ bool MainWindow::appendRecordChecked(uint8_t slot, uint8_t length, const uint8_t
   return showOutcome(session_.appendRecord(slot, record));
 }
 
+bool MainWindow::commitOutcome(const CardResult& result) {
+  return showOutcome(result) && finishAction();
+}
+
 bool MainWindow::showOutcome(const CardResult& result) {
   if (result.writeFailed()) {
     reportWriteFailure();
@@ -479,8 +493,10 @@ void MainWindow::reportWriteFailure() {
   refreshCodeList();
 }
 
-void MainWindow::finishAction() {
-  if (store_.isOpen() && !session_.finish().done()) reportWriteFailure();
+bool MainWindow::finishAction() {
+  if (!store_.isOpen() || session_.finish().done()) return true;
+  reportWriteFailure();
+  return false;
 }
 
 int selectedRow(const QListWidget* list) {
@@ -493,7 +509,7 @@ int selectedRow(const QListWidget* list) {
 // The job viewer and the coordinate import, opened by the pages.
 void MainWindow::connectWindows() {
   openJobViewer = [this](uint8_t slot) {
-    showJobViewer(slot, session_, prompts_, imageFileName(), this,
+    showJobViewer(slot, session_, prompts_, openDialog.fileName, this,
                   [this] { reportWriteFailure(); });
   };
   importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
@@ -572,13 +588,12 @@ void MainWindow::onNewJob() {
                                QStringLiteral("输入文件名："), name, kNameLength) != 1) {
     return;
   }
-  if (!showOutcome(session_.createJob(nameOf(name)))) return;
+  if (!commitOutcome(session_.createJob(nameOf(name)))) return;
   // A new job always takes the last position.
   const int position = jobList->count();
   jobList->addItem(ansiToQString(jobListLine(store_, position)));
   jobList->setCurrentRow(position);
   refreshSummary();
-  finishAction();
 }
 
 void MainWindow::onDeleteJob() {
@@ -590,10 +605,9 @@ void MainWindow::onDeleteJob() {
                          QStringLiteral("删除工作文件%1吗？").arg(name), PromptIcon::kQuestion)) {
     return;
   }
-  if (!showOutcome(session_.deleteJob(row))) return;
+  if (!commitOutcome(session_.deleteJob(row))) return;
   refreshSummary();
   removeRowKeepingSelection(jobList, row);
-  finishAction();
 }
 
 void MainWindow::onRenameJob() {
@@ -605,9 +619,8 @@ void MainWindow::onRenameJob() {
                                QStringLiteral("输入新文件名："), name, kNameLength) != 1) {
     return;
   }
-  if (!showOutcome(session_.renameJob(store_.jobSlotAt(row), nameOf(name)))) return;
+  if (!commitOutcome(session_.renameJob(store_.jobSlotAt(row), nameOf(name)))) return;
   jobList->item(row)->setText(ansiToQString(jobListLine(store_, row)));
-  finishAction();
 }
 
 void MainWindow::onViewJob() {
@@ -654,7 +667,7 @@ bool MainWindow::enterPoints(uint8_t slot, const QString& caption) {
     if (knownPoints) knownPointList->addItem(knownPointRow(nameOf(name), values));
     refreshSummary();
     stored = true;
-    finishAction();
+    if (!finishAction()) break;
     std::string next = nameOf(name);
     vel::NextPointName(next);
     setName(name, next);
@@ -668,11 +681,11 @@ void MainWindow::onImportPoints() {
   if (row < 0) return;
   const uint8_t slot = store_.jobSlotAt(row);
   if (!showOutcome(session_.checkRoomForEntry(slot)) || !importCoordinates) return;
-  if (importCoordinates(slot, importFormatChoice) == 1) {
-    refreshJobList();
-    refreshSummary();
-  }
-  finishAction();
+  const bool confirmed = importCoordinates(slot, importFormatChoice) == 1;
+  // The rows stored before a refusal are committed too.
+  if (!finishAction() || !confirmed) return;
+  refreshJobList();
+  refreshSummary();
 }
 
 // --- Known points page ------------------------------------------------------------
@@ -685,13 +698,12 @@ void MainWindow::onEnterKnownPoints() {
 
 void MainWindow::onImportKnownPoints() {
   if (!pagesUsable()) return;
-  if (!showOutcome(session_.checkRoomForEntry(store_.knownPointFile())) || !importCoordinates)
-    return;
-  if (importCoordinates(store_.knownPointFile(), importFormatChoice) == 1) {
-    refreshKnownPointList();
-    refreshSummary();
-  }
-  finishAction();
+  const uint8_t file = store_.knownPointFile();
+  if (!showOutcome(session_.checkRoomForEntry(file)) || !importCoordinates) return;
+  const bool confirmed = importCoordinates(file, importFormatChoice) == 1;
+  if (!finishAction() || !confirmed) return;
+  refreshKnownPointList();
+  refreshSummary();
 }
 
 void MainWindow::onDeleteKnownPoint() {
@@ -704,10 +716,9 @@ void MainWindow::onDeleteKnownPoint() {
                          QStringLiteral("删除点号%1吗？").arg(name), PromptIcon::kQuestion)) {
     return;
   }
-  if (!showOutcome(session_.deleteRecord(file, row))) return;
+  if (!commitOutcome(session_.deleteRecord(file, row))) return;
   refreshSummary();
   removeRowKeepingSelection(knownPointList, row);
-  finishAction();
 }
 
 void MainWindow::onClearKnownPoints() {
@@ -717,10 +728,9 @@ void MainWindow::onClearKnownPoints() {
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (!showOutcome(session_.clearKnownPoints())) return;
+  if (!commitOutcome(session_.clearKnownPoints())) return;
   knownPointList->clear();
   refreshSummary();
-  finishAction();
 }
 
 void MainWindow::onKnownPointListKey(int key) {
@@ -734,10 +744,9 @@ void MainWindow::onEnterCodes() {
   NameBuffer code{};
   while (entryDialogs_->enterName(dialogParent(), kCodeCaption, QStringLiteral("输入特征码："),
                                   code, kNameLength) == 1) {
-    if (!showOutcome(session_.addFeatureCode(nameOf(code)))) return;
+    if (!commitOutcome(session_.addFeatureCode(nameOf(code)))) return;
     codeList->addItem(ansiToQString(nameOf(code)));
     codeList->setCurrentRow(codeList->count() - 1);
-    finishAction();
     code.fill('\0');  // the dialog opens empty again
   }
 }
@@ -746,9 +755,8 @@ void MainWindow::onDeleteCode() {
   if (!pagesUsable()) return;
   const int row = selectedRow(codeList);
   if (row < 0) return;
-  if (!showOutcome(session_.deleteFeatureCode(row))) return;
+  if (!commitOutcome(session_.deleteFeatureCode(row))) return;
   removeRowKeepingSelection(codeList, row);
-  finishAction();
 }
 
 void MainWindow::onClearCodes() {
@@ -758,9 +766,8 @@ void MainWindow::onClearCodes() {
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (!showOutcome(session_.clearFeatureCodes())) return;
+  if (!commitOutcome(session_.clearFeatureCodes())) return;
   codeList->clear();
-  finishAction();
 }
 
 void MainWindow::onCodeListKey(int key) {

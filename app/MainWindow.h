@@ -46,6 +46,9 @@ class MainWindow final : public QWidget {
   // Shows what an action answered: a refusal's text with the timed popup, a
   // write failure with its box. True when the action was done.
   bool showOutcome(const CardResult& result);
+  // The same, and a done action is committed to the card at once: false when
+  // it was refused or the card did not take it.
+  bool commitOutcome(const CardResult& result);
 
   // A write the card did not take: says so, then shows what the card holds.
   void reportWriteFailure();
@@ -61,7 +64,8 @@ class MainWindow final : public QWidget {
   // Forces what a handler wrote to the card before the window waits for
   // input again, so that a card pulled out afterwards holds it. A sync the
   // card refuses is a failed write.
-  void finishAction();
+  // False (after the report) when the card did not take it.
+  bool finishAction();
 
   // The entry dialogs the pages open; the real ones unless a test sets others.
   void setEntryDialogs(EntryDialogs& dialogs) { entryDialogs_ = &dialogs; }

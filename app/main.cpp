@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/StartupProbe.h"
 #include "store/RecordAreaStore.h"
+#include "store/StandardDescriptors.h"
 #include "ui/AnsiText.h"
 #include "ui/Prompts.h"
 
@@ -32,6 +33,9 @@ std::vector<std::filesystem::path> cardFolders() {
 int main(int argc, char** argv) {
   QElapsedTimer started;
   started.start();
+  // Before anything is opened: a closed descriptor would go to the card image,
+  // and Qt's messages into it.
+  vel::openClosedStandardDescriptors();
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VEL_Reader"));

@@ -10,35 +10,80 @@
 
 namespace vel {
 
-CardResult CardSession::fromStore(uint8_t result, std::string refusal) const {
-  if (result == kWriteFailed) return CardResult::failed();
+CardResult CardSession::fromStore(uint8_t result, std::string refusal) {
+  if (result == kWriteFailed) return failedAction();
   if (result == kDone) return CardResult::ok();
   return CardResult::refused(std::move(refusal));
 }
 
+// --- Transactions -------------------------------------------------------------------
+
+CardResult CardSession::failedAction() {
+  rollback();
+  return CardResult::failed();
+}
+
+void CardSession::rollback() {
+  store_.imageFile().rollback();
+  reloadTables();
+}
+
+void CardSession::reloadTables() {
+  // The image is as it was before the action: its own model and tables again.
+  if (store_.isOpen() && store_.detectModel() == kModelRecognised) store_.loadTables();
+}
+
+CardResult CardSession::finish() {
+  if (store_.syncImage()) return CardResult::ok();
+  reloadTables();
+  return CardResult::failed();
+}
+
 OpenStatus CardSession::open(const std::string& path, const std::function<bool()>& askToFormat) {
   store_.closeImage();
+  restoredFromJournal_ = false;
   errno = 0;
   if (!store_.openImage(path)) {
     openError_ = errno;
     return imageRefusesWriting(path) ? OpenStatus::kReadOnly : OpenStatus::kMissing;
   }
+  ImageFile& file = store_.imageFile();
+  if (!file.lockExclusive(lockWait_)) {
+    store_.closeImage();
+    return OpenStatus::kInUse;
+  }
+  file.useJournal();
+  // Before anything is read: the image as it was before a change cut short.
+  switch (file.recoverJournal()) {
+    case ImageFile::Recovery::kRestored:
+      restoredFromJournal_ = true;
+      break;
+    case ImageFile::Recovery::kFailed:
+      return unreadable();
+    default:
+      break;
+  }
   if (store_.detectModel() != kModelRecognised) {
+    if (file.ioFailed()) return unreadable();
     if (!askToFormat || !askToFormat()) return OpenStatus::kNotRecognised;
     // A half-written record area is no record area: it stays unloaded.
     const bool formatted = format().done();
     if (!finish().done() || !formatted) return OpenStatus::kWriteFailed;
   }
   store_.loadTables();
+  // Tables that could not be read whole would lead every change astray.
+  if (file.ioFailed()) return unreadable();
   return OpenStatus::kLoaded;
+}
+
+OpenStatus CardSession::unreadable() {
+  openError_ = EIO;
+  store_.closeImage();
+  return OpenStatus::kWriteFailed;
 }
 
 CardResult CardSession::format() {
   return fromStore(store_.formatRecordArea());
-}
-
-CardResult CardSession::finish() {
-  return store_.syncImage() ? CardResult::ok() : CardResult::failed();
 }
 
 // --- Jobs -------------------------------------------------------------------------
@@ -46,7 +91,7 @@ CardResult CardSession::finish() {
 CardResult CardSession::createJob(std::string_view name) {
   if (store_.findJob(name) != kRefused) return CardResult::refused(kDuplicateJobNameText);
   const uint8_t created = store_.createJob(name);
-  if (created == kWriteFailed) return CardResult::failed();
+  if (created == kWriteFailed) return failedAction();
   if (created == kRefused) return CardResult::refused(kNoFreeJobSlotText);
   return CardResult::ok(created);
 }
@@ -104,7 +149,7 @@ CardSession::ImportOutcome CardSession::importRows(const std::vector<ImportRow>&
 
 CardResult CardSession::addFeatureCode(std::string_view code) {
   const uint8_t added = store_.addFeatureCode(code);
-  if (added == kWriteFailed) return CardResult::failed();
+  if (added == kWriteFailed) return failedAction();
   if (added == kRefused) return CardResult::refused(kCodeLibraryFullText);
   return CardResult::ok(added);
 }

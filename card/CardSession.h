@@ -4,8 +4,15 @@
 // confirmed rows, and the listings. Each action answers with a CardResult
 // whose refusal text is the program's own (records/MessageTexts.h); the front
 // end only shows it.
+//
+// Each user action is one transaction: its writes stay in memory until
+// finish() commits them to the card as one all-or-nothing change (the image
+// file's journaled mode, store/ImageFile.h). An action whose writes fail is
+// rolled back before it answers, and a refusal writes nothing, so what a
+// finish() commits is only ever what the actions since the last one did.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,8 +46,11 @@ enum class OpenStatus {
   kLoaded,         // recognised (or formatted on request) and its tables loaded
   kMissing,        // no such file, or not a regular file
   kReadOnly,       // the file exists but refuses writing
+  kInUse,          // another program has it open
   kNotRecognised,  // detection did not recognise it and it was not formatted
-  kWriteFailed,    // formatting it did not reach the card
+  // Formatting it, or putting it back from its journal, did not reach the
+  // card, or the card could not be read (then it is closed; openError() is EIO).
+  kWriteFailed,
 };
 
 class CardSession {
@@ -50,19 +60,32 @@ class CardSession {
   RecordAreaStore& store() { return store_; }
   const RecordAreaStore& store() const { return store_; }
 
-  // Opens the image in place and recognises its model. An image detection
-  // does not recognise is formatted only when askToFormat is given and
-  // answers true. Any image open before is closed first.
+  // Opens the image in place, locked against other programs for as long as
+  // it stays open, puts it back from the journal of a change cut short, and
+  // recognises its model. An image detection does not recognise is formatted
+  // only when askToFormat is given and answers true. Any image open before is
+  // closed first (dropping what was not finished).
   OpenStatus open(const std::string& path, const std::function<bool()>& askToFormat = {});
   void close() { store_.closeImage(); }
   // The system's error number of the last open that failed.
   int openError() const { return openError_; }
+  // How long open waits for another program to let go of the image; 0 (the
+  // default) refuses at once.
+  void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+  // True when the last open found an interrupted change and put the image
+  // back as it was before it.
+  bool restoredFromJournal() const { return restoredFromJournal_; }
 
   // Empties the record area (the model settled by detection, or chosen for
   // an unrecognised image).
   CardResult format();
-  // Forces what the action wrote to the card.
+  // Commits what the action wrote: on the card whole, or not at all. When the
+  // commit fails, the image is as before the action, the store's tables are
+  // read again from it, and the answer is kWriteFailed.
   CardResult finish();
+  // Drops what the action wrote and reads the tables again.
+  void rollback();
+  bool hasPendingChanges() const { return store_.imageFile().hasPendingChanges(); }
 
   // --- Jobs ---------------------------------------------------------------------
   // A name already on the list, in any letter case, is refused.
@@ -84,7 +107,8 @@ class CardSession {
   CardResult deleteRecord(uint8_t slot, int number);
 
   // The confirmed grid of the import stored into the target until the first
-  // refusal; rows stored before it stay.
+  // refusal; rows stored before it stay (for finish() to commit). A failed
+  // write drops them all.
   struct ImportOutcome {
     uint8_t confirmed = 0;  // storeImportRows' answer: 0 when row 1 itself was refused
     CardResult stop;        // the refusal or failure that stopped it, else done
@@ -108,10 +132,16 @@ class CardSession {
   bool isKnownPointFile(uint8_t slot) const { return slot == store_.knownPointFile(); }
 
  private:
-  CardResult fromStore(uint8_t result, std::string refusal = {}) const;
+  OpenStatus unreadable();
+  // Rolls the action back and answers kWriteFailed.
+  CardResult failedAction();
+  CardResult fromStore(uint8_t result, std::string refusal = {});
+  void reloadTables();
 
   RecordAreaStore& store_;
   int openError_ = 0;
+  std::chrono::milliseconds lockWait_{0};
+  bool restoredFromJournal_ = false;
 };
 
 }  // namespace vel

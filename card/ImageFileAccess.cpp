@@ -22,4 +22,26 @@ bool imageRefusesWriting(const std::filesystem::path& path) {
   return errno == EACCES || errno == EROFS || errno == EPERM || errno == ETXTBSY;
 }
 
+namespace {
+
+bool sameIdentity(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         sameIdentity(first, second);
+}
+
+bool descriptorIsFile(int fd, const std::filesystem::path& path) {
+  struct stat opened {};
+  struct stat named {};
+  return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         sameIdentity(opened, named);
+}
+
 }  // namespace vel

@@ -1,12 +1,14 @@
 #include "cli/CommandSupport.h"
 
 #include <strings.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstring>
 
-#include "store/Gbk.h"
+#include "card/ImageFileAccess.h"
 #include "records/CharacterFilters.h"
+#include "store/Gbk.h"
 
 namespace vel::cli {
 
@@ -22,12 +24,21 @@ void failIo(std::string message) {
   throw CommandFailure{kExitUsage, "velcard: " + std::move(message)};
 }
 
-ImageSession::ImageSession(std::string path) : path_(std::move(path)) {
+ImageSession::ImageSession(std::string path, Streams& io) : path_(std::move(path)) {
+  card_.setLockWait(io.lockWait);
   opened_ = card_.open(path_);
-  if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kReadOnly) {
+  if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kReadOnly ||
+      opened_ == OpenStatus::kWriteFailed) {
     const int error = card_.openError();
     failIo("cannot open image " + path_ + (error != 0 ? std::string(": ") + std::strerror(error) : ""));
   }
+  if (opened_ == OpenStatus::kInUse) failIo(path_ + " is in use by another program");
+  if (card_.restoredFromJournal()) {
+    io.err << "velcard: " << path_ << " was put back as it was before an interrupted change (from "
+           << store_.imageFile().journalPath() << ")\n";
+  }
+  // Whatever is printed must not land in the image.
+  if (descriptorIsFile(STDOUT_FILENO, path_)) failIo("standard output is the image " + path_);
 }
 
 void ImageSession::requireRecognisedImage() {

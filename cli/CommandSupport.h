@@ -2,6 +2,7 @@
 // command, the opened image, and the reading of common arguments.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ostream>
 #include <span>
@@ -24,6 +25,8 @@ using CommandArgs = std::span<const std::string>;
 struct Streams {
   std::ostream& out;
   std::ostream& err;
+  // How long to wait for another program to let go of the image (--wait).
+  std::chrono::milliseconds lockWait{std::chrono::seconds(10)};
 };
 
 // Ends a command. The message goes to stderr as it is (refusals carry the
@@ -39,13 +42,16 @@ struct CommandFailure {
 [[noreturn]] void failRefused(std::string message);
 [[noreturn]] void failIo(std::string message);
 
-// The image named on the command line, opened in place for one command and
-// closed when the command ends.
+// The image named on the command line, opened in place and locked for one
+// command and closed when the command ends; what the command did not finish
+// is dropped then.
 class ImageSession {
  public:
-  // Opens and recognises the image. Fails with kExitUsage when the file
-  // cannot be opened.
-  explicit ImageSession(std::string path);
+  // Opens and recognises the image, waiting up to io.lockWait for another
+  // program that has it. Fails with kExitUsage when the file cannot be opened,
+  // stays in use, or is the standard output. An interrupted change put back
+  // from its journal is said once on io.err.
+  ImageSession(std::string path, Streams& io);
 
   RecordAreaStore& store() { return store_; }
   CardSession& card() { return card_; }
@@ -59,7 +65,8 @@ class ImageSession {
   // that did not reach the file (an I/O error); passes a done result through.
   const CardResult& checked(const CardResult& result);
 
-  // Forces the changes to the device; every changing command ends with it.
+  // Commits the command's changes, all or nothing; every changing command
+  // ends with it.
   void finishChanges();
 
  private:

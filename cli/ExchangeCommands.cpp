@@ -3,12 +3,14 @@
 #include <strings.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "store/Gbk.h"
+#include "card/ImageFileAccess.h"
 #include "records/MessageTexts.h"
+#include "store/Gbk.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
@@ -50,7 +52,7 @@ int parseFormat(const std::string& text, bool forImport) {
 }
 
 int recordsCommand(CommandArgs args, Streams& io) {
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   const JobTarget job = resolveJob(image.store(), args[1], true);
   for (const std::string& line : image.card().recordLines(job.slot)) {
@@ -59,12 +61,12 @@ int recordsCommand(CommandArgs args, Streams& io) {
   return kExitDone;
 }
 
-int addPointCommand(CommandArgs args, Streams&) {
+int addPointCommand(CommandArgs args, Streams& io) {
   const std::string name = typedName(args[2], "NAME");
   const FixedValue n = typedCoordinate(args[3], "N");
   const FixedValue e = typedCoordinate(args[4], "E");
   const FixedValue z = typedCoordinate(args[5], "Z");
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   const JobTarget target = resolveJob(image.store(), args[1], true);
   image.checked(image.card().checkRoomForEntry(target.slot));
@@ -75,7 +77,7 @@ int addPointCommand(CommandArgs args, Streams&) {
 
 int exportCommand(CommandArgs args, Streams& io) {
   const int format = parseFormat(args[2], false);
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   RecordAreaStore& store = image.store();
   const JobTarget job = resolveJob(store, args[1], true);
@@ -83,6 +85,9 @@ int exportCommand(CommandArgs args, Streams& io) {
   const std::vector<std::string> lines =
       collectGridLines(outputGridCells(jobPointLines(store, job.slot)));
   const std::string& outFile = args[3];
+  if (outFile != "-" && isSameFile(outFile, image.path())) {
+    failIo("cannot write " + outFile + ": it is the image " + image.path());
+  }
   if (outFile == "-") {
     io.out << exchangeFileText(format, lines);
   } else if (!writeExchangeFile(outFile, format, lines)) {
@@ -91,9 +96,9 @@ int exportCommand(CommandArgs args, Streams& io) {
   return kExitDone;
 }
 
-int importCommand(CommandArgs args, Streams&) {
+int importCommand(CommandArgs args, Streams& io) {
   const int format = parseFormat(args[2], true);
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   const JobTarget target = resolveJob(image.store(), args[1], true);
   // The known points page refuses at 3072 rows, the job page above 3071
@@ -104,7 +109,17 @@ int importCommand(CommandArgs args, Streams&) {
   if (file.status == ImportStatus::kFormatError) {
     throw CommandFailure{kExitUsage, kImportFormatErrorText};
   }
-  if (file.status == ImportStatus::kFailed) throw CommandFailure{kExitUsage, kImportFailedText};
+  if (file.status == ImportStatus::kFailed) {
+    std::string message = kImportFailedText;
+    // A file too large to take is the one failure velcard gives its reason for.
+    if (file.error == EFBIG) {
+      message += '\n';
+      for (char c : file.problem) {
+        if (c != '\r') message += c;  // the window's line ends
+      }
+    }
+    throw CommandFailure{kExitUsage, message};
+  }
 
   // The window's grid, confirmed unedited. What was stored stays stored: it
   // reaches the device before any refusal is reported.

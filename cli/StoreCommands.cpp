@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "store/Gbk.h"
+#include "store/RollbackJournal.h"
 
 namespace vel::cli {
 namespace {
@@ -40,29 +42,32 @@ void createBlankImage(const std::string& path, long long size) {
 
 }  // namespace
 
-int createCommand(CommandArgs args, Streams&) {
+int createCommand(CommandArgs args, Streams& io) {
   const std::string& path = args[0];
   ModelChoice choice = parseModel(args[1], args.size() > 2 ? &args[2] : nullptr);
   createBlankImage(path, choice.sectors * kSectorSize);
+  std::error_code ignored;
+  const std::string journal = journalPathFor(std::filesystem::canonical(path, ignored).string());
   try {
-    ImageSession image(path);
+    ImageSession image(path, io);
     image.store().useModel(choice.model, choice.sectors);
     image.checked(image.card().format());
     image.finishChanges();
   } catch (...) {
-    // Half a new image is worse than none.
+    // Half a new image is worse than none, and no journal may outlive it.
     std::remove(path.c_str());
+    std::remove(journal.c_str());
     throw;
   }
   return kExitDone;
 }
 
-int formatCommand(CommandArgs args, Streams&) {
+int formatCommand(CommandArgs args, Streams& io) {
   std::optional<ModelChoice> choice;
   if (args.size() > 1) choice = parseModel(args[1], args.size() > 2 ? &args[2] : nullptr);
   // Without a model the store keeps the recognised one, or chooses one for an
   // image it does not recognise.
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   if (choice) image.store().useModel(choice->model, choice->sectors);
   image.checked(image.card().format());
   image.finishChanges();
@@ -70,7 +75,7 @@ int formatCommand(CommandArgs args, Streams&) {
 }
 
 int infoCommand(CommandArgs args, Streams& io) {
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   RecordAreaStore& store = image.store();
   io.out << "model " << modelName(store.instrumentModel()) << '\n'
@@ -92,35 +97,35 @@ int printLines(const std::vector<std::string>& lines, Streams& io) {
 }  // namespace
 
 int jobsCommand(CommandArgs args, Streams& io) {
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   return printLines(image.card().jobLines(), io);
 }
 
 int knownCommand(CommandArgs args, Streams& io) {
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   return printLines(image.card().knownPointLines(), io);
 }
 
 int codesCommand(CommandArgs args, Streams& io) {
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   return printLines(image.card().featureCodes(), io);
 }
 
-int newJobCommand(CommandArgs args, Streams&) {
+int newJobCommand(CommandArgs args, Streams& io) {
   std::string name = typedName(args[1], "NAME");
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.checked(image.card().createJob(name));
   image.finishChanges();
   return kExitDone;
 }
 
-int renameJobCommand(CommandArgs args, Streams&) {
+int renameJobCommand(CommandArgs args, Streams& io) {
   std::string name = typedName(args[2], "NEWNAME");
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   JobTarget job = resolveJob(image.store(), args[1], false);
   image.checked(image.card().renameJob(job.slot, name));
@@ -128,8 +133,8 @@ int renameJobCommand(CommandArgs args, Streams&) {
   return kExitDone;
 }
 
-int deleteJobCommand(CommandArgs args, Streams&) {
-  ImageSession image(args[0]);
+int deleteJobCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   JobTarget job = resolveJob(image.store(), args[1], false);
   image.checked(image.card().deleteJob(job.position));
@@ -137,9 +142,9 @@ int deleteJobCommand(CommandArgs args, Streams&) {
   return kExitDone;
 }
 
-int deleteRecordCommand(CommandArgs args, Streams&) {
+int deleteRecordCommand(CommandArgs args, Streams& io) {
   int number = parseIndex(args[2], "INDEX");
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   JobTarget job = resolveJob(image.store(), args[1], true);
   image.checked(image.card().deleteRecord(job.slot, number));
@@ -147,34 +152,34 @@ int deleteRecordCommand(CommandArgs args, Streams&) {
   return kExitDone;
 }
 
-int clearKnownCommand(CommandArgs args, Streams&) {
-  ImageSession image(args[0]);
+int clearKnownCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.checked(image.card().clearKnownPoints());
   image.finishChanges();
   return kExitDone;
 }
 
-int addCodeCommand(CommandArgs args, Streams&) {
+int addCodeCommand(CommandArgs args, Streams& io) {
   std::string code = typedName(args[1], "CODE");
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.checked(image.card().addFeatureCode(code));
   image.finishChanges();
   return kExitDone;
 }
 
-int deleteCodeCommand(CommandArgs args, Streams&) {
+int deleteCodeCommand(CommandArgs args, Streams& io) {
   int position = parseIndex(args[1], "POSITION");
-  ImageSession image(args[0]);
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.checked(image.card().deleteFeatureCode(position));
   image.finishChanges();
   return kExitDone;
 }
 
-int clearCodesCommand(CommandArgs args, Streams&) {
-  ImageSession image(args[0]);
+int clearCodesCommand(CommandArgs args, Streams& io) {
+  ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.checked(image.card().clearFeatureCodes());
   image.finishChanges();

@@ -1,6 +1,8 @@
 #include "cli/Velcard.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <exception>
 
 #include "cli/ExchangeCommands.h"
@@ -45,6 +47,23 @@ const Verb* findVerb(const std::string& name) {
   return nullptr;
 }
 
+// --wait SECONDS: whole or decimal seconds, at most a day.
+std::chrono::milliseconds parseWait(const std::string& text) {
+  const size_t point = text.find('.');
+  const std::string whole = text.substr(0, point);
+  const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+  const bool digitsOnly = whole.find_first_not_of("0123456789") == std::string::npos &&
+                          fraction.find_first_not_of("0123456789") == std::string::npos;
+  if (!digitsOnly || (whole.empty() && fraction.empty()) || whole.size() > 5) {
+    failUsage("--wait takes a number of seconds: " + text);
+  }
+  long long milliseconds = whole.empty() ? 0 : std::stoll(whole) * 1000;
+  for (size_t i = 0, scale = 100; i < fraction.size() && i < 3; ++i, scale /= 10) {
+    milliseconds += (fraction[i] - '0') * static_cast<long long>(scale);
+  }
+  return std::chrono::milliseconds(std::min(milliseconds, 86400000LL));
+}
+
 int report(const CommandFailure& failure, std::ostream& err) {
   if (!failure.message.empty()) err << failure.message << '\n';
   if (failure.showUsage) printUsage(err);
@@ -85,6 +104,12 @@ int runVelcard(std::span<const std::string> args, std::ostream& out, std::ostrea
   Streams io{out, err};
   int status = kExitDone;
   try {
+    // Global options come before the command.
+    while (!args.empty() && args[0] == "--wait") {
+      if (args.size() < 2) failUsage("--wait takes a number of seconds");
+      io.lockWait = parseWait(args[1]);
+      args = args.subspan(2);
+    }
     if (args.empty()) failUsage("no command given");
     const Verb* verb = findVerb(args[0]);
     if (verb == nullptr) failUsage("unknown command " + args[0]);

@@ -86,8 +86,10 @@ ImportedFile readImportFile(const std::string& path, int format) {
   int error = 0;
   std::optional<std::vector<std::string>> lines = readTextLines(path, &error);
   if (!lines) {
-    return failed(ImportStatus::kFailed,
-                  placeValues(kImportUnreadableText, path, systemReasonText(error)));
+    ImportedFile unread = failed(ImportStatus::kFailed,
+                                 placeValues(kImportUnreadableText, path, systemReasonText(error)));
+    unread.error = error;
+    return unread;
   }
   return convertImportLines(format, std::move(*lines));
 }
@@ -107,6 +109,8 @@ std::string systemReasonText(int error) {
       return kNameTooLongText;
     case EIO:
       return kInputOutputErrorText;
+    case EFBIG:
+      return kImportTooLargeText;
     default:
       return placeValues(kSystemErrorText, std::to_string(error), std::strerror(error));
   }

@@ -26,6 +26,7 @@ struct ImportedFile {
   ImportStatus status = ImportStatus::kRead;
   std::vector<std::string> pointLines;  // empty unless kRead
   std::string problem;                  // why, in the user's words (UTF-8); empty for kRead
+  int error = 0;                        // the system's error number when the file was not read
 };
 
 // The lines of a file in the format (1 to 6) as point lines: QPL lines as they

@@ -1,5 +1,7 @@
 #include "exchange/ExchangeFile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -47,10 +49,22 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path, i
   errno = 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return fail();
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<unsigned long long>(info.st_size) > kMaxTextFileBytes) {
+    errno = EFBIG;
+    return fail();
+  }
   std::string bytes;
   char chunk[65536];
   std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, got);
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+    if (bytes.size() + got > kMaxTextFileBytes) {
+      errno = EFBIG;
+      return fail();
+    }
+    bytes.append(chunk, got);
+  }
   if (std::ferror(file.get())) return fail();  // a folder, or a read error
   return splitTextLines(bytes);
 }

@@ -2,6 +2,7 @@
 // of point lines is written as in each format.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +14,13 @@ namespace vel {
 // very end does not start a further line; a NUL byte ends the text.
 std::vector<std::string> splitTextLines(std::string_view bytes);
 
+// The most an import file may hold: a full job's lines are a few hundred KiB.
+constexpr std::size_t kMaxTextFileBytes = std::size_t{64} << 20;
+
 // The lines of a file, or nothing when it cannot be read; `error` then
-// receives the system's error number.
+// receives the system's error number. A file larger than kMaxTextFileBytes is
+// refused before it is read, and a pipe or device that delivers more is
+// refused once it does (EFBIG).
 std::optional<std::vector<std::string>> readTextLines(const std::string& path,
                                                       int* error = nullptr);
 

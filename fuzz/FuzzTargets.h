@@ -10,6 +10,11 @@ namespace vel::fuzz {
 // The bytes are a record-area image followed by a script of store operations.
 void runStoreInput(const uint8_t* data, size_t size);
 
+// The bytes are a rollback journal found beside a valid image when it is
+// opened (the first byte's bit 0: give it its right checksum first). It must
+// be put back exactly when it is whole and valid, and never otherwise.
+void runJournalInput(const uint8_t* data, size_t size);
+
 // The first byte picks a reader (PTS, SV300, CASS5.X, CSV, SCS2002, QPL through
 // the point-line extractors, or the whole import); the rest is the file's text.
 void runExchangeInput(const uint8_t* data, size_t size);

@@ -1,11 +1,10 @@
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "card/CardSession.h"
 #include "fuzz/FuzzTargets.h"
+#include "fuzz/MemoryFiles.h"
 #include "records/ListLines.h"
 #include "store/RecordAreaStore.h"
 
@@ -35,16 +34,24 @@ class Script {
 // Image sizes the fuzzer can pick: every model's, or just the bytes given.
 constexpr long long kSizes[] = {0, 2129920, 2228224, 2127872};
 
+// Every list, with the first and last records of the first jobs and of the
+// known-point file: each record costs a walk over the allocation table, and
+// these reach every path of it.
 void listEverything(RecordAreaStore& store) {
-  for (int p = 0; p <= store.jobLimit(); ++p) {
+  const auto firstAndLast = [&store](uint8_t slot, const auto& show) {
+    const int count = store.recordCount(slot);
+    if (count > 0) show(0);
+    if (count > 1) show(count - 1);
+  };
+  // Every position past the end of the list is refused alike: one of them will do.
+  for (int p = 0, end = std::min<int>(store.jobCount() + 1, store.jobLimit()); p <= end; ++p) {
     const uint8_t slot = store.jobSlotAt(p);
     jobListLine(store, p);
     store.jobName(slot);
-    const int count = std::min<int>(store.recordCount(slot), 64);
-    for (int i = 0; i < count; ++i) store.recordPointName(slot, i);
+    if (p < 4) firstAndLast(slot, [&](int i) { store.recordPointName(slot, i); });
   }
-  const int known = std::min<int>(store.recordCount(store.knownPointFile()), 64);
-  for (int i = 0; i <= known; ++i) knownPointLine(store, i);
+  firstAndLast(store.knownPointFile(), [&](int i) { knownPointLine(store, i); });
+  knownPointLine(store, store.recordCount(store.knownPointFile()));
   for (int p = 0; p <= kMaxFeatureCodes; ++p) store.featureCodeAt(p);
   store.capacity();
   store.freeRecords();
@@ -52,13 +59,14 @@ void listEverything(RecordAreaStore& store) {
   store.jobPositionOf(store.currentJob());
 }
 
-void runOperations(RecordAreaStore& store, Script& script) {
+void runOperations(CardSession& session, Script& script) {
+  RecordAreaStore& store = session.store();
   uint8_t record[kRecordSize];
-  for (int steps = 0; steps < 200 && !script.done(); ++steps) {
+  for (int steps = 0; steps < 120 && !script.done(); ++steps) {
     const int jobs = store.jobCount();
     // Slots a little beyond the valid ones, to reach the refusals too.
     const uint8_t slot = static_cast<uint8_t>(script.number(store.knownPointFile() + 3));
-    switch (script.byte() % 12) {
+    switch (script.byte() % 14) {
       case 0:
         store.createJob(script.text());
         break;
@@ -96,6 +104,12 @@ void runOperations(RecordAreaStore& store, Script& script) {
       case 11:
         if (store.detectModel() == kModelRecognised) store.loadTables();
         break;
+      case 12:
+        session.finish();
+        break;
+      case 13:
+        session.rollback();
+        break;
     }
   }
 }
@@ -110,27 +124,36 @@ void runStoreInput(const uint8_t* data, size_t size) {
   const uint8_t* image = data + 2;
   const size_t imageBytes = std::min(headerBytes, size - 2);
 
-  const int fd = ::memfd_create("vel-fuzz-image", 0);
-  if (fd < 0) return;
-  if (::write(fd, image, imageBytes) != static_cast<ssize_t>(imageBytes) ||
-      (imageSize > 0 && ::ftruncate(fd, imageSize) != 0)) {
-    ::close(fd);
-    return;
+  // The image lives in memory: a model-sized image costs only the pages written.
+  static MemoryFiles files;
+  files.clear();
+  const std::string path = "/card/VEL/FUZZ.VEL";
+  files.put(path, image, imageBytes, imageSize);
+  setFileSystemCalls(&files);
+  {
+    RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
+    CardSession session(store);
+    // An image the store does not recognise is formatted, as a user answering Yes would.
+    const OpenStatus opened = session.open(path, [] { return true; });
+    if (opened == OpenStatus::kLoaded) {
+      Script script(image + imageBytes, size - 2 - imageBytes);
+      runOperations(session, script);
+      if (session.finish().done()) {
+        // Committed: what the store reads of page 0's header is what the file holds.
+        if (files.size(path) != store.imageFileSize()) __builtin_trap();
+        const std::vector<uint8_t> file = files.contents(path, 0, 0x4000);
+        uint8_t sector[kTransferBytes];
+        for (size_t at = 0; at + kTransferBytes <= file.size(); at += kTransferBytes) {
+          store.readImage({0, static_cast<uint16_t>(at)}, 0, sector);
+          if (!std::equal(sector, sector + kTransferBytes, file.begin() + at)) __builtin_trap();
+        }
+      }
+      listEverything(store);
+    }
   }
-
-  RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
-  CardSession session(store);
-  // An image the store does not recognise is formatted, as a user answering Yes would.
-  const OpenStatus opened = session.open("/proc/self/fd/" + std::to_string(fd), [] { return true; });
-  if (opened == OpenStatus::kLoaded || opened == OpenStatus::kWriteFailed) {
-    if (opened == OpenStatus::kWriteFailed) store.loadTables();
-    listEverything(store);
-    Script script(image + imageBytes, size - 2 - imageBytes);
-    runOperations(store, script);
-    listEverything(store);
-    store.closeImage();
-  }
-  ::close(fd);
+  setFileSystemCalls(nullptr);
+  // Nothing outlives the input: libFuzzer then has no leak to look for.
+  files.clear();
 }
 
 }  // namespace vel::fuzz

@@ -29,6 +29,7 @@ inline constexpr const char* kNoSuchFileText = "文件不存在";
 inline constexpr const char* kNotAFolderOnPathText = "路径中有一段不是文件夹";
 inline constexpr const char* kNoReadPermissionText = "没有读取权限";
 inline constexpr const char* kIsAFolderText = "这是一个文件夹";
+inline constexpr const char* kImportTooLargeText = "文件大于64 MiB，无法导入";  // over kMaxTextFileBytes
 inline constexpr const char* kNameTooLongText = "文件名太长";
 inline constexpr const char* kInputOutputErrorText = "读取时发生输入输出错误";
 inline constexpr const char* kSystemErrorText = "系统错误%1：%2";  // error number, system's text

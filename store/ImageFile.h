@@ -1,8 +1,21 @@
 // The image file on the card: one open descriptor, every transfer checked.
+//
+// Two modes. Straight through (as opened): every write goes to the file at
+// once. Journaled (useJournal, as a card session opens an image): the file is
+// read a 256-byte sector at a time, each sector at most once while it stays
+// open; writes change an in-memory copy of the sectors they touch, which reads
+// see; commit() makes them one all-or-nothing change of the file through a
+// rollback journal beside it (store/RollbackJournal.h).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <unordered_map>
+
+#include "store/FileSystemCalls.h"
+#include "store/RollbackJournal.h"
 
 namespace vel {
 
@@ -25,9 +38,10 @@ class ImageFile {
   ImageFile& operator=(const ImageFile&) = delete;
 
   // Opens an existing regular file for reading and writing in place; never
-  // creates it.
+  // creates it. The file's calls are those of fileSystemCalls() now.
   bool open(const std::string& path);
-  // Forces what was written, then closes.
+  // Straight through: forces what was written. Journaled: drops what was not
+  // committed. Then closes, which lets go of the lock.
   void close();
   bool isOpen() const { return fd_ >= 0; }
 
@@ -35,13 +49,66 @@ class ImageFile {
   // bytes were moved; a short read fills the rest of the buffer with 0.
   bool read(ImageAddress address, uint8_t count, uint8_t* buffer);
   bool write(ImageAddress address, uint8_t count, const uint8_t* buffer);
-  // Forces what was written to the device.
+  // Straight through: forces what was written to the device. Journaled: commit().
   bool sync();
-  // Size of the open file in bytes, -1 when none is open.
+  // Size of the open file in bytes (journaled: with the pending writes), -1
+  // when none is open.
   long long size() const;
 
+  // --- Exclusive use ------------------------------------------------------------
+  // Takes an advisory lock on the file that other programs see (flock), held
+  // until close; waits up to `wait` for a program that holds it. False when it
+  // is still held then. A file system without such locks is used unlocked.
+  bool lockExclusive(std::chrono::milliseconds wait);
+
+  // --- Journaled mode -------------------------------------------------------------
+  void useJournal();
+  bool journaled() const { return journaled_; }
+  const std::string& journalPath() const { return journalPath_; }
+
+  enum class Recovery { kNone, kRestored, kDiscarded, kFailed };
+  // A journal beside the image is a change cut short: a whole and valid one is
+  // put back into the image, forced and removed (kRestored); one that is not
+  // was never finished, so the image was never touched: it is only removed
+  // (kDiscarded). kFailed: it could not be read, applied or removed.
+  Recovery recoverJournal();
+
+  bool hasPendingChanges() const { return !originals_.empty(); }
+  // A read of the file failed since the last commit or rollback: what the
+  // store read may be wrong, so the next commit fails.
+  bool ioFailed() const { return failed_; }
+  // Original bytes of the touched sectors to the journal, forced; each changed
+  // sector written once (adjacent ones in one write); the image forced; the
+  // journal deleted. On any failure, or after a failed read, the image is put
+  // back, the cache dropped, and the answer is false.
+  bool commit();
+  // Drops the pending writes and every cached sector.
+  void rollback();
+
  private:
+  using Sector = SectorBytes;
+
+  Sector* cachedSector(uint32_t index);
+  bool readAll(int fd, uint8_t* buffer, size_t count, long long position, size_t& got);
+  bool writeAll(int fd, const uint8_t* bytes, size_t count, long long position);
+  bool writeChangedSectors();
+  bool putBackOriginals();
+  bool writeJournal(const std::vector<uint8_t>& bytes);
+  bool removeJournal();
+  bool syncFolder();
+
+  FileSystemCalls* calls_ = nullptr;
   int fd_ = -1;
+  std::string journalPath_;
+  bool journaled_ = false;
+  // Journaled mode: the sectors read so far as the transaction sees them, the
+  // touched ones as they were before it, and the file's size on the card and
+  // as the transaction sees it.
+  std::unordered_map<uint32_t, Sector> cache_;
+  std::map<uint32_t, Sector> originals_;
+  long long fileSize_ = 0;
+  long long size_ = 0;
+  bool failed_ = false;  // a read failed since the last commit or rollback
 };
 
 }  // namespace vel

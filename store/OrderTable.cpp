@@ -1,24 +1,24 @@
 #include "store/OrderTable.h"
 
+#include <array>
+
 namespace vel {
 namespace {
 constexpr uint8_t kEndMark = 0xFF;
 }
 
 uint8_t allocateListEntry(uint8_t* table, int n) {
+  // The list ends at the first entry of n or more; a table without one is full.
+  int end = 0;
+  while (end < n && table[end] < n) ++end;
+  if (end == n) return 255;
+  // The lowest slot number the list does not hold, found in one pass (a full
+  // card's lists are walked for every new job and code).
+  std::array<bool, 256> listed{};
+  for (int i = 0; i < end; ++i) listed[table[i]] = true;
   int candidate = 0;
-  int i = 0;
-  while (i < n) {
-    if (table[i] >= n) break;
-    if (table[i] == candidate) {
-      ++candidate;
-      i = 0;
-      continue;
-    }
-    ++i;
-  }
-  if (i == n) return 255;
-  table[i] = static_cast<uint8_t>(candidate);
+  while (listed[candidate]) ++candidate;
+  table[end] = static_cast<uint8_t>(candidate);
   return static_cast<uint8_t>(candidate);
 }
 

@@ -1,8 +1,10 @@
 // The record area of the instrument, byte for byte: the one open image file,
 // its model and geometry, and in-memory copies of the small header tables.
-// Every operation that changes something writes the affected bytes to the
-// image before it returns. The one facade callers use; the layout, the
-// directory entries and the block allocator are its parts.
+// Every operation that changes something writes the affected bytes through
+// the image file before it returns: straight into the file, or, when a card
+// session has put the file in its journaled mode, into the transaction that
+// syncImage() commits. The one facade callers use; the layout, the directory
+// entries and the block allocator are its parts.
 #pragma once
 
 #include <array>
@@ -46,8 +48,11 @@ class RecordAreaStore {
   bool writeImage(ImageAddress address, uint8_t count, const uint8_t* buffer) {
     return file_.write(address, count, buffer);
   }
-  // Forces what was written to the device.
+  // Forces what was written to the device (journaled: commits it).
   bool syncImage() { return file_.sync(); }
+  // The file itself, for locking and transactions.
+  ImageFile& imageFile() { return file_; }
+  const ImageFile& imageFile() const { return file_; }
   // Size of the open image file in bytes, -1 when none is open.
   long long imageFileSize() const { return file_.size(); }
 

@@ -1,5 +1,7 @@
 #include "ui/JobViewer.h"
 
+#include <QFileInfo>
+
 #include "card/CardSession.h"
 #include "records/MessageTexts.h"
 #include "ui/AnsiText.h"
@@ -15,11 +17,11 @@ const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
 
 }  // namespace
 
-void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imageName,
+void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imagePath,
                    QWidget* parent, std::function<void()> reportWriteFailure) {
   JobViewer form(card, prompts, parent);
   form.jobSlot = slot;
-  form.imageName = imageName;
+  form.imagePath = imagePath;
   form.reportWriteFailure = std::move(reportWriteFailure);
   form.exec();
 }
@@ -114,11 +116,11 @@ void JobViewer::onDeleteRecord() {
 }
 
 void JobViewer::onOutputPoints() {
-  showPointOutput(jobSlot, card_.store(), prompts_, imageName, this);
+  showPointOutput(jobSlot, card_.store(), prompts_, imagePath, this);
 }
 
 void JobViewer::onShowPlan() {
-  showPlanWindow(cardPlan(card_.store(), jobSlot, imageName), prompts_, this);
+  showPlanWindow(cardPlan(card_.store(), jobSlot, QFileInfo(imagePath).fileName()), prompts_, this);
 }
 
 }  // namespace vel

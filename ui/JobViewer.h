@@ -20,7 +20,7 @@ class CardSession;
 // closed. reportWriteFailure is the main window's report of a write the card
 // did not take (it also reloads the store's tables); without it the viewer
 // shows the message itself.
-void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imageName,
+void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imagePath,
                    QWidget* parent = nullptr, std::function<void()> reportWriteFailure = {});
 
 class JobViewer final : public QDialog {
@@ -45,8 +45,8 @@ class JobViewer final : public QDialog {
   QPushButton* deleteButton;
   QPushButton* outputButton;
   QPushButton* planButton;  // "图形"
-  // The image's file name, for the plan's title line.
-  QString imageName;
+  // The image's path: never an output file, and its name titles the plan.
+  QString imagePath;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -1,8 +1,11 @@
 #include "ui/PointOutputWindow.h"
 
+#include <QFileInfo>
+
 #include <QCoreApplication>
 #include <QHeaderView>
 
+#include "card/ImageFileAccess.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
@@ -43,10 +46,10 @@ FileDialogSettings pointOutputDialogSettings() {
 }
 
 void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
-                     const QString& imageName, QWidget* parent) {
+                     const QString& imagePath, QWidget* parent) {
   PointOutputWindow form(store, prompts, parent);
   form.jobSlot = slot;
-  form.imageName = imageName;
+  form.imagePath = imagePath;
   form.exec();
 }
 
@@ -117,8 +120,10 @@ void PointOutputWindow::onSaveAs() {
 bool PointOutputWindow::writePointFile(bool ask) {
   if (ask && !prompts_.saveFile(this, saveDialog)) return false;
   collectGridLines();
-  if (!writeExchangeFile(qStringToPath(saveDialog.fileName).string(), saveDialog.filterIndex,
-                         pointLines_)) {
+  const std::filesystem::path target = qStringToPath(saveDialog.fileName);
+  // The card's own image is never an output, by whatever name it is chosen.
+  const bool isImage = !imagePath.isEmpty() && isSameFile(target, qStringToPath(imagePath));
+  if (isImage || !writeExchangeFile(target.string(), saveDialog.filterIndex, pointLines_)) {
     // A file that was not written is no save: "保  存" keeps asking until one is.
     prompts_.showOk(this, QStringLiteral("警告"), kWriteFailedText, PromptIcon::kExclamation);
     return false;
@@ -128,7 +133,7 @@ bool PointOutputWindow::writePointFile(bool ask) {
 }
 
 void PointOutputWindow::onShowPlan() {
-  showPlanWindow(cardPlan(store_, jobSlot, imageName), prompts_, this);
+  showPlanWindow(cardPlan(store_, jobSlot, QFileInfo(imagePath).fileName()), prompts_, this);
 }
 
 void PointOutputWindow::collectGridLines() {

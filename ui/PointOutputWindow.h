@@ -19,7 +19,7 @@ class RecordAreaStore;
 
 // Opens the window for the job modally over `parent` and returns when it has closed.
 void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
-                     const QString& imageName = {}, QWidget* parent = nullptr);
+                     const QString& imagePath = {}, QWidget* parent = nullptr);
 
 // The save dialog as the window creates it: the seven formats, QPL first, in
 // the folder of the program.
@@ -54,8 +54,8 @@ class PointOutputWindow final : public QDialog {
   QPushButton* saveButton;
   QPushButton* saveAsButton;
   QPushButton* planButton;  // "图形"
-  // The image's file name, for the plan's title line.
-  QString imageName;
+  // The image's path: never an output file, and its name titles the plan.
+  QString imagePath;
   // Lives as long as the window: "保  存" writes to its file in its format.
   FileDialogSettings saveDialog;
 

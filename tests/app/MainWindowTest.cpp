@@ -6,6 +6,7 @@
 
 #include <QTest>
 
+#include "card/CardSession.h"
 #include "card/ImageFileAccess.h"
 #include "store/Gbk.h"
 #include "tests/app/MainWindowFixture.h"
@@ -333,6 +334,25 @@ TEST_F(MainWindowTest, AnImageThatRefusesWritingIsReportedAndNotOpened) {
   // A missing file still says nothing.
   select(scratch.path() / "MISSING.VEL");
   EXPECT_EQ(prompts.shownOf(Kind::kOk).size(), 1u);
+}
+
+TEST_F(MainWindowTest, AnImageAnotherProgramHasOpenIsRefusedWithABox) {
+  const fs::path image = makeImage("CARD.VEL");
+  startWith(image);
+  ASSERT_TRUE(form->pagesUsable());
+  // Another program (velcard, a second window) cannot have it meanwhile.
+  RecordAreaStore other;
+  CardSession otherSession(other);
+  EXPECT_EQ(otherSession.open(image.string()), OpenStatus::kInUse);
+
+  store.closeImage();
+  ASSERT_EQ(otherSession.open(image.string()), OpenStatus::kLoaded);
+  select(image);
+  const auto notices = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].text, QStringLiteral("记录区文件正被其他程序使用！"));
+  EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
+  EXPECT_FALSE(form->pagesUsable());
 }
 
 TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {

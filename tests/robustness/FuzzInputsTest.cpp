@@ -42,6 +42,10 @@ TEST(KeptFuzzInputs, RunCleanThroughTheStoreHarness) {
   EXPECT_GT(runKeptInputs({"store", runStoreInput}), 0);
 }
 
+TEST(KeptFuzzInputs, RunCleanThroughTheJournalHarness) {
+  EXPECT_GT(runKeptInputs({"journal", runJournalInput}), 0);
+}
+
 TEST(KeptFuzzInputs, RunCleanThroughTheExchangeHarness) {
   EXPECT_GT(runKeptInputs({"exchange", runExchangeInput}), 0);
 }

@@ -44,6 +44,9 @@ const AllocateCase kAllocateCases[] = {
     // Any entry of n or more ends the list, whatever follows it.
     {"EntryAboveNEndsTheList", 4, {0, 9, 1, E}, 1, {0, 1, 1, E}},
     {"EntriesAfterTheEndDoNotCount", 4, {1, E, 0, E}, 0, {1, 0, 0, E}},
+    // A damaged list: a slot listed twice is one slot, and a list without an end is full.
+    {"TwiceListedCountsOnce", 4, {1, 1, E, E}, 0, {1, 1, 0, E}},
+    {"TwiceListedWithoutAnEndRefuses", 4, {0, 0, 1, 1}, E, {0, 0, 1, 1}},
     {"SixtyFourCodes", 64, counting(63, 64), 63, counting(64, 64)},
     {"SixtyFourCodesFull", 64, counting(64, 64), E, counting(64, 64)},
     // The RX9-32 uses the first 32 of the 128-byte job order table.

@@ -235,7 +235,7 @@ TEST_F(JobViewerTest, TheGraphicButtonDrawsTheJobWithTheKnownPointsToLayOver) {
   fillJob(3);
   append(store.knownPointFile(), pointRecord("K1", "5.000", "5.000", "0.000"));
   open();
-  viewer->imageName = QStringLiteral("CARD.VEL");
+  viewer->imagePath = QStringLiteral("/media/card/VEL/CARD.VEL");
   EXPECT_EQ(viewer->planButton->text(), QStringLiteral("图形"));
   bool shown = false;
   whenModalOpens<PlanWindow>([&](PlanWindow* plan) {

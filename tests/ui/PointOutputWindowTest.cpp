@@ -174,6 +174,24 @@ TEST_F(PointOutputWindowTest, AFileThatCannotBeWrittenIsReportedAndIsNoSave) {
   EXPECT_EQ(fileText(good).size(), 2u * 56);  // two 54-byte point lines with CR LF
 }
 
+TEST_F(PointOutputWindowTest, TheCardsOwnImageIsNeverAnOutputByAnyName) {
+  fillMixedJob();
+  open();
+  form->imagePath = pathToQString(image);
+  const auto before = fileText(image);
+  const fs::path link = file("link.QPL");
+  fs::create_symlink(image, link);
+  const fs::path hard = file("hard.QPL");
+  fs::create_hard_link(image, hard);
+  for (const fs::path& name : {image, link, hard}) {
+    prompts.answerFile(pathToQString(name), 1);
+    QTest::mouseClick(form->saveAsButton, Qt::LeftButton);
+  }
+  EXPECT_EQ(prompts.shownOf(Kind::kOk).size(), 3u) << "each refused with the write-failure box";
+  EXPECT_FALSE(form->saved());
+  EXPECT_EQ(fileText(image), before);
+}
+
 TEST_F(PointOutputWindowTest, NamesAndCodesTakeAtMostEightCharacters) {
   fillMixedJob();
   open();

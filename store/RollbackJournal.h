@@ -1,0 +1,54 @@
+// The rollback journal kept beside an image while a change is being written
+// to it: every sector the change touches, as it was before. It is forced to
+// the card before the image changes and deleted once the image holds the
+// whole change, so a journal found beside an image means a change was cut
+// short; putting its sectors back undoes it.
+//
+//   bytes 0-7    magic "VELJRNL\n"
+//   bytes 8-11   version (1), little-endian like every number here
+//   bytes 12-15  sector size (256)
+//   bytes 16-23  image size before the change
+//   bytes 24-27  entry count
+//   bytes 28-31  zero
+//   bytes 32-39  FNV-1a 64 of the header (these 8 bytes taken as zero) and the entries
+//   then per entry: the sector number (4 bytes) and its 256 bytes
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+constexpr int kJournalSectorBytes = 256;
+constexpr size_t kJournalHeaderBytes = 40;
+constexpr size_t kJournalEntryBytes = 4 + kJournalSectorBytes;
+// The store addresses 256 pages of 64 KiB: no change touches more sectors.
+constexpr uint32_t kJournalMaxEntries = 65536;
+
+using SectorBytes = std::array<uint8_t, kJournalSectorBytes>;
+
+struct RollbackJournal {
+  struct Entry {
+    uint32_t sector = 0;
+    SectorBytes bytes{};
+  };
+
+  long long imageSize = 0;
+  std::vector<Entry> entries;  // in increasing sector order, each below imageSize
+
+  std::vector<uint8_t> encode() const;
+  // Only a whole journal passes: header, sizes, order and checksum all agree.
+  static std::optional<RollbackJournal> decode(const uint8_t* bytes, size_t size);
+};
+
+// FNV-1a 64 over bytes, continuing from `hash`.
+uint64_t fnv1a64(const uint8_t* bytes, size_t size, uint64_t hash = 0xCBF29CE484222325ULL);
+
+// The journal of an image: the same folder, the image's own name with "-journal".
+std::string journalPathFor(const std::string& imagePath);
+
+}  // namespace vel
