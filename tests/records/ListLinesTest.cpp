@@ -10,12 +10,6 @@ namespace {
 using test::Bytes;
 using test::Card;
 
-uint8_t addPoint(RecordAreaStore& s, const std::string& name, FixedValue n, FixedValue e,
-                 FixedValue z) {
-  const Bytes record = test::pointRecord(name, n, e, z, s.byteOrder());
-  return s.appendRecord(s.knownPointFile(), kRecordSize, record.data());
-}
-
 TEST(JobListLines, ShowNameAndCountAndMarkTheCurrentJob) {
   Card card(kRX3_8);
   RecordAreaStore& s = card.store;
@@ -68,8 +62,8 @@ TEST(KnownPointLines, ShowNameAndWideCoordinates) {
     SCOPED_TRACE(modelName(model));
     Card card(model);
     RecordAreaStore& s = card.store;
-    ASSERT_EQ(addPoint(s, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
-    ASSERT_EQ(addPoint(s, "ABCDEFGH", {-999999, -999}, {9999999, 999}, {0, 0}), kDone);
+    ASSERT_EQ(test::addKnownPoint(s, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
+    ASSERT_EQ(test::addKnownPoint(s, "ABCDEFGH", {-999999, -999}, {9999999, 999}, {0, 0}), kDone);
     EXPECT_EQ(knownPointLine(s, 0), "A1           1234.500        -0.250        12.000 ");
     EXPECT_EQ(knownPointLine(s, 1), "ABCDEFGH  -999999.999   9999999.999         0.000 ");
     EXPECT_EQ(knownPointLine(s, 2), "");
@@ -79,12 +73,12 @@ TEST(KnownPointLines, ShowNameAndWideCoordinates) {
 
 TEST(KnownPointLines, ReadTheCoordinatesInTheImageByteOrder) {
   Card big(kRX3_8);
-  ASSERT_EQ(addPoint(big.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
+  ASSERT_EQ(test::addKnownPoint(big.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
   EXPECT_EQ(big.bytes(0x4000 + 19, 18),
             (Bytes{0x00, 0x00, 0x04, 0xD2, 0x01, 0xF4, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x06, 0x00,
                    0x00, 0x00, 0x0C, 0x00, 0x00}));
   Card little(kRX9_32);
-  ASSERT_EQ(addPoint(little.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
+  ASSERT_EQ(test::addKnownPoint(little.store, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
   EXPECT_EQ(little.bytes(0x4000 + 19, 18),
             (Bytes{0xD2, 0x04, 0x00, 0x00, 0xF4, 0x01, 0x00, 0x00, 0x00, 0x00, 0x06, 0xFF, 0x0C,
                    0x00, 0x00, 0x00, 0x00, 0x00}));

@@ -9,12 +9,6 @@ namespace {
 using test::Bytes;
 using test::Card;
 
-uint8_t addPoint(RecordAreaStore& s, const std::string& name, FixedValue n, FixedValue e,
-                 FixedValue z) {
-  const Bytes record = test::pointRecord(name, n, e, z, s.byteOrder());
-  return s.appendRecord(s.knownPointFile(), kRecordSize, record.data());
-}
-
 TEST(KnownPoints, LiveInTheSlotAfterTheLastJob) {
   const struct {
     int model;
@@ -32,7 +26,7 @@ TEST(KnownPoints, LiveInTheSlotAfterTheLastJob) {
     RecordAreaStore& s = card.store;
     EXPECT_EQ(s.knownPointFile(), c.slot);
     EXPECT_EQ(s.recordCount(c.slot), 0);
-    ASSERT_EQ(addPoint(s, "K1", {1, 0}, {2, 0}, {3, 0}), kDone);
+    ASSERT_EQ(test::addKnownPoint(s, "K1", {1, 0}, {2, 0}, {3, 0}), kDone);
     EXPECT_EQ(card.bytes(0x0C00, 2), (Bytes{c.owner, 1}));
     EXPECT_EQ(card.bytes(c.countAt, 2), c.one);
     EXPECT_EQ(s.recordCount(c.slot), 1);
@@ -45,13 +39,13 @@ TEST(KnownPoints, AreNumberedInPhysicalOrder) {
   Card card(kRX3_8);
   RecordAreaStore& s = card.store;
   for (int i = 0; i < 5; ++i)
-    ASSERT_EQ(addPoint(s, "K" + std::to_string(i), {i, 0}, {0, 0}, {0, 0}), kDone);
+    ASSERT_EQ(test::addKnownPoint(s, "K" + std::to_string(i), {i, 0}, {0, 0}, {0, 0}), kDone);
   ASSERT_EQ(s.deleteRecord(128, 2), kDone);
   EXPECT_EQ(s.recordCount(128), 4);
   EXPECT_EQ(card.bytes(0x0103, 2), (Bytes{0x00, 0x04}));
   EXPECT_EQ(s.recordPointName(128, 2), "K3");
 
-  ASSERT_EQ(addPoint(s, "NEW", {9, 0}, {0, 0}, {0, 0}), kDone);
+  ASSERT_EQ(test::addKnownPoint(s, "NEW", {9, 0}, {0, 0}, {0, 0}), kDone);
   EXPECT_EQ(test::namesOf(s, 128), (std::vector<std::string>{"K0", "K1", "NEW", "K3", "K4"}));
   EXPECT_EQ(s.recordPointName(128, 2), "NEW");
   EXPECT_EQ(s.deleteRecord(128, 5), kRefused);

@@ -114,6 +114,12 @@ Bytes pointRecord(const std::string& name, FixedValue n, FixedValue e, FixedValu
   return record;
 }
 
+uint8_t addKnownPoint(RecordAreaStore& store, const std::string& name, FixedValue n, FixedValue e,
+                      FixedValue z) {
+  const Bytes record = pointRecord(name, n, e, z, store.byteOrder());
+  return store.appendRecord(store.knownPointFile(), kRecordSize, record.data());
+}
+
 uint8_t appendPoint(RecordAreaStore& store, uint8_t slot, const std::string& name, int salt) {
   const Bytes record = pointRecord(name, salt);
   return store.appendRecord(slot, kRecordSize, record.data());

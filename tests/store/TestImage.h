@@ -90,6 +90,9 @@ Bytes pointRecord(const std::string& name, FixedValue n, FixedValue e, FixedValu
                   const ImageByteOrder& order);
 
 uint8_t appendPoint(RecordAreaStore& store, uint8_t slot, const std::string& name, int salt = 0);
+// A typed known point, as the known points page stores it.
+uint8_t addKnownPoint(RecordAreaStore& store, const std::string& name, FixedValue n, FixedValue e,
+                      FixedValue z);
 // The point name stored in record `number` of a job, "" when there is none.
 std::string nameOfRecord(RecordAreaStore& store, uint8_t slot, int number);
 // All point names of a job in record order.
