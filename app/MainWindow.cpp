@@ -101,14 +101,14 @@ void fillList(QListWidget* list, const std::vector<std::string>& lines) {
 }  // namespace
 
 MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
-                       QWidget* parent)
+                       const std::filesystem::path& imageToOpen, QWidget* parent)
     : QWidget(parent), store_(store), prompts_(prompts), media_(media) {
   buildWindow();
   connectPages();
   connectWindows();
   loaded_ = false;
   pages->setCurrentIndex(0);
-  selectAtStartup();
+  selectAtStartup(imageToOpen);
 }
 
 MainWindow::~MainWindow() = default;
@@ -299,7 +299,14 @@ void MainWindow::drawPageTab(QPainter& painter, int, const QRect& rect, bool act
 
 // --- Start-up and close -------------------------------------------------------
 
-void MainWindow::selectAtStartup() {
+void MainWindow::selectAtStartup(const std::filesystem::path& imageToOpen) {
+  if (!imageToOpen.empty()) {
+    // The dialog opened later starts beside it.
+    openDialog.initialDir = pathToQString(imageToOpen.parent_path());
+    openDialog.fileName = pathToQString(imageToOpen);
+    loadSelectedImage();
+    return;
+  }
   const CardPresets presets = discoverCard(media_);
   if (!presets.initialDir.empty()) openDialog.initialDir = pathToQString(presets.initialDir);
   if (!presets.fileName.empty()) openDialog.fileName = pathToQString(presets.fileName);
@@ -334,8 +341,10 @@ bool MainWindow::pagesUsable() const {
 }
 
 void MainWindow::onSelectImage() {
-  if (!prompts_.openFile(dialogParent(), openDialog)) return;
+  if (prompts_.openFile(dialogParent(), openDialog)) loadSelectedImage();
+}
 
+void MainWindow::loadSelectedImage() {
   setLoaded(false);
   const std::filesystem::path path = qStringToPath(openDialog.fileName);
   const OpenStatus opened = session_.open(path.string(), [this] {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -28,9 +29,11 @@ class MainWindow final : public QWidget {
   Q_OBJECT
  public:
   // Builds the window, then runs selectAtStartup: card discovery and one
-  // record-area selection, before the window is shown.
+  // record-area selection, before the window is shown. An image named by the
+  // caller (the command line, a double-clicked file) is loaded instead of
+  // asking for one.
   MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
-             QWidget* parent = nullptr);
+             const std::filesystem::path& imageToOpen = {}, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // --- The summary and the lists, rebuilt from the store ---------------------
@@ -161,7 +164,9 @@ class MainWindow final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void selectAtStartup();
+  void selectAtStartup(const std::filesystem::path& imageToOpen);
+  // Opens the image openDialog names and shows what it holds.
+  void loadSelectedImage();
   void onClose();
   void buildWindow();
   void buildSummary();

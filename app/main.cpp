@@ -28,6 +28,18 @@ std::vector<std::filesystem::path> cardFolders() {
   return folders;
 }
 
+// The image named on the command line (a double-clicked file), made absolute;
+// empty when none is named.
+std::filesystem::path imageArgument(const QStringList& arguments) {
+  for (const QString& argument : arguments.mid(1)) {
+    if (!argument.startsWith(QLatin1Char('-'))) {
+      std::error_code ignored;
+      return std::filesystem::absolute(vel::qStringToPath(argument), ignored);
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +64,7 @@ int main(int argc, char** argv) {
 
   const bool probe = vel::startupProbeWanted();
   if (probe) vel::armStartupDialogAnswer();
-  vel::MainWindow form(store, prompts, media);
+  vel::MainWindow form(store, prompts, media, imageArgument(QApplication::arguments()));
   if (probe) vel::reportWhenShown(&form, started);
   form.show();
   return QApplication::exec();

@@ -81,6 +81,28 @@ TEST_F(MainWindowTest, TheCardOnTheMediaPresetsTheOpenDialog) {
   EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX2-8"));
 }
 
+TEST_F(MainWindowTest, AnImageNamedAtStartIsLoadedWithoutAskingAndTheDialogStartsBesideIt) {
+  mediaFolders = {scratch.folder("media/F")};
+  writeFormattedImage(scratch.folder("media/F/VEL") / "SAMPLE.VEL", kRX2_8);
+  writeBytes(scratch.folder("media/F/VEL") / "VELSET.CFG", cardConfig("SAMPLE"));
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, fillSample);
+  media = std::make_unique<ListedMedia>(mediaFolders);
+  form = std::make_unique<MainWindow>(store, prompts, *media, image);
+
+  EXPECT_TRUE(prompts.shown.empty());
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("CARD.VEL"));
+  EXPECT_EQ(form->jobList->count(), 2);
+
+  prompts.cancelFile();
+  form->selectImageButton->click();
+  const auto dialogs = prompts.shownOf(Kind::kOpenFile);
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].dialog.initialDir, pathToQString(image.parent_path()));
+  EXPECT_TRUE(form->pagesUsable());
+}
+
 TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {
   const fs::path image = makeImage("CARD.VEL");
   edit(image, fillSample);
