@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,7 @@
 #include "ui/ImportWindow.h"
 #include "ui/JobViewer.h"
 #include "ui/PlanWindow.h"
+#include "ui/RestoreWindow.h"
 
 namespace vel {
 namespace {
@@ -53,6 +55,12 @@ const QString kWarningCaption = QStringLiteral("警告");
 const QString kJobCaption = QStringLiteral("工作文件");
 const QString kKnownPointCaption = QStringLiteral("已知点");
 const QString kCodeCaption = QStringLiteral("特征码");
+
+// The program's settings: ~/.config/vel-reader/vel-reader.conf.
+QSettings programSettings() {
+  return QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader"));
+}
+const QString kKeepSnapshotsKey = QStringLiteral("keepSnapshots");
 
 // A name buffer of the entry dialogs: 8 characters and a terminator that no
 // dialog writes.
@@ -108,6 +116,7 @@ MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia
   connectWindows();
   loaded_ = false;
   pages->setCurrentIndex(0);
+  setKeepSnapshots(programSettings().value(kKeepSnapshotsKey, true).toBool());
   selectAtStartup(imageToOpen);
 }
 
@@ -172,8 +181,11 @@ void MainWindow::buildSummary() {
   scale_.place(selectImageButton, 405, 42, 120, kButtonHeight);
   formatButton = makeLinkButton(topPanel, "formatButton", QStringLiteral("格式化记录区"), scale_);
   scale_.place(formatButton, 405, 92, 120, kButtonHeight);
+  restoreButton = makeLinkButton(topPanel, "restoreButton", QStringLiteral("恢复备份"), scale_);
+  scale_.place(restoreButton, 405, 126, 120, kButtonHeight);
   connect(selectImageButton, &QPushButton::clicked, this, &MainWindow::onSelectImage);
   connect(formatButton, &QPushButton::clicked, this, &MainWindow::onFormat);
+  connect(restoreButton, &QPushButton::clicked, this, &MainWindow::onRestore);
 }
 
 void MainWindow::buildPages() {
@@ -397,6 +409,10 @@ void MainWindow::onFormat() {
     return;
   }
   const CardResult formatted = session_.format();
+  if (formatted.notBackedUp()) {
+    showNotBackedUp(prompts_, dialogParent(), formatted.message);
+    return;
+  }
   if (!session_.finish().done() || !formatted.done()) {
     prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
     // What the card now holds is neither the old area nor a new one.
@@ -404,6 +420,31 @@ void MainWindow::onFormat() {
   }
   refreshSummary();
   clearLists();
+}
+
+void MainWindow::setKeepSnapshots(bool keep) {
+  session_.setSnapshotFolder(keep ? &snapshotFolder_ : nullptr);
+  QSettings settings = programSettings();
+  if (settings.value(kKeepSnapshotsKey, true).toBool() != keep) {
+    settings.setValue(kKeepSnapshotsKey, keep);
+  }
+}
+
+void MainWindow::onRestore() {
+  RestoreWindow window(session_, snapshotFolder_, prompts_, this);
+  connect(window.keepSnapshotsBox, &QCheckBox::toggled, this, &MainWindow::setKeepSnapshots);
+  window.restored = [this] { reloadImage(); };
+  window.reportWriteFailure = [this] { reportWriteFailure(); };
+  window.exec();
+}
+
+void MainWindow::reloadImage() {
+  setLoaded(session_.recognised());
+  refreshSummary();
+  refreshJobList();
+  if (jobList->count() > 0 && jobList->currentRow() < 0) jobList->setCurrentRow(0);
+  refreshKnownPointList();
+  refreshCodeList();
 }
 
 void MainWindow::clearLists() {
@@ -482,7 +523,9 @@ bool MainWindow::commitOutcome(const CardResult& result) {
 }
 
 bool MainWindow::showOutcome(const CardResult& result) {
-  if (result.writeFailed()) {
+  if (result.notBackedUp()) {
+    showNotBackedUp(prompts_, dialogParent(), result.message);
+  } else if (result.writeFailed()) {
     reportWriteFailure();
   } else if (result.status == CardResult::kRefused && !result.message.empty()) {
     prompts_.showTimedMessage(this, QString::fromUtf8(result.message.c_str()));
@@ -522,8 +565,14 @@ void MainWindow::connectWindows() {
                   [this] { reportWriteFailure(); });
   };
   importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
+    // The snapshot is kept when the first row is about to be stored.
+    bool kept = false;
     const ImportHost host{prompts_, store_.byteOrder(),
-                          [this](uint8_t slot, uint8_t length, const uint8_t* record) {
+                          [this, &kept](uint8_t slot, uint8_t length, const uint8_t* record) {
+                            if (!kept && !showOutcome(session_.keepImportSnapshot(slot))) {
+                              return false;
+                            }
+                            kept = true;
                             return appendRecordChecked(slot, length, record);
                           },
                           this};

@@ -70,6 +70,11 @@ class MainWindow final : public QWidget {
   // False (after the report) when the card did not take it.
   bool finishAction();
 
+  // Whether actions that remove or overwrite data keep a snapshot first; the
+  // choice is kept in the program's settings.
+  void setKeepSnapshots(bool keep);
+  const SnapshotFolder& snapshotFolder() const { return snapshotFolder_; }
+
   // The entry dialogs the pages open; the real ones unless a test sets others.
   void setEntryDialogs(EntryDialogs& dialogs) { entryDialogs_ = &dialogs; }
 
@@ -94,6 +99,7 @@ class MainWindow final : public QWidget {
   PercentGauge* usageGauge;
   QPushButton* selectImageButton;
   QPushButton* formatButton;
+  QPushButton* restoreButton;  // "恢复备份": the snapshots of the open image
 
   QFrame* pagesPanel;  // pages
   OwnerDrawnPageControl* pages;
@@ -131,6 +137,7 @@ class MainWindow final : public QWidget {
  public slots:
   void onSelectImage();
   void onFormat();
+  void onRestore();
 
   // Job files page.
   void onNewJob();
@@ -194,8 +201,12 @@ class MainWindow final : public QWidget {
   // Typed points into the slot, one per confirmed dialog; true when any was stored.
   bool enterPoints(uint8_t slot, const QString& caption);
 
+  // Shows the image anew after it was replaced whole (a restore).
+  void reloadImage();
+
   RecordAreaStore& store_;
   CardSession session_{store_};
+  SnapshotFolder snapshotFolder_{defaultSnapshotFolder()};
   Prompts& prompts_;
   const CardMedia& media_;
   Scaler scale_;

@@ -1,14 +1,38 @@
 #include "card/CardSession.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <cstdlib>
 #include <cerrno>
+#include <filesystem>
+#include <initializer_list>
 
 #include "card/ImageFileAccess.h"
 #include "records/ListLines.h"
 #include "records/MessageTexts.h"
 #include "records/SurveyRecord.h"
+#include "store/Gbk.h"
 
 namespace vel {
+namespace {
+
+// A text with %1, %2, ... put in.
+std::string fillIn(std::string_view text, std::initializer_list<std::string> values) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t n = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : values.size();
+    if (text[i] == '%' && n < values.size()) {
+      out += *(values.begin() + n);
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
 
 CardResult CardSession::fromStore(uint8_t result, std::string refusal) {
   if (result == kWriteFailed) return failedAction();
@@ -30,7 +54,8 @@ void CardSession::rollback() {
 
 void CardSession::reloadTables() {
   // The image is as it was before the action: its own model and tables again.
-  if (store_.isOpen() && store_.detectModel() == kModelRecognised) store_.loadTables();
+  recognised_ = store_.isOpen() && store_.detectModel() == kModelRecognised;
+  if (recognised_) store_.loadTables();
 }
 
 CardResult CardSession::finish() {
@@ -42,6 +67,8 @@ CardResult CardSession::finish() {
 OpenStatus CardSession::open(const std::string& path, const std::function<bool()>& askToFormat) {
   store_.closeImage();
   restoredFromJournal_ = false;
+  recognised_ = false;
+  imageName_ = std::filesystem::path(path).filename().string();
   errno = 0;
   if (!store_.openImage(path)) {
     openError_ = errno;
@@ -73,6 +100,7 @@ OpenStatus CardSession::open(const std::string& path, const std::function<bool()
   store_.loadTables();
   // Tables that could not be read whole would lead every change astray.
   if (file.ioFailed()) return unreadable();
+  recognised_ = true;
   return OpenStatus::kLoaded;
 }
 
@@ -83,7 +111,71 @@ OpenStatus CardSession::unreadable() {
 }
 
 CardResult CardSession::format() {
-  return fromStore(store_.formatRecordArea());
+  if (CardResult kept = keepSnapshot(kFormatAction); !kept.done()) return kept;
+  const CardResult formatted = fromStore(store_.formatRecordArea());
+  if (formatted.done()) recognised_ = true;
+  return formatted;
+}
+
+// --- Snapshots ------------------------------------------------------------------------
+
+CardResult CardSession::keepSnapshot(std::string action) {
+  if (snapshots_ == nullptr) return CardResult::ok();
+  std::vector<uint8_t> image;
+  if (!store_.imageFile().readWhole(image)) return failedAction();
+  Snapshot about;
+  about.time = static_cast<int64_t>(std::time(nullptr));
+  about.imageName = imageName_;
+  about.model = recognised_ ? modelName(store_.instrumentModel()) : "";
+  about.action = std::move(action);
+  about.summary = summary();
+  std::string failure = snapshots_->keep(image, std::move(about));
+  if (failure.empty()) return CardResult::ok();
+  return {CardResult::kNotBackedUp, std::move(failure)};
+}
+
+std::string CardSession::summary() {
+  if (!recognised_) return kUnrecognisedSummaryText;
+  std::string jobs;
+  for (int position = 0, n = store_.jobCount(); position < n; ++position) {
+    const uint8_t slot = store_.jobSlotAt(position);
+    if (!jobs.empty()) jobs += ' ';
+    jobs += gbkToUtf8(store_.jobName(slot)) + "(" + std::to_string(store_.recordCount(slot)) + ")";
+  }
+  if (jobs.empty()) jobs = kNoJobsText;
+  return fillIn(kSummaryText, {jobs, std::to_string(store_.recordCount(store_.knownPointFile())),
+                               std::to_string(store_.featureCodeCount())});
+}
+
+bool CardSession::snapshotFits(const Snapshot& snapshot) const {
+  const bool otherModel = recognised_ && snapshot.model != modelName(store_.instrumentModel());
+  return store_.isOpen() && snapshot.imageSize == store_.imageFile().size() && !otherModel;
+}
+
+CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snapshot) {
+  if (!snapshotFits(snapshot)) return CardResult::refused(kSnapshotMismatchText);
+  ImageFile& file = store_.imageFile();
+  const std::optional<std::vector<uint8_t>> bytes = from.load(snapshot);
+  if (!bytes) return CardResult::refused(kSnapshotDamagedText);
+  std::vector<uint8_t> current;
+  if (!file.readWhole(current)) return failedAction();
+  if (CardResult kept = keepSnapshot(fillIn(kRestoreAction, {snapshotTimeText(snapshot.time)}));
+      !kept.done()) {
+    return kept;
+  }
+  // Only the sectors that differ are written.
+  for (size_t at = 0; at < current.size(); at += kTransferBytes) {
+    const size_t count = std::min<size_t>(kTransferBytes, current.size() - at);
+    if (std::equal(current.begin() + at, current.begin() + at + count, bytes->begin() + at)) {
+      continue;
+    }
+    const ImageAddress address{static_cast<uint8_t>(at >> 16), static_cast<uint16_t>(at & 0xFFFF)};
+    if (!file.write(address, static_cast<uint8_t>(count), bytes->data() + at)) {
+      return failedAction();
+    }
+  }
+  reloadTables();
+  return CardResult::ok();
 }
 
 // --- Jobs -------------------------------------------------------------------------
@@ -98,14 +190,22 @@ CardResult CardSession::createJob(std::string_view name) {
 
 CardResult CardSession::renameJob(uint8_t slot, std::string_view name) {
   if (store_.findJob(name) != kRefused) return CardResult::refused(kRenameTakenText);
+  const std::string action =
+      fillIn(kRenameJobAction, {gbkToUtf8(store_.jobName(slot)), gbkToUtf8(name)});
+  if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
   return fromStore(store_.renameJob(slot, name));
 }
 
 CardResult CardSession::deleteJob(int position) {
+  if (position >= 0 && position < store_.jobCount()) {
+    const std::string job = gbkToUtf8(store_.jobName(store_.jobSlotAt(position)));
+    if (CardResult kept = keepSnapshot(fillIn(kDeleteJobAction, {job})); !kept.done()) return kept;
+  }
   return fromStore(store_.deleteJob(position));
 }
 
 CardResult CardSession::clearKnownPoints() {
+  if (CardResult kept = keepSnapshot(kClearKnownPointsAction); !kept.done()) return kept;
   return fromStore(store_.deleteJob(store_.knownPointFile()));
 }
 
@@ -131,12 +231,31 @@ CardResult CardSession::addPoint(uint8_t slot, std::string_view name, FixedValue
 }
 
 CardResult CardSession::deleteRecord(uint8_t slot, int number) {
+  // A number past the records names none: the store refuses it untouched.
+  if (number >= 0 && number < store_.recordCount(slot)) {
+    const std::string action =
+        isKnownPointFile(slot)
+            ? fillIn(kDeleteKnownPointAction, {gbkToUtf8(store_.recordPointName(slot, number))})
+            : fillIn(kDeleteRecordAction,
+                     {gbkToUtf8(store_.jobName(slot)), std::to_string(number + 1)});
+    if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
+  }
   return fromStore(store_.deleteRecord(slot, number));
+}
+
+CardResult CardSession::keepImportSnapshot(uint8_t target) {
+  return keepSnapshot(isKnownPointFile(target)
+                          ? std::string(kImportKnownPointsAction)
+                          : fillIn(kImportJobAction, {gbkToUtf8(store_.jobName(target))}));
 }
 
 CardSession::ImportOutcome CardSession::importRows(const std::vector<ImportRow>& rows,
                                                    uint8_t target) {
   ImportOutcome outcome;
+  // An empty grid changes nothing and needs no snapshot.
+  if (!rows.empty()) {
+    if (outcome.stop = keepImportSnapshot(target); !outcome.stop.done()) return outcome;
+  }
   outcome.confirmed =
       storeImportRows(rows, target, store_.byteOrder(), [&](uint8_t slot, const uint8_t* record) {
         outcome.stop = appendRecord(slot, record);
@@ -156,13 +275,45 @@ CardResult CardSession::addFeatureCode(std::string_view code) {
 
 CardResult CardSession::deleteFeatureCode(int position) {
   if (position < 0 || position >= store_.featureCodeCount()) return CardResult::refused();
+  const std::string action = fillIn(kDeleteCodeAction, {gbkToUtf8(store_.featureCodeAt(position))});
+  if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
   return fromStore(store_.deleteFeatureCode(position));
 }
 
 CardResult CardSession::clearFeatureCodes() {
   // An empty list is left alone.
   if (store_.featureCodeCount() == 0) return CardResult::ok();
+  if (CardResult kept = keepSnapshot(kClearCodesAction); !kept.done()) return kept;
   return fromStore(store_.clearFeatureCodes());
+}
+
+std::optional<std::vector<std::string>> snapshotJobLines(const SnapshotFolder& folder,
+                                                         const Snapshot& snapshot,
+                                                         bool* recognised) {
+  const std::optional<std::vector<uint8_t>> bytes = folder.load(snapshot);
+  if (!bytes) return std::nullopt;
+  // The store reads images from files: the snapshot is read from a private
+  // copy in the temporary folder, never from the card.
+  std::string path = (std::filesystem::temp_directory_path() / "vel-snapshot-XXXXXX").string();
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) return std::nullopt;
+  const bool written =
+      ::write(fd, bytes->data(), bytes->size()) == static_cast<ssize_t>(bytes->size());
+  ::close(fd);
+  std::optional<std::vector<std::string>> lines;
+  RecordAreaStore store;
+  if (written && store.openImage(path)) {
+    const bool known = store.detectModel() == kModelRecognised;
+    if (recognised != nullptr) *recognised = known;
+    lines.emplace();
+    if (known) {
+      store.loadTables();
+      lines = CardSession(store).jobLines();
+    }
+    store.closeImage();
+  }
+  ::unlink(path.c_str());
+  return lines;
 }
 
 // --- Listings -------------------------------------------------------------------------

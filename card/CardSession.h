@@ -10,15 +10,21 @@
 // file's journaled mode, store/ImageFile.h). An action whose writes fail is
 // rolled back before it answers, and a refusal writes nothing, so what a
 // finish() commits is only ever what the actions since the last one did.
+//
+// Each action that removes or overwrites data first keeps a snapshot of the
+// whole image (card/Snapshots.h) when a snapshot folder is set; a snapshot
+// that cannot be kept stops the action before it writes anything.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "card/Snapshots.h"
 #include "exchange/CoordinateImport.h"
 #include "store/FixedValue.h"
 #include "store/RecordAreaStore.h"
@@ -26,7 +32,9 @@
 namespace vel {
 
 struct CardResult {
-  enum Status { kDone, kRefused, kWriteFailed };
+  // kNotBackedUp: the snapshot before the action could not be kept, so the
+  // action was not done; the message says why.
+  enum Status { kDone, kRefused, kWriteFailed, kNotBackedUp };
   Status status = kDone;
   // The refusal's text (UTF-8) for the popup; may be empty: the front end
   // then says nothing.
@@ -35,6 +43,7 @@ struct CardResult {
   uint8_t value = 0;
 
   bool done() const { return status == kDone; }
+  bool notBackedUp() const { return status == kNotBackedUp; }
   bool writeFailed() const { return status == kWriteFailed; }
   static CardResult ok(uint8_t value = 0) { return {kDone, {}, value}; }
   static CardResult refused(std::string message = {}) { return {kRefused, std::move(message)}; }
@@ -52,6 +61,13 @@ enum class OpenStatus {
   // card, or the card could not be read (then it is closed; openError() is EIO).
   kWriteFailed,
 };
+
+// The job list, as the main window shows it, of the image a snapshot holds:
+// nothing when its file is damaged or gone, an empty list for an image no
+// model recognises (then `recognised` is false).
+std::optional<std::vector<std::string>> snapshotJobLines(const SnapshotFolder& folder,
+                                                         const Snapshot& snapshot,
+                                                         bool* recognised = nullptr);
 
 class CardSession {
  public:
@@ -87,6 +103,27 @@ class CardSession {
   void rollback();
   bool hasPendingChanges() const { return store_.imageFile().hasPendingChanges(); }
 
+  // --- Snapshots -------------------------------------------------------------------
+  // Where the actions keep their snapshots; none (the default) keeps none.
+  void setSnapshotFolder(SnapshotFolder* folder) { snapshots_ = folder; }
+  SnapshotFolder* snapshotFolder() const { return snapshots_; }
+  // The open image's file name, under which its snapshots are listed.
+  const std::string& imageName() const { return imageName_; }
+  // Keeps a snapshot of the image as the action about to run finds it,
+  // labelled with the action (UTF-8). Done at once when no folder is set.
+  CardResult keepSnapshot(std::string action);
+  // The jobs with their record counts, the known points and the codes, in
+  // one line (UTF-8).
+  std::string summary();
+  // Writes a snapshot of `from` back over the open image and reads its
+  // tables (finish() commits it). Refused, with nothing written, when the
+  // snapshot is of another size or, on a recognised image, of another model,
+  // or its file is damaged. The current state is kept as a snapshot first.
+  CardResult restore(const SnapshotFolder& from, const Snapshot& snapshot);
+  // Whether the snapshot has the open image's size and, when the image is
+  // recognised, its model: what restore asks before anything else.
+  bool snapshotFits(const Snapshot& snapshot) const;
+
   // --- Jobs ---------------------------------------------------------------------
   // A name already on the list, in any letter case, is refused.
   CardResult createJob(std::string_view name);
@@ -114,6 +151,8 @@ class CardSession {
     CardResult stop;        // the refusal or failure that stopped it, else done
   };
   ImportOutcome importRows(const std::vector<ImportRow>& rows, uint8_t target);
+  // The snapshot an import into the target keeps before its first row.
+  CardResult keepImportSnapshot(uint8_t target);
 
   // --- Feature codes ---------------------------------------------------------------
   CardResult addFeatureCode(std::string_view code);
@@ -130,6 +169,8 @@ class CardSession {
   std::vector<std::string> recordLines(uint8_t slot);
 
   bool isKnownPointFile(uint8_t slot) const { return slot == store_.knownPointFile(); }
+  // Whether the open image's model is recognised now (its tables are loaded).
+  bool recognised() const { return recognised_; }
 
  private:
   OpenStatus unreadable();
@@ -142,6 +183,9 @@ class CardSession {
   int openError_ = 0;
   std::chrono::milliseconds lockWait_{0};
   bool restoredFromJournal_ = false;
+  SnapshotFolder* snapshots_ = nullptr;
+  std::string imageName_;
+  bool recognised_ = false;
 };
 
 }  // namespace vel

@@ -24,8 +24,17 @@ void failIo(std::string message) {
   throw CommandFailure{kExitUsage, "velcard: " + std::move(message)};
 }
 
+void failNotBackedUp(const std::string& message) {
+  std::string text;
+  for (char c : message) {
+    if (c != '\r') text += c;  // the window's line ends
+  }
+  throw CommandFailure{kExitUsage, text};
+}
+
 ImageSession::ImageSession(std::string path, Streams& io) : path_(std::move(path)) {
   card_.setLockWait(io.lockWait);
+  if (io.snapshots) card_.setSnapshotFolder(&snapshots_);
   opened_ = card_.open(path_);
   if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kReadOnly ||
       opened_ == OpenStatus::kWriteFailed) {
@@ -51,6 +60,7 @@ void ImageSession::requireRecognisedImage() {
 const CardResult& ImageSession::checked(const CardResult& result) {
   if (result.writeFailed()) failIo("write to image " + path_ + " failed");
   if (result.status == CardResult::kRefused) failRefused(result.message);
+  if (result.notBackedUp()) failNotBackedUp(result.message);
   return result;
 }
 

@@ -27,6 +27,9 @@ struct Streams {
   std::ostream& err;
   // How long to wait for another program to let go of the image (--wait).
   std::chrono::milliseconds lockWait{std::chrono::seconds(10)};
+  // Snapshots before the commands that remove or overwrite data (off with
+  // --no-backup).
+  bool snapshots = true;
 };
 
 // Ends a command. The message goes to stderr as it is (refusals carry the
@@ -41,6 +44,8 @@ struct CommandFailure {
 [[noreturn]] void failUsage(std::string message);
 [[noreturn]] void failRefused(std::string message);
 [[noreturn]] void failIo(std::string message);
+// The desktop program's text of a snapshot that could not be kept, exit 1.
+[[noreturn]] void failNotBackedUp(const std::string& message);
 
 // The image named on the command line, opened in place and locked for one
 // command and closed when the command ends; what the command did not finish
@@ -55,14 +60,18 @@ class ImageSession {
 
   RecordAreaStore& store() { return store_; }
   CardSession& card() { return card_; }
+  // The folder the snapshots of this image are kept in, whether or not the
+  // command keeps one.
+  SnapshotFolder& snapshots() { return snapshots_; }
   const std::string& path() const { return path_; }
 
   // Detection must have recognised the image (its tables are then loaded).
   // Fails with kExitUnrecognised otherwise, before anything is written.
   void requireRecognisedImage();
 
-  // Ends the command on a refusal (its text on stderr, exit 2) or a write
-  // that did not reach the file (an I/O error); passes a done result through.
+  // Ends the command on a refusal (its text on stderr, exit 2), a write that
+  // did not reach the file (an I/O error), or a snapshot that could not be
+  // kept (its text, exit 1); passes a done result through.
   const CardResult& checked(const CardResult& result);
 
   // Commits the command's changes, all or nothing; every changing command
@@ -71,6 +80,7 @@ class ImageSession {
 
  private:
   std::string path_;
+  SnapshotFolder snapshots_{defaultSnapshotFolder()};
   RecordAreaStore store_;
   CardSession card_{store_};
   OpenStatus opened_ = OpenStatus::kMissing;

@@ -125,7 +125,8 @@ int importCommand(CommandArgs args, Streams& io) {
   // reaches the device before any refusal is reported.
   const CardSession::ImportOutcome outcome =
       image.card().importRows(importGridCells(file.pointLines), target.slot);
-  if (outcome.stop.writeFailed()) image.checked(outcome.stop);
+  // A failure, or a snapshot not kept, ends it before the commit.
+  if (outcome.stop.writeFailed() || outcome.stop.notBackedUp()) image.checked(outcome.stop);
   image.finishChanges();
   image.checked(outcome.stop);
   return kExitDone;

@@ -50,6 +50,8 @@ int createCommand(CommandArgs args, Streams& io) {
   const std::string journal = journalPathFor(std::filesystem::canonical(path, ignored).string());
   try {
     ImageSession image(path, io);
+    // A file just made holds nothing to keep.
+    image.card().setSnapshotFolder(nullptr);
     image.store().useModel(choice.model, choice.sectors);
     image.checked(image.card().format());
     image.finishChanges();

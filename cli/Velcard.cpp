@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "cli/ExchangeCommands.h"
+#include "cli/SnapshotCommands.h"
 #include "cli/StoreCommands.h"
 
 namespace vel::cli {
@@ -38,6 +39,10 @@ constexpr std::array kVerbs{
          4, exportCommand},
     Verb{"import", "IMAGE JOB FORMAT INFILE", "store the points of a file (FORMAT 1 to 6)", 4, 4,
          importCommand},
+    Verb{"backup", "IMAGE", "keep a snapshot of the image now", 1, 1, backupCommand},
+    Verb{"backups", "IMAGE", "list the snapshots kept of this image name, newest first", 1, 1,
+         backupsCommand},
+    Verb{"restore", "IMAGE N", "put snapshot N back (1: the newest)", 2, 2, restoreCommand},
 };
 
 const Verb* findVerb(const std::string& name) {
@@ -77,7 +82,7 @@ std::span<const Verb> verbs() {
 }
 
 void printUsage(std::ostream& out) {
-  out << "usage: velcard COMMAND IMAGE [ARGUMENTS]\n"
+  out << "usage: velcard [--wait SECONDS] [--no-backup] COMMAND IMAGE [ARGUMENTS]\n"
          "       velcard --help\n"
          "\n"
          "commands:\n";
@@ -93,6 +98,11 @@ void printUsage(std::ostream& out) {
          "Names and codes keep digits, letters (made capitals) and .-#$%!&@+*/, 8 at most.\n"
          "FORMAT is 1 to 7 or qpl, pts, scs2002, sv300, cass, csv, dxf (dxf: export only).\n"
          "\n"
+         "--wait SECONDS  wait that long for another program to let go of the image (default 10)\n"
+         "--no-backup     keep no snapshot before format, delete-job, rename-job, delete-record,\n"
+         "                clear-known, delete-code, clear-codes, import and restore\n"
+         "Snapshots are kept in $VEL_BACKUP_DIR, else ~/.local/share/vel-reader/backups.\n"
+         "\n"
          "exit status: 0 done, 1 usage or I/O error, 2 refused, 3 image not recognised\n";
 }
 
@@ -105,7 +115,12 @@ int runVelcard(std::span<const std::string> args, std::ostream& out, std::ostrea
   int status = kExitDone;
   try {
     // Global options come before the command.
-    while (!args.empty() && args[0] == "--wait") {
+    while (!args.empty() && (args[0] == "--wait" || args[0] == "--no-backup")) {
+      if (args[0] == "--no-backup") {
+        io.snapshots = false;
+        args = args.subspan(1);
+        continue;
+      }
       if (args.size() < 2) failUsage("--wait takes a number of seconds");
       io.lockWait = parseWait(args[1]);
       args = args.subspan(2);

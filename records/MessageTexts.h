@@ -34,4 +34,31 @@ inline constexpr const char* kNameTooLongText = "文件名太长";
 inline constexpr const char* kInputOutputErrorText = "读取时发生输入输出错误";
 inline constexpr const char* kSystemErrorText = "系统错误%1：%2";  // error number, system's text
 
+// Snapshots of the image, kept before an action that removes or overwrites data.
+inline constexpr const char* kSnapshotFailedText = "无法保存备份，操作已取消：";  // + folder, reason
+inline constexpr const char* kDiskFullText = "磁盘已满";
+inline constexpr const char* kNoWritePermissionText = "没有写入权限";
+inline constexpr const char* kImageTooLargeText = "记录区文件大于16 MiB";
+inline constexpr const char* kSnapshotMismatchText = "备份与当前记录区的大小或机型不同，无法恢复！";
+inline constexpr const char* kSnapshotDamagedText = "备份文件已损坏或丢失，无法恢复！";
+
+// What a snapshot was taken before, as its list names it. %1 and %2 as above.
+inline constexpr const char* kFormatAction = "格式化记录区";
+inline constexpr const char* kDeleteJobAction = "删除工作文件 %1";       // job
+inline constexpr const char* kRenameJobAction = "工作文件改名 %1 → %2";  // old name, new name
+inline constexpr const char* kDeleteRecordAction = "删除记录 %1 第%2条";  // job, record from 1
+inline constexpr const char* kDeleteKnownPointAction = "删除已知点 %1";  // point
+inline constexpr const char* kClearKnownPointsAction = "清空已知点";
+inline constexpr const char* kDeleteCodeAction = "删除特征码 %1";  // code
+inline constexpr const char* kClearCodesAction = "清空特征码";
+inline constexpr const char* kImportJobAction = "导入坐标到 %1";  // job
+inline constexpr const char* kImportKnownPointsAction = "导入已知点";
+inline constexpr const char* kRestoreAction = "恢复备份 %1";  // the restored snapshot's time
+inline constexpr const char* kManualSnapshotAction = "手动备份";
+
+// A snapshot's summary: its jobs with their record counts, known points, codes.
+inline constexpr const char* kSummaryText = "工作文件 %1；已知点 %2；特征码 %3";
+inline constexpr const char* kNoJobsText = "无";
+inline constexpr const char* kUnrecognisedSummaryText = "未识别的记录区";
+
 }  // namespace vel

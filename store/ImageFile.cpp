@@ -177,6 +177,23 @@ long long ImageFile::size() const {
   return info.st_size;
 }
 
+bool ImageFile::readWhole(std::vector<uint8_t>& bytes) {
+  const long long total = size();
+  if (total < 0) return false;
+  bytes.assign(static_cast<size_t>(total), 0);
+  const size_t onFile = static_cast<size_t>(journaled_ ? std::min(fileSize_, total) : total);
+  size_t got = 0;
+  if (!readAll(fd_, bytes.data(), onFile, 0, got) || got != onFile) return false;
+  // The sectors at hand are what the transaction sees, written ones included.
+  for (const auto& [index, sector] : cache_) {
+    const long long start = index * kSector;
+    if (start >= total) continue;
+    std::memcpy(bytes.data() + start, sector.data(),
+                static_cast<size_t>(std::min(kSector, total - start)));
+  }
+  return true;
+}
+
 // --- Exclusive use ---------------------------------------------------------------------
 
 bool ImageFile::lockExclusive(std::chrono::milliseconds wait) {

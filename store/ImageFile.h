@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "store/FileSystemCalls.h"
 #include "store/RollbackJournal.h"
@@ -54,6 +55,9 @@ class ImageFile {
   // Size of the open file in bytes (journaled: with the pending writes), -1
   // when none is open.
   long long size() const;
+  // The whole file as reads see it (journaled: with the pending writes), in
+  // one read of the file. False when no image is open or the read fails.
+  bool readWhole(std::vector<uint8_t>& bytes);
 
   // --- Exclusive use ------------------------------------------------------------
   // Takes an advisory lock on the file that other programs see (flock), held

@@ -98,6 +98,10 @@ void JobViewer::onDeleteRecord() {
   CardResult result = card_.deleteRecord(jobSlot, row);
   // The deletion is on the device before the viewer waits for the next click.
   if (result.done() && !card_.finish().done()) result = CardResult::failed();
+  if (result.notBackedUp()) {
+    showNotBackedUp(prompts_, this, result.message);
+    return;
+  }
   if (result.writeFailed()) {
     // Show what the card holds now, not what was meant to be there.
     if (reportWriteFailure) {

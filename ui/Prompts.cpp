@@ -179,4 +179,9 @@ void QtPrompts::showTimedMessage(QWidget* parent, const QString& text) {
   ShowTimedMessage(text, parent);
 }
 
+void showNotBackedUp(Prompts& prompts, QWidget* parent, const std::string& reason) {
+  prompts.showOk(parent, QStringLiteral("警告"), QString::fromUtf8(reason.c_str()),
+                 PromptIcon::kExclamation);
+}
+
 }  // namespace vel

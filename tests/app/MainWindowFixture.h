@@ -81,6 +81,8 @@ class MainWindowTest : public ::testing::Test {
     media = std::make_unique<ListedMedia>(mediaFolders);
     form = std::make_unique<MainWindow>(store, prompts, *media);
     form->setEntryDialogs(entries);
+    // Each test starts with snapshots kept, whatever one before chose.
+    form->setKeepSnapshots(true);
   }
   void startWith(const std::filesystem::path& image) {
     prompts.answerFile(pathToQString(image));

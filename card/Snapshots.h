@@ -1,0 +1,78 @@
+// Copies of a whole image kept on the computer before every action that
+// removes or overwrites data, so that any of them can be put back.
+//
+// One folder, shared by the desktop program and velcard, holds one gzip file
+// per snapshot (gunzip gives back the image's exact bytes) and an index,
+// index.txt, with one line per snapshot, oldest first: what a user needs to
+// tell snapshots and cards apart, and what a restore must check. The folder
+// keeps the newest 100 snapshots of each image name and 200 MB in all.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+struct Snapshot {
+  std::string file;         // the gzip file's name in the folder
+  int64_t time = 0;         // when it was taken: seconds since 1970 (UTC)
+  std::string imageName;    // the image's file name, without its folder
+  std::string model;        // "RX3-8" ..., empty for an image no model recognised
+  long long imageSize = 0;  // bytes of the image
+  uint64_t checksum = 0;    // FNV-1a 64 of the image's bytes
+  long long storedSize = 0; // bytes of the gzip file
+  std::string action;       // what was about to happen, e.g. "删除工作文件 JOB1" (UTF-8)
+  std::string summary;      // the jobs with their record counts, known points, codes (UTF-8)
+};
+
+struct SnapshotLimits {
+  size_t perImage = 100;                  // snapshots kept of one image name
+  long long totalBytes = 200LL * 1000000; // gzip bytes kept in all
+};
+
+class SnapshotFolder {
+ public:
+  explicit SnapshotFolder(std::filesystem::path folder, SnapshotLimits limits = {});
+
+  const std::filesystem::path& path() const { return folder_; }
+
+  // Keeps `image` as the newest snapshot of about.imageName, labelled with
+  // about's time, model, action and summary (its file, size, checksum and
+  // stored size are settled here), then removes the oldest past the limits.
+  // The same bytes as that name's newest snapshot are not stored again.
+  // Answers the reason (UTF-8) when the snapshot could not be written whole,
+  // in which case nothing of it is left; empty when it is kept.
+  std::string keep(std::span<const uint8_t> image, Snapshot about);
+
+  // The snapshots of an image name, newest first; index lines that are
+  // damaged, or whose file is gone, are left out.
+  std::vector<Snapshot> list(const std::string& imageName) const;
+  // Every snapshot the index lists, oldest first.
+  std::vector<Snapshot> all() const;
+
+  // The image bytes a snapshot holds: nothing when its file cannot be read,
+  // is no gzip, or does not give back the size and checksum the index holds.
+  std::optional<std::vector<uint8_t>> load(const Snapshot& snapshot) const;
+
+ private:
+  std::filesystem::path folder_;
+  SnapshotLimits limits_;
+};
+
+// Where snapshots are kept: $VEL_BACKUP_DIR when set, else
+// $XDG_DATA_HOME/vel-reader/backups, else ~/.local/share/vel-reader/backups.
+std::filesystem::path defaultSnapshotFolder();
+
+// A snapshot's time as the lists show it: "YYYY-MM-DD HH:MM:SS", local time.
+std::string snapshotTimeText(int64_t time);
+
+// gzip of bytes, and back. gunzipBytes gives nothing for what is not one
+// whole gzip stream of at most `limit` bytes.
+std::vector<uint8_t> gzipBytes(std::span<const uint8_t> bytes);
+std::optional<std::vector<uint8_t>> gunzipBytes(std::span<const uint8_t> gzip, size_t limit);
+
+}  // namespace vel

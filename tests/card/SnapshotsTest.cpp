@@ -1,0 +1,326 @@
+// Snapshots of a whole image before every action that removes or overwrites
+// data, and putting one back.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+
+#include "TestImage.h"
+#include "card/CardSession.h"
+#include "records/MessageTexts.h"
+#include "tests/support/ScratchCard.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+using test::ScratchDir;
+
+Bytes fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+Snapshot labelled(const std::string& imageName, int64_t time, const std::string& action = "A") {
+  Snapshot about;
+  about.imageName = imageName;
+  about.time = time;
+  about.model = "RX3-8";
+  about.action = action;
+  about.summary = "S";
+  return about;
+}
+
+Bytes someImage(int seed, size_t size = 4096) {
+  Bytes bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>((i * 7 + seed * 13) % 251);
+  return bytes;
+}
+
+// --- The folder --------------------------------------------------------------------
+
+TEST(SnapshotFolderTest, KeepsGzipFilesThatGiveBackTheExactBytesAndListsThemNewestFirst) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path() / "backups");
+  const Bytes first = someImage(1, 100000), second = someImage(2, 100000);
+  ASSERT_EQ(folder.keep(first, labelled("CARD.VEL", 1000, "删除工作文件 JOB1")), "");
+  ASSERT_EQ(folder.keep(second, labelled("CARD.VEL", 2000, "格式化\t记录区\n")), "");
+  ASSERT_EQ(folder.keep(first, labelled("OTHER.VEL", 3000)), "");
+
+  const std::vector<Snapshot> listed = folder.list("CARD.VEL");
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].time, 2000);
+  // Tabs and line ends would break the index: they become blanks.
+  EXPECT_EQ(listed[0].action, "格式化 记录区 ");
+  EXPECT_EQ(listed[1].action, "删除工作文件 JOB1");
+  EXPECT_EQ(listed[1].model, "RX3-8");
+  EXPECT_EQ(listed[1].imageSize, 100000);
+  EXPECT_EQ(folder.load(listed[1]), first);
+  EXPECT_EQ(folder.load(listed[0]), second);
+  EXPECT_EQ(folder.list("OTHER.VEL").size(), 1u);
+
+  // Any gunzip reads the file: the system's own gives back the same bytes.
+  const fs::path out = scratch.path() / "unzipped";
+  const std::string command = "gzip -dc '" + (folder.path() / listed[1].file).string() + "' > '" +
+                              out.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(fileBytes(out), first);
+}
+
+TEST(SnapshotFolderTest, StoresTheSameBytesOnceInARowButAgainAfterOthers) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path());
+  const Bytes a = someImage(1), b = someImage(2);
+  for (const Bytes* image : {&a, &a, &b, &a, &a}) ASSERT_EQ(folder.keep(*image, labelled("C", 1)), "");
+  const std::vector<Snapshot> listed = folder.list("C");
+  ASSERT_EQ(listed.size(), 3u);
+  EXPECT_EQ(folder.load(listed[0]), a);
+  EXPECT_EQ(folder.load(listed[1]), b);
+  EXPECT_EQ(folder.load(listed[2]), a);
+}
+
+TEST(SnapshotFolderTest, KeepsTheNewest100OfEachNameAndTheNewestWithinTheByteCap) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path());
+  for (int i = 0; i < 105; ++i) ASSERT_EQ(folder.keep(someImage(i, 64), labelled("A", i)), "");
+  ASSERT_EQ(folder.keep(someImage(0, 64), labelled("B", 200)), "");
+  std::vector<Snapshot> a = folder.list("A");
+  ASSERT_EQ(a.size(), 100u);
+  EXPECT_EQ(a.front().time, 104);
+  EXPECT_EQ(a.back().time, 5);
+  EXPECT_EQ(folder.list("B").size(), 1u);
+  // The dropped ones' files are gone too: 101 snapshots, the index and its lock.
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator{}), 103);
+
+  // Under a byte cap the oldest go first, whatever their name.
+  ScratchDir small;
+  SnapshotFolder capped(small.path(), SnapshotLimits{100, 0});
+  long long each = 0;
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(capped.keep(someImage(i, 20000), labelled(i % 2 ? "X" : "Y", i)), "");
+    if (i == 0) each = capped.all().front().storedSize;
+  }
+  SnapshotFolder reread(small.path(), SnapshotLimits{100, 2 * each + each / 2});
+  ASSERT_EQ(reread.keep(someImage(9, 20000), labelled("X", 9)), "");
+  std::vector<int64_t> times;
+  for (const Snapshot& s : reread.all()) times.push_back(s.time);
+  EXPECT_EQ(times, (std::vector<int64_t>{3, 9}));
+}
+
+TEST(SnapshotFolderTest, AFolderThatCannotBeWrittenGivesTheReasonAndLeavesNothing) {
+  ScratchDir scratch;
+  std::ofstream(scratch.path() / "plain-file") << "x";
+  SnapshotFolder blocked(scratch.path() / "plain-file" / "backups");
+  const std::string reason = blocked.keep(someImage(1), labelled("C", 1));
+  EXPECT_EQ(reason.rfind(kSnapshotFailedText, 0), 0u) << reason;
+
+  // A full disk, as a file-size limit shows it.
+  SnapshotFolder folder(scratch.path() / "backups");
+  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = previous;
+  limit.rlim_cur = 100;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const std::string full = folder.keep(someImage(2, 50000), labelled("C", 2));
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_NE(full.find(kSnapshotFailedText), std::string::npos);
+  ASSERT_EQ(folder.list("C").size(), 1u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator{}), 3);
+}
+
+TEST(SnapshotFolderTest, ADamagedIndexOrFileIsNeverTakenForASnapshot) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path());
+  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  const Snapshot kept = folder.list("C").at(0);
+  {
+    std::ofstream index(scratch.path() / "index.txt", std::ios::app | std::ios::binary);
+    index << "garbage line\n"
+          << "5\t../outside.gz\tC\tRX3-8\t4096\t0000000000000000\t10\ta\ts\n"
+          << "6\tmissing.gz\tC\tRX3-8\t4096\t0000000000000000\t10\ta\ts\n"
+          << "-7\tx.gz\tC\tRX3-8\t4096\t0\t10\ta\ts\n";
+  }
+  ASSERT_EQ(folder.list("C").size(), 1u);
+
+  // A file that no longer gives the bytes the index describes.
+  Bytes gzip = fileBytes(scratch.path() / kept.file);
+  gzip[gzip.size() / 2] ^= 0x55;
+  test::writeBytes(scratch.path() / kept.file, gzip);
+  EXPECT_FALSE(folder.load(kept).has_value());
+  Snapshot lying = kept;
+  lying.imageSize = 10;
+  EXPECT_FALSE(folder.load(lying).has_value());
+}
+
+TEST(SnapshotFolderTest, TheFolderComesFromTheEnvironmentElseTheDataHome) {
+  const char* saved = std::getenv("VEL_BACKUP_DIR");
+  const std::string given = saved ? saved : "";
+  ::setenv("VEL_BACKUP_DIR", "/somewhere/else", 1);
+  EXPECT_EQ(defaultSnapshotFolder(), fs::path("/somewhere/else"));
+  ::unsetenv("VEL_BACKUP_DIR");
+  ::setenv("XDG_DATA_HOME", "/data", 1);
+  EXPECT_EQ(defaultSnapshotFolder(), fs::path("/data/vel-reader/backups"));
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("HOME", "/home/surveyor", 1);
+  EXPECT_EQ(defaultSnapshotFolder(), fs::path("/home/surveyor/.local/share/vel-reader/backups"));
+  if (saved) ::setenv("VEL_BACKUP_DIR", given.c_str(), 1);
+}
+
+// --- The session's actions ----------------------------------------------------------
+
+// A card opened by a session as the front ends open it, with two jobs
+// (three points in JOB1), two known points and two codes.
+class SessionSnapshotTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    {
+      test::Card card(kRX3_8);
+      image = card.image.path() + ".copy.VEL";
+      RecordAreaStore& s = card.store;
+      const uint8_t job = s.createJob("JOB1");
+      s.createJob("ROAD2");
+      for (const char* name : {"P1", "P2", "P3"}) test::appendPoint(s, job, name);
+      test::appendPoint(s, s.knownPointFile(), "K1");
+      test::appendPoint(s, s.knownPointFile(), "K2");
+      s.addFeatureCode("TREE");
+      s.addFeatureCode("WALL");
+      s.closeImage();
+      fs::copy_file(card.image.path(), image);
+    }
+    ASSERT_EQ(session.open(image), OpenStatus::kLoaded);
+    session.setSnapshotFolder(&folder);
+  }
+  void TearDown() override {
+    session.close();
+    fs::remove(image);
+  }
+
+  ScratchDir scratch;
+  std::string image;
+  SnapshotFolder folder{scratch.path()};
+  RecordAreaStore store;
+  CardSession session{store};
+};
+
+TEST_F(SessionSnapshotTest, EachDestructiveActionKeepsOneSnapshotOfTheImageJustBeforeIt) {
+  const uint8_t job1 = store.jobSlotAt(0);
+  const uint8_t known = store.knownPointFile();
+  const std::vector<ImportRow> rows = {{"N1", "1", "2", "3"}};
+  const struct {
+    const char* action;
+    std::function<CardResult()> run;
+  } actions[] = {
+      {"删除记录 JOB1 第2条", [&] { return session.deleteRecord(job1, 1); }},
+      {"删除已知点 K1", [&] { return session.deleteRecord(known, 0); }},
+      {"删除特征码 WALL", [&] { return session.deleteFeatureCode(1); }},
+      {"工作文件改名 JOB1 → MAIN", [&] { return session.renameJob(job1, "MAIN"); }},
+      {"导入坐标到 MAIN", [&] { return session.importRows(rows, job1).stop; }},
+      {"导入已知点", [&] { return session.importRows(rows, known).stop; }},
+      {"删除工作文件 ROAD2", [&] { return session.deleteJob(1); }},
+      {"清空已知点", [&] { return session.clearKnownPoints(); }},
+      {"清空特征码", [&] { return session.clearFeatureCodes(); }},
+      {"格式化记录区", [&] { return session.format(); }},
+  };
+  size_t count = 0;
+  for (const auto& a : actions) {
+    SCOPED_TRACE(a.action);
+    const Bytes before = fileBytes(image);
+    const std::string summary = session.summary();
+    ASSERT_TRUE(a.run().done());
+    ASSERT_TRUE(session.finish().done());
+    const std::vector<Snapshot> listed = folder.list(fs::path(image).filename().string());
+    ASSERT_EQ(listed.size(), ++count);
+    EXPECT_EQ(listed[0].action, a.action);
+    EXPECT_EQ(listed[0].summary, summary);
+    EXPECT_EQ(listed[0].model, "RX3-8");
+    EXPECT_EQ(folder.load(listed[0]), before);
+  }
+}
+
+TEST_F(SessionSnapshotTest, ActionsThatLoseNothingOrAreRefusedKeepNone) {
+  ASSERT_TRUE(session.createJob("NEW").done());
+  ASSERT_TRUE(session.addPoint(store.jobSlotAt(0), "P9", {1, 0}, {2, 0}, {3, 0}).done());
+  ASSERT_TRUE(session.addFeatureCode("POLE").done());
+  EXPECT_EQ(session.renameJob(store.jobSlotAt(0), "ROAD2").status, CardResult::kRefused);
+  EXPECT_EQ(session.deleteFeatureCode(99).status, CardResult::kRefused);
+  EXPECT_EQ(session.deleteRecord(store.jobSlotAt(0), 99).status, CardResult::kRefused);
+  EXPECT_TRUE(session.importRows({}, store.jobSlotAt(0)).stop.done());
+  EXPECT_TRUE(folder.all().empty());
+}
+
+TEST_F(SessionSnapshotTest, ASnapshotThatCannotBeKeptStopsTheActionBeforeItWrites) {
+  std::ofstream(scratch.path() / "plain-file") << "x";
+  SnapshotFolder blocked(scratch.path() / "plain-file" / "sub");
+  session.setSnapshotFolder(&blocked);
+  const Bytes before = fileBytes(image);
+  const CardResult deleted = session.deleteJob(0);
+  EXPECT_TRUE(deleted.notBackedUp());
+  EXPECT_EQ(deleted.message.rfind(kSnapshotFailedText, 0), 0u);
+  EXPECT_FALSE(session.hasPendingChanges());
+  EXPECT_EQ(store.jobCount(), 2);
+  EXPECT_TRUE(session.format().notBackedUp());
+  EXPECT_TRUE(session.importRows({{"N1", "1", "2", "3"}}, store.jobSlotAt(0)).stop.notBackedUp());
+  ASSERT_TRUE(session.finish().done());
+  EXPECT_EQ(fileBytes(image), before);
+
+  // Switched off, the same actions go ahead.
+  session.setSnapshotFolder(nullptr);
+  EXPECT_TRUE(session.deleteJob(0).done());
+}
+
+TEST_F(SessionSnapshotTest, RestorePutsTheBytesBackAfterKeepingTheCurrentOnes) {
+  const Bytes original = fileBytes(image);
+  ASSERT_TRUE(session.deleteJob(0).done());
+  ASSERT_TRUE(session.finish().done());
+  const Bytes afterDelete = fileBytes(image);
+  const std::string name = fs::path(image).filename().string();
+
+  ASSERT_TRUE(session.restore(folder, folder.list(name).at(0)).done());
+  // The tables are read again at once, before the commit.
+  EXPECT_EQ(store.jobCount(), 2);
+  ASSERT_TRUE(session.finish().done());
+  EXPECT_EQ(fileBytes(image), original);
+  const std::vector<Snapshot> listed = folder.list(name);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].action.rfind("恢复备份 ", 0), 0u);
+  EXPECT_EQ(folder.load(listed[0]), afterDelete);
+
+  const std::optional<std::vector<std::string>> jobs = snapshotJobLines(folder, listed[1]);
+  ASSERT_TRUE(jobs.has_value());
+  EXPECT_EQ(*jobs, session.jobLines());
+}
+
+TEST_F(SessionSnapshotTest, ASnapshotOfAnotherSizeModelOrDamagedIsRefusedUnwritten) {
+  const std::string name = fs::path(image).filename().string();
+  const Bytes before = fileBytes(image);
+  Snapshot other = labelled(name, 1);
+  ASSERT_EQ(folder.keep(Bytes(1000, 0xFF), other), "");
+  other = folder.list(name).at(0);
+  EXPECT_FALSE(session.snapshotFits(other));
+  const CardResult size = session.restore(folder, other);
+  EXPECT_EQ(size.status, CardResult::kRefused);
+  EXPECT_EQ(size.message, kSnapshotMismatchText);
+
+  Snapshot model = labelled(name, 2);
+  model.model = "RX9-32";
+  ASSERT_EQ(folder.keep(Bytes(before.size(), 0xFF), model), "");
+  EXPECT_EQ(session.restore(folder, folder.list(name).at(0)).message, kSnapshotMismatchText);
+
+  Snapshot damaged = folder.list(name).at(0);
+  damaged.model = "RX3-8";
+  damaged.checksum ^= 1;
+  EXPECT_EQ(session.restore(folder, damaged).message, kSnapshotDamagedText);
+  EXPECT_FALSE(session.hasPendingChanges());
+  EXPECT_EQ(folder.list(name).size(), 2u);  // no snapshot before a refused restore
+  EXPECT_EQ(fileBytes(image), before);
+}
+
+}  // namespace
+}  // namespace vel

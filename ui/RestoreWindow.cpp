@@ -1,0 +1,151 @@
+#include "ui/RestoreWindow.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+#include "ui/AnsiText.h"
+#include "ui/Controls.h"
+
+namespace vel {
+namespace {
+
+const QString kCaption = QStringLiteral("恢复备份");
+const QString kNoImage = QStringLiteral("未选取记录区");
+const QString kDamaged = QStringLiteral("（备份文件已损坏或丢失）");
+const QString kUnrecognised = QStringLiteral("（未识别的记录区）");
+const QString kDoesNotFit = QStringLiteral("与当前记录区的大小或机型不同，不能恢复");
+
+QString utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Prompts& prompts,
+                             QWidget* parent)
+    : QDialog(parent), card_(card), folder_(folder), prompts_(prompts) {
+  setObjectName(QStringLiteral("RestoreWindow"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  applyWindowLook(this, scale_);
+  setFixedSize(scale_(640), scale_(540));
+  const QString imageName = utf8(card_.imageName());
+  setWindowTitle(card_.store().isOpen() ? kCaption + QStringLiteral(" - ") + imageName : kCaption);
+
+  listCaption = new QLabel(QStringLiteral("备份（新的在前）："), this);
+  scale_.place(listCaption, 12, 10, 400, 20);
+  snapshotList = new QTreeWidget(this);
+  snapshotList->setObjectName(QStringLiteral("snapshotList"));
+  snapshotList->setHeaderLabels(
+      {QStringLiteral("时间"), QStringLiteral("操作"), QStringLiteral("内容")});
+  snapshotList->setRootIsDecorated(false);
+  snapshotList->setUniformRowHeights(true);
+  snapshotList->setSelectionMode(QAbstractItemView::SingleSelection);
+  snapshotList->setColumnWidth(0, scale_(160));
+  snapshotList->setColumnWidth(1, scale_(200));
+  snapshotList->header()->setStretchLastSection(true);
+  scale_.place(snapshotList, 12, 32, 616, 250);
+
+  previewCaption = new QLabel(QStringLiteral("所选备份的工作文件："), this);
+  scale_.place(previewCaption, 12, 292, 400, 20);
+  previewList = new QListWidget(this);
+  previewList->setObjectName(QStringLiteral("previewList"));
+  previewList->setSelectionMode(QAbstractItemView::NoSelection);
+  previewList->setFocusPolicy(Qt::NoFocus);
+  scale_.place(previewList, 12, 314, 616, 140);
+
+  keepSnapshotsBox = new QCheckBox(QStringLiteral("删除、改名、导入、格式化前自动备份"), this);
+  keepSnapshotsBox->setObjectName(QStringLiteral("keepSnapshotsBox"));
+  keepSnapshotsBox->setChecked(card_.snapshotFolder() != nullptr);
+  scale_.place(keepSnapshotsBox, 12, 466, 400, 24);
+  folderLabel = new QLabel(QStringLiteral("备份文件夹：") + QString::fromStdString(folder_.path()),
+                           this);
+  folderLabel->setObjectName(QStringLiteral("folderLabel"));
+  folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  scale_.place(folderLabel, 12, 500, 616, 24);
+
+  restoreButton = makeLinkButton(this, "restoreButton", QStringLiteral("恢  复"), scale_);
+  scale_.place(restoreButton, 440, 466, 80, 26);
+  closeButton = makeLinkButton(this, "closeButton", QStringLiteral("关  闭"), scale_);
+  scale_.place(closeButton, 540, 466, 80, 26);
+  connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::onRestore);
+  connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(snapshotList, &QTreeWidget::currentItemChanged, this, [this] { showPreview(); });
+  clearDefaultButtons(this);
+  fill();
+}
+
+void RestoreWindow::fill() {
+  snapshots_ = card_.store().isOpen() ? folder_.list(card_.imageName()) : std::vector<Snapshot>{};
+  snapshotList->clear();
+  QList<QTreeWidgetItem*> rows;
+  for (const Snapshot& s : snapshots_) {
+    auto* row = new QTreeWidgetItem(
+        {utf8(snapshotTimeText(s.time)), utf8(s.action), utf8(s.summary)});
+    // Shown, so the user sees it is there, but greyed: restore refuses it.
+    if (!card_.snapshotFits(s)) {
+      for (int column = 0; column < 3; ++column) {
+        row->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+        row->setToolTip(column, kDoesNotFit);
+      }
+    }
+    rows << row;
+  }
+  snapshotList->addTopLevelItems(rows);
+  if (!rows.isEmpty()) snapshotList->setCurrentItem(rows.first());
+  showPreview();
+}
+
+void RestoreWindow::showPreview() {
+  previewList->clear();
+  const int row = snapshotList->indexOfTopLevelItem(snapshotList->currentItem());
+  if (row < 0) return;
+  bool recognised = false;
+  const auto lines = snapshotJobLines(folder_, snapshotAt(row), &recognised);
+  if (!lines) {
+    previewList->addItem(kDamaged);
+  } else if (!recognised) {
+    previewList->addItem(kUnrecognised);
+  } else {
+    for (const std::string& line : *lines) previewList->addItem(ansiToQString(line));
+  }
+}
+
+void RestoreWindow::onRestore() {
+  const int row = snapshotList->indexOfTopLevelItem(snapshotList->currentItem());
+  if (row < 0 || !card_.store().isOpen()) return;
+  const Snapshot snapshot = snapshotAt(row);
+  const QString question =
+      QStringLiteral("把记录区恢复成%1“%2”之前的样子吗？\r\n\r\n记录区现在的内容将被替换。")
+          .arg(utf8(snapshotTimeText(snapshot.time)), utf8(snapshot.action));
+  if (!prompts_.askYesNo(this, kCaption, question, PromptIcon::kQuestion)) return;
+
+  CardResult result = card_.restore(folder_, snapshot);
+  if (result.done() && !card_.finish().done()) result = CardResult::failed();
+  if (result.notBackedUp()) {
+    showNotBackedUp(prompts_, this, result.message);
+    return;
+  }
+  if (result.status == CardResult::kRefused) {
+    prompts_.showOk(this, QStringLiteral("警告"), utf8(result.message), PromptIcon::kExclamation);
+    return;
+  }
+  if (result.writeFailed()) {
+    if (reportWriteFailure) reportWriteFailure();
+    return;
+  }
+  if (restored) restored();
+  fill();
+  prompts_.showTimedMessage(this, QStringLiteral("已恢复备份"));
+}
+
+void RestoreWindow::keyPressEvent(QKeyEvent* event) {
+  // A restore replaces the whole card: only a click or Space starts one.
+  if (isReturnKey(*event)) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace vel
