@@ -182,7 +182,7 @@ void MainWindow::buildSummary() {
   formatButton = makeLinkButton(topPanel, "formatButton", QStringLiteral("格式化记录区"), scale_);
   scale_.place(formatButton, 405, 92, 120, kButtonHeight);
   restoreButton = makeLinkButton(topPanel, "restoreButton", QStringLiteral("恢复备份"), scale_);
-  scale_.place(restoreButton, 405, 126, 120, kButtonHeight);
+  scale_.place(restoreButton, 405, 130, 120, kButtonHeight);
   connect(selectImageButton, &QPushButton::clicked, this, &MainWindow::onSelectImage);
   connect(formatButton, &QPushButton::clicked, this, &MainWindow::onFormat);
   connect(restoreButton, &QPushButton::clicked, this, &MainWindow::onRestore);

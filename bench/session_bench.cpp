@@ -199,25 +199,28 @@ void BM_Import3072OnSyncMount(benchmark::State& state) {
 }
 BENCHMARK(BM_Import3072OnSyncMount)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Opening a full card (a job of 3072 records, 3072 known points, 64 codes)
-// and reading every list, as the main window and the job viewer show them.
+// A full card: a job of 3072 records, 3072 known points, 64 codes.
+void makeFullCard(const fs::path& path) {
+  makeCard(path);
+  vel::RecordAreaStore store;
+  CardSession session(store);
+  session.open(path.string());
+  // Each action is committed before the next begins.
+  session.importRows(rows(vel::kMaxJobRecords), store.jobSlotAt(0));
+  session.finish();
+  session.importRows(rows(vel::kMaxJobRecords), store.knownPointFile());
+  session.finish();
+  for (int i = 0; i < vel::kMaxFeatureCodes; ++i) {
+    session.addFeatureCode(std::string(1, 'C') += std::to_string(i));
+    session.finish();
+  }
+}
+
+// Opening a full card and reading every list, as the main window and the job
+// viewer show them.
 void BM_OpenFullCard(benchmark::State& state) {
   const fs::path path = scratchPath("vel-bench-full-", ".VEL");
-  {
-    makeCard(path);
-    vel::RecordAreaStore store;
-    CardSession session(store);
-    session.open(path.string());
-    // Each action is committed before the next begins.
-    session.importRows(rows(vel::kMaxJobRecords), store.jobSlotAt(0));
-    session.finish();
-    session.importRows(rows(vel::kMaxJobRecords), store.knownPointFile());
-    session.finish();
-    for (int i = 0; i < vel::kMaxFeatureCodes; ++i) {
-      session.addFeatureCode(std::string(1, 'C') += std::to_string(i));
-      session.finish();
-    }
-  }
+  makeFullCard(path);
   CountingCalls calls;
   vel::setFileSystemCalls(&calls);
   size_t lines = 0;
@@ -237,5 +240,48 @@ void BM_OpenFullCard(benchmark::State& state) {
   state.counters["read_twice"] = calls.sectorsReadAgain;
 }
 BENCHMARK(BM_OpenFullCard)->Unit(benchmark::kMillisecond);
+
+// The snapshot an action keeps first: the image read whole, packed with gzip,
+// written and forced with the index, in a folder of its own each time (the
+// same bytes twice would be stored once). Full card, and a freshly formatted one.
+void snapshotOf(benchmark::State& state, bool full) {
+  const fs::path path = scratchPath("vel-bench-snap-", ".VEL");
+  const fs::path folder = scratchPath("vel-bench-snapshots-", "");
+  if (full) {
+    makeFullCard(path);
+  } else {
+    makeCard(path);
+  }
+  vel::RecordAreaStore store;
+  CardSession session(store);
+  session.open(path.string());
+  long long stored = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::remove_all(folder);
+    vel::SnapshotFolder snapshots(folder);
+    session.setSnapshotFolder(&snapshots);
+    state.ResumeTiming();
+    if (!session.keepSnapshot("bench").done()) state.SkipWithError("no snapshot kept");
+    state.PauseTiming();
+    stored = snapshots.all().at(0).storedSize;
+    state.ResumeTiming();
+  }
+  session.close();
+  fs::remove_all(folder);
+  fs::remove(path);
+  state.counters["image_bytes"] = static_cast<double>(vel::kSizeLayout0);
+  state.counters["snapshot_bytes"] = static_cast<double>(stored);
+}
+
+void BM_SnapshotFullCard(benchmark::State& state) {
+  snapshotOf(state, true);
+}
+BENCHMARK(BM_SnapshotFullCard)->Unit(benchmark::kMillisecond);
+
+void BM_SnapshotFreshCard(benchmark::State& state) {
+  snapshotOf(state, false);
+}
+BENCHMARK(BM_SnapshotFreshCard)->Unit(benchmark::kMillisecond);
 
 }  // namespace

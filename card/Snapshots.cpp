@@ -353,15 +353,20 @@ constexpr int kGzipWindow = 15 + 16;  // zlib's window with a gzip wrapper
 
 std::vector<uint8_t> gzipBytes(std::span<const uint8_t> bytes) {
   z_stream stream{};
-  // The default level packs a full record area to a fraction in a few ms.
   deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY);
-  std::vector<uint8_t> out(deflateBound(&stream, bytes.size()) + 32);
   stream.next_in = const_cast<Bytef*>(bytes.data());
   stream.avail_in = static_cast<uInt>(bytes.size());
-  stream.next_out = out.data();
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
+  // Packed a piece at a time: a record area packs to a small fraction of its
+  // size, and a buffer of its whole size would only be paged in for nothing.
+  std::vector<uint8_t> out;
+  uint8_t piece[64 * 1024];
+  int result = Z_OK;
+  while (result == Z_OK) {
+    stream.next_out = piece;
+    stream.avail_out = sizeof piece;
+    result = deflate(&stream, Z_FINISH);
+    out.insert(out.end(), piece, piece + (sizeof piece - stream.avail_out));
+  }
   deflateEnd(&stream);
   return out;
 }

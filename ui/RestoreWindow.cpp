@@ -28,7 +28,7 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   applyWindowLook(this, scale_);
-  setFixedSize(scale_(640), scale_(540));
+  setFixedSize(scale_(800), scale_(540));
   const QString imageName = utf8(card_.imageName());
   setWindowTitle(card_.store().isOpen() ? kCaption + QStringLiteral(" - ") + imageName : kCaption);
 
@@ -42,9 +42,9 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   snapshotList->setUniformRowHeights(true);
   snapshotList->setSelectionMode(QAbstractItemView::SingleSelection);
   snapshotList->setColumnWidth(0, scale_(160));
-  snapshotList->setColumnWidth(1, scale_(200));
+  snapshotList->setColumnWidth(1, scale_(250));
   snapshotList->header()->setStretchLastSection(true);
-  scale_.place(snapshotList, 12, 32, 616, 250);
+  scale_.place(snapshotList, 12, 32, 776, 250);
 
   previewCaption = new QLabel(QStringLiteral("所选备份的工作文件："), this);
   scale_.place(previewCaption, 12, 292, 400, 20);
@@ -52,7 +52,7 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   previewList->setObjectName(QStringLiteral("previewList"));
   previewList->setSelectionMode(QAbstractItemView::NoSelection);
   previewList->setFocusPolicy(Qt::NoFocus);
-  scale_.place(previewList, 12, 314, 616, 140);
+  scale_.place(previewList, 12, 314, 776, 140);
 
   keepSnapshotsBox = new QCheckBox(QStringLiteral("删除、改名、导入、格式化前自动备份"), this);
   keepSnapshotsBox->setObjectName(QStringLiteral("keepSnapshotsBox"));
@@ -62,12 +62,12 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
                            this);
   folderLabel->setObjectName(QStringLiteral("folderLabel"));
   folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  scale_.place(folderLabel, 12, 500, 616, 24);
+  scale_.place(folderLabel, 12, 500, 776, 24);
 
   restoreButton = makeLinkButton(this, "restoreButton", QStringLiteral("恢  复"), scale_);
-  scale_.place(restoreButton, 440, 466, 80, 26);
+  scale_.place(restoreButton, 600, 466, 80, 26);
   closeButton = makeLinkButton(this, "closeButton", QStringLiteral("关  闭"), scale_);
-  scale_.place(closeButton, 540, 466, 80, 26);
+  scale_.place(closeButton, 700, 466, 80, 26);
   connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::onRestore);
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(snapshotList, &QTreeWidget::currentItemChanged, this, [this] { showPreview(); });
@@ -83,11 +83,10 @@ void RestoreWindow::fill() {
     auto* row = new QTreeWidgetItem(
         {utf8(snapshotTimeText(s.time)), utf8(s.action), utf8(s.summary)});
     // Shown, so the user sees it is there, but greyed: restore refuses it.
-    if (!card_.snapshotFits(s)) {
-      for (int column = 0; column < 3; ++column) {
-        row->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
-        row->setToolTip(column, kDoesNotFit);
-      }
+    const bool fits = card_.snapshotFits(s);
+    for (int column = 0; column < 3; ++column) {
+      row->setToolTip(column, fits ? row->text(column) : kDoesNotFit);
+      if (!fits) row->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
     }
     rows << row;
   }

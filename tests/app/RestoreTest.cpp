@@ -1,0 +1,254 @@
+// The desktop program's snapshots: one before each destructive action on the
+// pages, in the viewer and in the import, the switch that turns them off, and
+// the restore window driven through its widgets.
+#include <QTest>
+#include <fstream>
+
+#include "card/Snapshots.h"
+#include "records/MessageTexts.h"
+#include "tests/app/PagesFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "ui/ImportWindow.h"
+#include "ui/JobViewer.h"
+#include "ui/RestoreWindow.h"
+
+namespace vel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void sample(RecordAreaStore& s) {
+  const uint8_t job = s.createJob("JOB1");
+  s.createJob("ROAD2");
+  for (const char* name : {"P1", "P2"}) s.appendRecord(job, kRecordSize, pointRecord(name).data());
+  for (const char* name : {"K1", "K2"}) {
+    s.appendRecord(s.knownPointFile(), kRecordSize, pointRecord(name).data());
+  }
+  s.addFeatureCode("TREE");
+  s.addFeatureCode("WALL");
+}
+
+// Each test keeps its snapshots in a folder of its own.
+class RestoreTest : public PagesTest {
+ protected:
+  void SetUp() override {
+    const char* saved = std::getenv("VEL_BACKUP_DIR");
+    saved_ = saved ? saved : "";
+    backups = scratch.folder("backups");
+    ::setenv("VEL_BACKUP_DIR", backups.c_str(), 1);
+  }
+  void TearDown() override { ::setenv("VEL_BACKUP_DIR", saved_.c_str(), 1); }
+
+  std::vector<Snapshot> kept() const { return SnapshotFolder(backups).list("CARD.VEL"); }
+  std::vector<uint8_t> keptBytes(size_t newest) const {
+    return SnapshotFolder(backups).load(kept().at(newest)).value_or(std::vector<uint8_t>{});
+  }
+
+  fs::path backups;
+  std::string saved_;
+};
+
+TEST_F(RestoreTest, EachDestructiveActionOfThePagesKeepsOneSnapshotOfTheImageBeforeIt) {
+  load(sample);
+  const fs::path points = scratch.folder("in") / "points.pts";
+  std::ofstream(points) << "N1,1.000,2.000,3.000,\r\n";
+  const struct {
+    const char* action;
+    std::function<void()> act;
+  } actions[] = {
+      {"删除记录 JOB1 第1条",
+       [&] {
+         form->jobList->setCurrentRow(0);
+         prompts.answerYesNo(true);
+         ModalDriver viewer([](QDialog& dialog) {
+           auto* window = qobject_cast<JobViewer*>(&dialog);
+           ASSERT_NE(window, nullptr);
+           QTest::mouseClick(window->deleteButton, Qt::LeftButton);
+           dialog.reject();
+         });
+         form->viewJobButton->click();
+         EXPECT_TRUE(viewer.acted());
+       }},
+      {"导入坐标到 JOB1",
+       [&] {
+         form->jobList->setCurrentRow(0);
+         prompts.answerFile(pathToQString(points), 2);
+         ModalDriver import([](QDialog& dialog) {
+           auto* window = qobject_cast<ImportWindow*>(&dialog);
+           ASSERT_NE(window, nullptr);
+           QTest::mouseClick(window->confirmButton, Qt::LeftButton);
+         });
+         form->importPointsButton->click();
+         EXPECT_TRUE(import.acted());
+       }},
+      {"工作文件改名 JOB1 → MAIN",
+       [&] {
+         form->jobList->setCurrentRow(0);
+         entries.answerName("MAIN");
+         form->renameJobButton->click();
+       }},
+      {"删除工作文件 ROAD2",
+       [&] {
+         form->jobList->setCurrentRow(1);
+         prompts.answerYesNo(true);
+         QTest::keyClick(form->jobList, Qt::Key_Delete);
+       }},
+      {"删除已知点 K1",
+       [&] {
+         form->knownPointList->setCurrentRow(0);
+         prompts.answerYesNo(true);
+         form->deleteKnownPointButton->click();
+       }},
+      {"清空已知点",
+       [&] {
+         prompts.answerYesNo(true);
+         form->clearKnownPointsButton->click();
+       }},
+      {"删除特征码 TREE",
+       [&] {
+         form->codeList->setCurrentRow(0);
+         form->deleteCodeButton->click();
+       }},
+      {"清空特征码",
+       [&] {
+         prompts.answerYesNo(true);
+         form->clearCodesButton->click();
+       }},
+      {"格式化记录区",
+       [&] {
+         prompts.answerYesNo(true);
+         QTest::mouseClick(form->formatButton, Qt::LeftButton);
+       }},
+  };
+  size_t count = 0;
+  for (const auto& a : actions) {
+    SCOPED_TRACE(a.action);
+    const std::vector<uint8_t> before = readBytes(image);
+    a.act();
+    ASSERT_NE(readBytes(image), before) << "the action was not done";
+    ASSERT_EQ(kept().size(), ++count);
+    EXPECT_EQ(kept()[0].action, a.action);
+    EXPECT_EQ(keptBytes(0), before);
+    EXPECT_EQ(prompts.unusedAnswers(), 0u);
+  }
+  // Adding loses nothing: no snapshot.
+  entries.answerName("NEW");
+  form->newJobButton->click();
+  EXPECT_EQ(store.jobCount(), 1);
+  EXPECT_EQ(kept().size(), count);
+}
+
+TEST_F(RestoreTest, AFolderThatCannotBeWrittenStopsTheActionWithABox) {
+  std::ofstream(scratch.path() / "plain-file") << "x";
+  ::setenv("VEL_BACKUP_DIR", (scratch.path() / "plain-file" / "backups").c_str(), 1);
+  load(sample);
+  const std::vector<uint8_t> before = readBytes(image);
+  form->jobList->setCurrentRow(0);
+  prompts.answerYesNo(true);
+  form->deleteJobButton->click();
+  const auto boxes = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(kSnapshotFailedText))) << boxes[0].text.toStdString();
+  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(readBytes(image), before);
+}
+
+TEST_F(RestoreTest, TheRestoreWindowPutsTheChosenSnapshotBackAndTheMainWindowShowsIt) {
+  load(sample);
+  const std::vector<uint8_t> original = readBytes(image);
+  form->jobList->setCurrentRow(0);
+  prompts.answerYesNo(true);
+  form->deleteJobButton->click();
+  form->codeList->setCurrentRow(0);
+  form->deleteCodeButton->click();
+  ASSERT_EQ(form->jobList->count(), 1);
+
+  prompts.answerYesNo(true);  // the restore's question
+  ModalDriver driver([&](QDialog& dialog) {
+    auto* window = qobject_cast<RestoreWindow*>(&dialog);
+    ASSERT_NE(window, nullptr);
+    QTreeWidget* list = window->snapshotList;
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("删除特征码 TREE"));
+    EXPECT_EQ(list->topLevelItem(1)->text(2),
+              QStringLiteral("工作文件 JOB1(2) ROAD2(0)；已知点 2；特征码 2"));
+    // The newest is chosen first; its preview is the job list it holds.
+    EXPECT_EQ(window->previewList->count(), 1);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(window->previewList->count(), 2);
+    EXPECT_TRUE(window->previewList->item(0)->text().contains(QStringLiteral("JOB1")));
+    // Return never restores: the question is still unasked.
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(prompts.unusedAnswers(), 1u);
+    QTest::mouseClick(window->restoreButton, Qt::LeftButton);
+    // The state just replaced is the newest snapshot now.
+    EXPECT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_TRUE(list->topLevelItem(0)->text(1).startsWith(QStringLiteral("恢复备份 ")));
+    QTest::mouseClick(window->closeButton, Qt::LeftButton);
+  });
+  QTest::mouseClick(form->restoreButton, Qt::LeftButton);
+  ASSERT_TRUE(driver.acted());
+  EXPECT_EQ(readBytes(image), original);
+  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->codeList->count(), 2);
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
+  EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("已恢复备份")});
+}
+
+TEST_F(RestoreTest, ASnapshotOfAnotherModelIsShownButRefused) {
+  load(sample);
+  Snapshot foreign;
+  foreign.imageName = "CARD.VEL";
+  foreign.time = 1;
+  foreign.model = "RX2-8";
+  foreign.action = "X";
+  ASSERT_EQ(SnapshotFolder(backups).keep(readBytes(image), foreign), "");
+  const std::vector<uint8_t> before = readBytes(image);
+  prompts.answerYesNo(true);
+  ModalDriver driver([&](QDialog& dialog) {
+    auto* window = qobject_cast<RestoreWindow*>(&dialog);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(window->snapshotList->topLevelItemCount(), 1);
+    QTest::mouseClick(window->restoreButton, Qt::LeftButton);
+    dialog.reject();
+  });
+  form->restoreButton->click();
+  const auto boxes = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, QString::fromUtf8(kSnapshotMismatchText));
+  EXPECT_EQ(readBytes(image), before);
+}
+
+TEST_F(RestoreTest, TheSwitchInTheRestoreWindowTurnsSnapshotsOffForGood) {
+  load(sample);
+  ModalDriver driver([](QDialog& dialog) {
+    auto* window = qobject_cast<RestoreWindow*>(&dialog);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->keepSnapshotsBox->isChecked());
+    window->keepSnapshotsBox->setFocus();
+    QTest::keyClick(window->keepSnapshotsBox, Qt::Key_Space);
+    QTest::keyClick(window, Qt::Key_Escape);
+  });
+  form->restoreButton->click();
+  ASSERT_TRUE(driver.acted());
+  prompts.answerYesNo(true);
+  form->jobList->setCurrentRow(0);
+  form->deleteJobButton->click();
+  EXPECT_EQ(store.jobCount(), 1);
+  EXPECT_TRUE(kept().empty());
+
+  // The next start remembers it.
+  form.reset();
+  store.closeImage();
+  media = std::make_unique<ListedMedia>(mediaFolders);
+  form = std::make_unique<MainWindow>(store, prompts, *media, image);
+  prompts.answerYesNo(true);
+  form->jobList->setCurrentRow(0);
+  form->deleteJobButton->click();
+  EXPECT_EQ(store.jobCount(), 0);
+  EXPECT_TRUE(kept().empty());
+}
+
+}  // namespace
+}  // namespace vel::test
