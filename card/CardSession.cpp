@@ -69,6 +69,7 @@ OpenStatus CardSession::open(const std::string& path, const std::function<bool()
   restoredFromJournal_ = false;
   recognised_ = false;
   imageName_ = std::filesystem::path(path).filename().string();
+  imagePath_ = path;
   errno = 0;
   if (!store_.openImage(path)) {
     openError_ = errno;
@@ -102,6 +103,11 @@ OpenStatus CardSession::open(const std::string& path, const std::function<bool()
   if (file.ioFailed()) return unreadable();
   recognised_ = true;
   return OpenStatus::kLoaded;
+}
+
+bool CardSession::imageGone() const {
+  const int fd = store_.imageFile().descriptor();
+  return fd >= 0 && !descriptorIsFile(fd, imagePath_);
 }
 
 OpenStatus CardSession::unreadable() {

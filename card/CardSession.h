@@ -88,6 +88,10 @@ class CardSession {
   // How long open waits for another program to let go of the image; 0 (the
   // default) refuses at once.
   void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+  // True when the open image's path no longer leads to the file that was
+  // opened: the card was pulled out or unmounted, or the file removed or
+  // replaced. Its changes then go nowhere the user will find them.
+  bool imageGone() const;
   // True when the last open found an interrupted change and put the image
   // back as it was before it.
   bool restoredFromJournal() const { return restoredFromJournal_; }
@@ -185,6 +189,7 @@ class CardSession {
   bool restoredFromJournal_ = false;
   SnapshotFolder* snapshots_ = nullptr;
   std::string imageName_;
+  std::string imagePath_;
   bool recognised_ = false;
 };
 

@@ -129,6 +129,7 @@ int MemoryFiles::fstat(int fd, struct stat* info) {
   if (open->file) {
     info->st_size = open->file->size;
     info->st_ino = open->file->inode;
+    info->st_nlink = 1;
   }
   return 0;
 }

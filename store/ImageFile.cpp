@@ -238,6 +238,10 @@ bool ImageFile::commit() {
     at = whole && at->second == cache_.at(at->first) ? originals_.erase(at) : std::next(at);
   }
   if (originals_.empty()) return true;
+  if (!stillLinked()) {
+    rollback();
+    return false;
+  }
 
   RollbackJournal journal;
   journal.imageSize = fileSize_;
@@ -261,6 +265,13 @@ bool ImageFile::commit() {
   fileSize_ = size_;
   originals_.clear();
   return true;
+}
+
+bool ImageFile::stillLinked() {
+  // A file removed from its folder (a card's files deleted, the image
+  // replaced) takes no more changes: they would be lost, not stored.
+  struct stat info {};
+  return calls_->fstat(fd_, &info) == 0 && info.st_nlink > 0;
 }
 
 bool ImageFile::writeChangedSectors() {

@@ -45,6 +45,8 @@ class ImageFile {
   // committed. Then closes, which lets go of the lock.
   void close();
   bool isOpen() const { return fd_ >= 0; }
+  // The open descriptor, -1 when none is open.
+  int descriptor() const { return fd_; }
 
   // count 0 means 256. False when no image is open, positioning fails or fewer
   // bytes were moved; a short read fills the rest of the buffer with 0.
@@ -95,6 +97,7 @@ class ImageFile {
   Sector* cachedSector(uint32_t index);
   bool readAll(int fd, uint8_t* buffer, size_t count, long long position, size_t& got);
   bool writeAll(int fd, const uint8_t* bytes, size_t count, long long position);
+  bool stillLinked();
   bool writeChangedSectors();
   bool putBackOriginals();
   bool writeJournal(const std::vector<uint8_t>& bytes);

@@ -267,6 +267,30 @@ TEST_F(TransactionTest, AnImportStoppedByARefusalKeepsTheRowsBeforeIt) {
   EXPECT_EQ(image_.read(0x0400 + 9, 2), (Bytes{0x0C, 0x00}));
 }
 
+TEST_F(TransactionTest, AnImageWhoseFileIsGoneTakesNoMoreChanges) {
+  resetImage();
+  const std::string copy = image_.path() + ".gone.VEL";
+  fs::copy_file(image_.path(), copy);
+  RecordAreaStore store;
+  CardSession session(store);
+  ASSERT_EQ(session.open(copy), OpenStatus::kLoaded);
+  EXPECT_FALSE(session.imageGone());
+  // Reading is still possible; a change reports its failure instead of
+  // pretending to be stored.
+  fs::remove(copy);
+  EXPECT_TRUE(session.imageGone());
+  EXPECT_EQ(session.jobLines().size(), 2u);
+  ASSERT_TRUE(session.deleteJob(0).done());
+  EXPECT_TRUE(session.finish().writeFailed());
+  EXPECT_FALSE(session.hasPendingChanges());
+
+  // A file put in its place is not the one that was opened.
+  fs::copy_file(image_.path(), copy);
+  EXPECT_TRUE(session.imageGone());
+  session.close();
+  fs::remove(copy);
+}
+
 TEST_F(TransactionTest, OneProgramAtATime) {
   resetImage();
   RecordAreaStore first;
