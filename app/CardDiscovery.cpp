@@ -152,27 +152,32 @@ std::optional<std::string> imageNameFromCardConfig(std::span<const uint8_t> byte
   return stem + ".VEL";
 }
 
+std::optional<fs::path> cardFolderOf(const fs::path& medium) {
+  return findEntry(medium, "VEL", EntryKind::kDirectory);
+}
+
+CardPresets presetsOf(const fs::path& velDir) {
+  CardPresets presets;
+  presets.initialDir = velDir;
+  const std::optional<fs::path> config = findEntry(velDir, "VELSET.CFG", EntryKind::kFile);
+  if (!config) return presets;
+
+  std::array<uint8_t, kCardConfigSize> header{};
+  std::ifstream in(*config, std::ios::binary);
+  in.read(reinterpret_cast<char*>(header.data()), header.size());
+  const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
+  const std::optional<std::string> imageName =
+      imageNameFromCardConfig(std::span<const uint8_t>(header.data(), got));
+  if (!imageName) return presets;
+  if (const auto image = findEntry(velDir, *imageName, EntryKind::kFile)) {
+    presets.fileName = *image;
+  }
+  return presets;
+}
+
 CardPresets discoverCard(const CardMedia& media) {
   for (const fs::path& folder : media.folders()) {
-    const std::optional<fs::path> velDir = findEntry(folder, "VEL", EntryKind::kDirectory);
-    if (!velDir) continue;
-
-    CardPresets presets;
-    presets.initialDir = *velDir;
-    const std::optional<fs::path> config = findEntry(*velDir, "VELSET.CFG", EntryKind::kFile);
-    if (!config) return presets;
-
-    std::array<uint8_t, kCardConfigSize> header{};
-    std::ifstream in(*config, std::ios::binary);
-    in.read(reinterpret_cast<char*>(header.data()), header.size());
-    const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
-    const std::optional<std::string> imageName =
-        imageNameFromCardConfig(std::span<const uint8_t>(header.data(), got));
-    if (!imageName) return presets;
-    if (const auto image = findEntry(*velDir, *imageName, EntryKind::kFile)) {
-      presets.fileName = *image;
-    }
-    return presets;
+    if (const std::optional<fs::path> velDir = cardFolderOf(folder)) return presetsOf(*velDir);
   }
   return {};
 }

@@ -65,4 +65,9 @@ struct CardPresets {
 // letter case as the card's file system does.
 CardPresets discoverCard(const CardMedia& media);
 
+// A medium's VEL folder, when it has one: the medium is a card.
+std::optional<std::filesystem::path> cardFolderOf(const std::filesystem::path& medium);
+// The presets a card's VEL folder gives.
+CardPresets presetsOf(const std::filesystem::path& velDir);
+
 }  // namespace vel

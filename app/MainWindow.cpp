@@ -3,17 +3,21 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 
 #include "app/CardDiscovery.h"
+#include "app/CardWatcher.h"
 #include "card/UsedCapacity.h"
 #include "records/ListLines.h"
 #include "records/MessageTexts.h"
@@ -22,6 +26,7 @@
 #include "ui/AnsiText.h"
 #include "ui/ImportWindow.h"
 #include "ui/JobViewer.h"
+#include "ui/Language.h"
 #include "ui/PlanWindow.h"
 #include "ui/RestoreWindow.h"
 
@@ -33,28 +38,36 @@ constexpr int kClientWidth = 599;
 constexpr int kClientHeight = 769;
 constexpr int kTabWidth = 133;
 constexpr int kTabHeight = 26;
+constexpr int kTabCaptionMargin = 6;
 constexpr int kButtonHeight = 24;
 constexpr int kButtonYs[] = {48, 123, 197, 272, 347, 422};
+// Wide enough for "Select record area" and "Format record area".
+constexpr int kTopButtonWidth = 160;
 
 const QColor kInactiveTabColour(224, 238, 254);
 
-const QString kNoModel = QStringLiteral("不确定");
-const QString kNoRecordArea = QStringLiteral("未选取记录区");
+// The window's texts, translated where they are shown (MainWindow::tr).
+constexpr const char* kNoModel = QT_TRANSLATE_NOOP("vel::MainWindow", "不确定");
+constexpr const char* kNoRecordArea = QT_TRANSLATE_NOOP("vel::MainWindow", "未选取记录区");
 
-const QString kFormatQuestion = QStringLiteral(
+constexpr const char* kFormatQuestion = QT_TRANSLATE_NOOP(
+    "vel::MainWindow",
     "选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。\r\n\r\n现在格式化该记录区吗?");
-const QString kFormatWarning =
-    QStringLiteral("格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
-const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
-const QString kReadOnlyImage = QStringLiteral("无法以读写方式打开记录区文件！");
-const QString kImageInUse = QStringLiteral("记录区文件正被其他程序使用！");
-const QString kRestoredFromJournal =
-    QStringLiteral("记录区上次的修改没有完成（程序中断或存储卡被拔出），已恢复到修改前的状态。");
-const QString kWarningCaption = QStringLiteral("警告");
+constexpr const char* kFormatWarning = QT_TRANSLATE_NOOP(
+    "vel::MainWindow",
+    "格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
+constexpr const char* kReadOnlyImage =
+    QT_TRANSLATE_NOOP("vel::MainWindow", "无法以读写方式打开记录区文件！");
+constexpr const char* kImageInUse =
+    QT_TRANSLATE_NOOP("vel::MainWindow", "记录区文件正被其他程序使用！");
+constexpr const char* kRestoredFromJournal =
+    QT_TRANSLATE_NOOP("vel::MainWindow",
+                      "记录区上次的修改没有完成（程序中断或存储卡被拔出），已恢复到修改前的状态。");
+constexpr const char* kWarningCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "警告");
 
-const QString kJobCaption = QStringLiteral("工作文件");
-const QString kKnownPointCaption = QStringLiteral("已知点");
-const QString kCodeCaption = QStringLiteral("特征码");
+constexpr const char* kJobCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "工作文件");
+constexpr const char* kKnownPointCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "已知点");
+constexpr const char* kCodeCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "特征码");
 
 // The program's settings: ~/.config/vel-reader/vel-reader.conf.
 QSettings programSettings() {
@@ -81,12 +94,18 @@ QString knownPointRow(const std::string& name, const PointValues& values) {
 }
 
 struct TabCaption {
-  const char* text;
+  struct {
+    const char* source;
+    const char* comment;  // tells the tab's word from the dialogs' caption
+  } text;
   int x;
   int y;
 };
 // Each caption lands on its own tab because the tabs are 133 pixels wide.
-constexpr TabCaption kTabCaptions[] = {{"工作文件", 35, 5}, {"已知点", 180, 5}, {"特征码", 310, 5}};
+constexpr TabCaption kTabCaptions[] = {
+    {QT_TRANSLATE_NOOP3("vel::MainWindow", "工作文件", "page tab"), 35, 5},
+    {QT_TRANSLATE_NOOP3("vel::MainWindow", "已知点", "page tab"), 180, 5},
+    {QT_TRANSLATE_NOOP3("vel::MainWindow", "特征码", "page tab"), 310, 5}};
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
@@ -118,6 +137,9 @@ MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia
   pages->setCurrentIndex(0);
   setKeepSnapshots(programSettings().value(kKeepSnapshotsKey, true).toBool());
   selectAtStartup(imageToOpen);
+  cardWatcher_ = new CardWatcher(media_, this);
+  cardWatcher_->cardAppeared = [this](const CardPresets& presets) { offerCard(presets); };
+  cardWatcher_->start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -140,8 +162,8 @@ void MainWindow::buildWindow() {
   buildPages();
   pressFocusedButtonsOnReturn(this);
 
-  openDialog.title = QStringLiteral("打开全站记录区文件");
-  openDialog.filter = QStringLiteral("全站记录区文件(*.VEL)|*.VEL");
+  openDialog.title = tr("打开全站记录区文件");
+  openDialog.filter = tr("全站记录区文件") + QStringLiteral("(*.VEL)|*.VEL");
   openDialog.defaultExt = QStringLiteral("vel");
 }
 
@@ -151,22 +173,25 @@ void MainWindow::buildSummary() {
   summaryPanel = makePanel(topPanel, "summaryPanel", QFrame::Sunken, 1, Qt::white);
   scale_.place(summaryPanel, 10, 9, 340, 140);
 
+  // The captions reach to the values, room that the English needs; the
+  // last stops at the gauge.
   struct Row {
     const char* caption;
     int y;
+    int width;
   };
-  constexpr Row kRows[] = {{"机  型：", 12},
-                           {"记录区：", 37},
-                           {"工作文件数：", 62},
-                           {"已知点数：", 87},
-                           {"记录区占用：", 112}};
+  constexpr Row kRows[] = {{QT_TR_NOOP("机  型："), 12, 126},
+                           {QT_TR_NOOP("记录区："), 37, 126},
+                           {QT_TR_NOOP("工作文件数："), 62, 126},
+                           {QT_TR_NOOP("已知点数："), 87, 126},
+                           {QT_TR_NOOP("记录区占用："), 112, 96}};
   for (const Row& row : kRows) {
-    QLabel* caption = makeLabel(summaryPanel, nullptr, QString::fromUtf8(row.caption));
-    scale_.place(caption, 12, row.y, 96, 20);
+    QLabel* caption = makeLabel(summaryPanel, nullptr, tr(row.caption));
+    scale_.place(caption, 12, row.y, row.width, 20);
   }
-  modelLabel = makeLabel(summaryPanel, "modelLabel", kNoModel);
+  modelLabel = makeLabel(summaryPanel, "modelLabel", tr(kNoModel));
   scale_.place(modelLabel, 139, 12, 195, 20);
-  imageNameLabel = makeLabel(summaryPanel, "imageNameLabel", kNoRecordArea);
+  imageNameLabel = makeLabel(summaryPanel, "imageNameLabel", tr(kNoRecordArea));
   scale_.place(imageNameLabel, 139, 37, 195, 20);
   jobCountLabel = makeLabel(summaryPanel, "jobCountLabel", QStringLiteral("0"));
   scale_.place(jobCountLabel, 139, 62, 195, 20);
@@ -176,13 +201,12 @@ void MainWindow::buildSummary() {
   usageGauge->setObjectName(QStringLiteral("usageGauge"));
   scale_.place(usageGauge, 108, 110, 229, 20);
 
-  selectImageButton =
-      makeLinkButton(topPanel, "selectImageButton", QStringLiteral("选取记录区"), scale_);
-  scale_.place(selectImageButton, 405, 42, 120, kButtonHeight);
-  formatButton = makeLinkButton(topPanel, "formatButton", QStringLiteral("格式化记录区"), scale_);
-  scale_.place(formatButton, 405, 92, 120, kButtonHeight);
-  restoreButton = makeLinkButton(topPanel, "restoreButton", QStringLiteral("恢复备份"), scale_);
-  scale_.place(restoreButton, 405, 130, 120, kButtonHeight);
+  selectImageButton = makeLinkButton(topPanel, "selectImageButton", tr("选取记录区"), scale_);
+  scale_.place(selectImageButton, 405, 42, kTopButtonWidth, kButtonHeight);
+  formatButton = makeLinkButton(topPanel, "formatButton", tr("格式化记录区"), scale_);
+  scale_.place(formatButton, 405, 92, kTopButtonWidth, kButtonHeight);
+  restoreButton = makeLinkButton(topPanel, "restoreButton", tr("恢复备份"), scale_);
+  scale_.place(restoreButton, 405, 130, kTopButtonWidth, kButtonHeight);
   connect(selectImageButton, &QPushButton::clicked, this, &MainWindow::onSelectImage);
   connect(formatButton, &QPushButton::clicked, this, &MainWindow::onFormat);
   connect(restoreButton, &QPushButton::clicked, this, &MainWindow::onRestore);
@@ -204,9 +228,11 @@ void MainWindow::buildPages() {
   codePage = buildCodePage();
   // The captions are drawn by drawPageTab; these name the tabs for
   // accessibility only.
-  pages->addTab(jobPage, QStringLiteral("工作文件"));
-  pages->addTab(knownPointPage, QStringLiteral("已知点"));
-  pages->addTab(codePage, QStringLiteral("特征码"));
+  int tab = 0;
+  for (QWidget* sheet : {jobPage, knownPointPage, codePage}) {
+    const TabCaption& caption = kTabCaptions[tab++];
+    pages->addTab(sheet, tr(caption.text.source, caption.text.comment));
+  }
   for (QWidget* sheet : {jobPage, knownPointPage, codePage}) {
     QPalette palette = sheet->palette();
     palette.setColor(QPalette::Window, windowColour());
@@ -231,7 +257,7 @@ void MainWindow::placeButtonColumn(QWidget* sheet, int x, int width,
                                    std::initializer_list<PageButton> buttons) {
   int i = 0;
   for (const PageButton& b : buttons) {
-    b.button = makeLinkButton(sheet, b.name, QString::fromUtf8(b.caption), scale_);
+    b.button = makeLinkButton(sheet, b.name, tr(b.caption), scale_);
     scale_.place(b.button, x, kButtonYs[i++], width, kButtonHeight);
   }
 }
@@ -244,12 +270,12 @@ QWidget* MainWindow::buildJobPage() {
   scale_.place(jobList, 8, 8, 379, 516);
 
   placeButtonColumn(sheet, 410, 130,
-                    {{viewJobButton, "viewJobButton", "查  阅"},
-                     {newJobButton, "newJobButton", "新  建"},
-                     {deleteJobButton, "deleteJobButton", "删  除"},
-                     {renameJobButton, "renameJobButton", "改  名"},
-                     {enterPointsButton, "enterPointsButton", "输入坐标"},
-                     {importPointsButton, "importPointsButton", "从文件导入坐标"}});
+                    {{viewJobButton, "viewJobButton", QT_TR_NOOP("查  阅")},
+                     {newJobButton, "newJobButton", QT_TR_NOOP("新  建")},
+                     {deleteJobButton, "deleteJobButton", QT_TR_NOOP("删  除")},
+                     {renameJobButton, "renameJobButton", QT_TR_NOOP("改  名")},
+                     {enterPointsButton, "enterPointsButton", QT_TR_NOOP("输入坐标")},
+                     {importPointsButton, "importPointsButton", QT_TR_NOOP("从文件导入坐标")}});
   return sheet;
 }
 
@@ -259,9 +285,9 @@ QWidget* MainWindow::buildKnownPointPage() {
   const struct {
     const char* text;
     int x;
-  } headings[] = {{"点  号", 10}, {"N/X", 140}, {"E/Y", 251}, {"Z", 364}};
+  } headings[] = {{QT_TR_NOOP("点  号"), 10}, {"N/X", 140}, {"E/Y", 251}, {"Z", 364}};
   for (const auto& heading : headings) {
-    QLabel* label = makeLabel(sheet, nullptr, QString::fromUtf8(heading.text));
+    QLabel* label = makeLabel(sheet, nullptr, tr(heading.text));
     scale_.place(label, heading.x, 12, 80, 20);
   }
   auto* rule = new QFrame(sheet);
@@ -273,10 +299,10 @@ QWidget* MainWindow::buildKnownPointPage() {
   scale_.place(knownPointList, 8, 40, 427, 481);
 
   placeButtonColumn(sheet, 452, 95,
-                    {{enterKnownPointsButton, "enterKnownPointsButton", "输入坐标"},
-                     {importKnownPointsButton, "importKnownPointsButton", "从文件导入"},
-                     {deleteKnownPointButton, "deleteKnownPointButton", "删  除"},
-                     {clearKnownPointsButton, "clearKnownPointsButton", "清  空"}});
+                    {{enterKnownPointsButton, "enterKnownPointsButton", QT_TR_NOOP("输入坐标")},
+                     {importKnownPointsButton, "importKnownPointsButton", QT_TR_NOOP("从文件导入")},
+                     {deleteKnownPointButton, "deleteKnownPointButton", QT_TR_NOOP("删  除")},
+                     {clearKnownPointsButton, "clearKnownPointsButton", QT_TR_NOOP("清  空")}});
   return sheet;
 }
 
@@ -288,9 +314,9 @@ QWidget* MainWindow::buildCodePage() {
   scale_.place(codeList, 8, 8, 425, 516);
 
   placeButtonColumn(sheet, 452, 95,
-                    {{enterCodesButton, "enterCodesButton", "输  入"},
-                     {deleteCodeButton, "deleteCodeButton", "删  除"},
-                     {clearCodesButton, "clearCodesButton", "清  空"}});
+                    {{enterCodesButton, "enterCodesButton", QT_TR_NOOP("输  入")},
+                     {deleteCodeButton, "deleteCodeButton", QT_TR_NOOP("删  除")},
+                     {clearCodesButton, "clearCodesButton", QT_TR_NOOP("清  空")}});
   return sheet;
 }
 
@@ -301,11 +327,17 @@ void MainWindow::drawPageTab(QPainter& painter, int, const QRect& rect, bool act
   const QPoint barOffset = pages->tabBar()->pos();
   painter.setFont(font());
   painter.setPen(Qt::black);
+  const QFontMetrics metrics(painter.font());
+  int tab = 0;
   for (const TabCaption& caption : kTabCaptions) {
-    const QPoint at = QPoint(scale_(caption.x), scale_(caption.y)) - barOffset;
+    const QString text = tr(caption.text.source, caption.text.comment);
+    // A caption longer than the Chinese one moves left so that it ends
+    // within its own tab.
+    const int tabEnd = barOffset.x() + (++tab) * scale_(kTabWidth) - scale_(kTabCaptionMargin);
+    const int x = std::min(scale_(caption.x), tabEnd - metrics.horizontalAdvance(text));
+    const QPoint at = QPoint(x, scale_(caption.y)) - barOffset;
     painter.drawText(QRect(at, QSize(scale_(kTabWidth), scale_(kTabHeight))),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     QString::fromUtf8(caption.text));
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   }
 }
 
@@ -360,22 +392,25 @@ void MainWindow::loadSelectedImage() {
   setLoaded(false);
   const std::filesystem::path path = qStringToPath(openDialog.fileName);
   const OpenStatus opened = session_.open(path.string(), [this] {
-    return prompts_.askYesNo(dialogParent(), QStringLiteral("选取记录区"), kFormatQuestion,
+    return prompts_.askYesNo(dialogParent(), tr("选取记录区"), tr(kFormatQuestion),
                              PromptIcon::kQuestion);
   });
   switch (opened) {
     case OpenStatus::kLoaded:
       break;
     case OpenStatus::kInUse:
-      prompts_.showOk(dialogParent(), kWarningCaption, kImageInUse, PromptIcon::kExclamation);
+      prompts_.showOk(dialogParent(), tr(kWarningCaption), tr(kImageInUse),
+                      PromptIcon::kExclamation);
       return;
     case OpenStatus::kReadOnly:
       // A card that takes no writes must not look like one that was never there.
-      prompts_.showOk(dialogParent(), kWarningCaption, kReadOnlyImage, PromptIcon::kExclamation);
+      prompts_.showOk(dialogParent(), tr(kWarningCaption), tr(kReadOnlyImage),
+                      PromptIcon::kExclamation);
       return;
     case OpenStatus::kWriteFailed:
       // A half-written record area is no record area: it stays unloaded.
-      prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
+      prompts_.showOk(dialogParent(), tr(kWarningCaption), messageText(kCardWriteFailedText),
+                      PromptIcon::kExclamation);
       return;
     case OpenStatus::kMissing:
     case OpenStatus::kNotRecognised:
@@ -383,8 +418,7 @@ void MainWindow::loadSelectedImage() {
   }
   setLoaded(true);
   if (session_.restoredFromJournal()) {
-    prompts_.showOk(dialogParent(), QStringLiteral("提示"), kRestoredFromJournal,
-                    PromptIcon::kInformation);
+    prompts_.showOk(dialogParent(), tr("提示"), tr(kRestoredFromJournal), PromptIcon::kInformation);
   }
 
   refreshSummary();
@@ -404,7 +438,7 @@ void MainWindow::loadSelectedImage() {
 
 void MainWindow::onFormat() {
   if (!store_.isOpen()) return;
-  if (!prompts_.askYesNo(dialogParent(), QStringLiteral("警告"), kFormatWarning,
+  if (!prompts_.askYesNo(dialogParent(), tr(kWarningCaption), tr(kFormatWarning),
                          PromptIcon::kExclamation)) {
     return;
   }
@@ -414,7 +448,12 @@ void MainWindow::onFormat() {
     return;
   }
   if (!session_.finish().done() || !formatted.done()) {
-    prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
+    prompts_.showOk(dialogParent(), tr(kWarningCaption), messageText(kCardWriteFailedText),
+                    PromptIcon::kExclamation);
+    if (session_.imageGone()) {
+      dropVanishedImage();
+      return;
+    }
     // What the card now holds is neither the old area nor a new one.
     setLoaded(false);
   }
@@ -445,6 +484,42 @@ void MainWindow::reloadImage() {
   if (jobList->count() > 0 && jobList->currentRow() < 0) jobList->setCurrentRow(0);
   refreshKnownPointList();
   refreshCodeList();
+}
+
+void MainWindow::dropVanishedImage() {
+  // Nothing more may go to a file that is not on the card any more.
+  session_.close();
+  setLoaded(false);
+  modelLabel->setText(tr(kNoModel));
+  imageNameLabel->setText(tr(kNoRecordArea));
+  jobCountLabel->setText(QStringLiteral("0"));
+  knownPointCountLabel->setText(QStringLiteral("0"));
+  usageGauge->SetProgress(0);
+  clearLists();
+  // Asked once the window that met the failure (the job viewer, say) has
+  // closed, so that no window goes on showing the image let go.
+  QTimer::singleShot(0, this, [this] {
+    if (store_.isOpen()) return;
+    if (prompts_.askYesNo(dialogParent(), tr("选取记录区"),
+                          tr("记录区文件已不存在（存储卡可能已被拔出）。\r\n\r\n现在重新选取记录区吗？"),
+                          PromptIcon::kQuestion)) {
+      onSelectImage();
+    }
+  });
+}
+
+void MainWindow::offerCard(const CardPresets& presets) {
+  if (pagesUsable()) return;
+  const QString question = tr("发现存储卡：%1\r\n\r\n现在打开其中的记录区吗？")
+                               .arg(QDir::toNativeSeparators(pathToQString(presets.initialDir)));
+  if (!prompts_.askYesNo(dialogParent(), tr("选取记录区"), question, PromptIcon::kQuestion)) return;
+  openDialog.initialDir = pathToQString(presets.initialDir);
+  if (presets.fileName.empty()) {
+    onSelectImage();
+    return;
+  }
+  openDialog.fileName = pathToQString(presets.fileName);
+  loadSelectedImage();
 }
 
 void MainWindow::clearLists() {
@@ -528,14 +603,19 @@ bool MainWindow::showOutcome(const CardResult& result) {
   } else if (result.writeFailed()) {
     reportWriteFailure();
   } else if (result.status == CardResult::kRefused && !result.message.empty()) {
-    prompts_.showTimedMessage(this, QString::fromUtf8(result.message.c_str()));
+    prompts_.showTimedMessage(this, messageText(result.message));
   }
   return result.done();
 }
 
 void MainWindow::reportWriteFailure() {
-  prompts_.showOk(dialogParent(), kWarningCaption, kWriteFailure, PromptIcon::kExclamation);
+  prompts_.showOk(dialogParent(), tr(kWarningCaption), messageText(kCardWriteFailedText),
+                  PromptIcon::kExclamation);
   if (!store_.isOpen()) return;
+  if (session_.imageGone()) {
+    dropVanishedImage();
+    return;
+  }
   // Whatever part of the change did land is kept as it is, like the rest.
   session_.finish();
   store_.loadTables();
@@ -599,7 +679,7 @@ void MainWindow::connectPages() {
 
   planMenu = new QMenu(this);
   planMenu->setObjectName(QStringLiteral("planMenu"));
-  QAction* showPlan = planMenu->addAction(QStringLiteral("显示图形"));
+  QAction* showPlan = planMenu->addAction(tr("显示图形"));
   showPlan->setObjectName(QStringLiteral("showPlanAction"));
   connect(showPlan, &QAction::triggered, this, &MainWindow::onShowPlan);
   connectPlanMenu(jobList);
@@ -642,8 +722,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::onNewJob() {
   if (!pagesUsable()) return;
   NameBuffer name{};
-  if (entryDialogs_->enterName(dialogParent(), QStringLiteral("新建工作文件"),
-                               QStringLiteral("输入文件名："), name, kNameLength) != 1) {
+  if (entryDialogs_->enterName(dialogParent(), tr("新建工作文件"), tr("输入文件名："), name,
+                               kNameLength) != 1) {
     return;
   }
   if (!commitOutcome(session_.createJob(nameOf(name)))) return;
@@ -659,8 +739,8 @@ void MainWindow::onDeleteJob() {
   const int row = selectedRow(jobList);
   if (row < 0) return;
   const QString name = ansiToQString(store_.jobName(store_.jobSlotAt(row)));
-  if (!prompts_.askYesNo(dialogParent(), kJobCaption,
-                         QStringLiteral("删除工作文件%1吗？").arg(name), PromptIcon::kQuestion)) {
+  if (!prompts_.askYesNo(dialogParent(), tr(kJobCaption), tr("删除工作文件%1吗？").arg(name),
+                         PromptIcon::kQuestion)) {
     return;
   }
   if (!commitOutcome(session_.deleteJob(row))) return;
@@ -673,8 +753,8 @@ void MainWindow::onRenameJob() {
   const int row = selectedRow(jobList);
   if (row < 0) return;
   NameBuffer name{};
-  if (entryDialogs_->enterName(dialogParent(), QStringLiteral("工作文件改名"),
-                               QStringLiteral("输入新文件名："), name, kNameLength) != 1) {
+  if (entryDialogs_->enterName(dialogParent(), tr("工作文件改名"), tr("输入新文件名："), name,
+                               kNameLength) != 1) {
     return;
   }
   if (!commitOutcome(session_.renameJob(store_.jobSlotAt(row), nameOf(name)))) return;
@@ -686,6 +766,8 @@ void MainWindow::onViewJob() {
   const int row = selectedRow(jobList);
   if (row < 0 || !openJobViewer) return;
   openJobViewer(store_.jobSlotAt(row));
+  // A card pulled out while the viewer was open has been let go.
+  if (!pagesUsable()) return;
   // The viewer may have deleted records: counts and capacity changed.
   refreshJobList();
   refreshSummary();
@@ -704,7 +786,7 @@ void MainWindow::onEnterPoints() {
   if (!pagesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
-  if (enterPoints(store_.jobSlotAt(row), kJobCaption)) refreshJobList();
+  if (enterPoints(store_.jobSlotAt(row), tr(kJobCaption))) refreshJobList();
 }
 
 // The coordinate dialog opens again after each stored point, with the next
@@ -751,7 +833,7 @@ void MainWindow::onImportPoints() {
 void MainWindow::onEnterKnownPoints() {
   if (!pagesUsable()) return;
   // The store's order, which free places left by deletions may change.
-  if (enterPoints(store_.knownPointFile(), kKnownPointCaption)) refreshKnownPointList();
+  if (enterPoints(store_.knownPointFile(), tr(kKnownPointCaption))) refreshKnownPointList();
 }
 
 void MainWindow::onImportKnownPoints() {
@@ -770,8 +852,8 @@ void MainWindow::onDeleteKnownPoint() {
   if (row < 0) return;
   const uint8_t file = store_.knownPointFile();
   const QString name = ansiToQString(store_.recordPointName(file, row));
-  if (!prompts_.askYesNo(dialogParent(), kKnownPointCaption,
-                         QStringLiteral("删除点号%1吗？").arg(name), PromptIcon::kQuestion)) {
+  if (!prompts_.askYesNo(dialogParent(), tr(kKnownPointCaption), tr("删除点号%1吗？").arg(name),
+                         PromptIcon::kQuestion)) {
     return;
   }
   if (!commitOutcome(session_.deleteRecord(file, row))) return;
@@ -782,7 +864,7 @@ void MainWindow::onDeleteKnownPoint() {
 void MainWindow::onClearKnownPoints() {
   if (!pagesUsable()) return;
   if (knownPointList->count() == 0) return;
-  if (!prompts_.askYesNo(dialogParent(), kKnownPointCaption, QStringLiteral("删除全部已知点吗？"),
+  if (!prompts_.askYesNo(dialogParent(), tr(kKnownPointCaption), tr("删除全部已知点吗？"),
                          PromptIcon::kQuestion)) {
     return;
   }
@@ -800,8 +882,8 @@ void MainWindow::onKnownPointListKey(int key) {
 void MainWindow::onEnterCodes() {
   if (!pagesUsable()) return;
   NameBuffer code{};
-  while (entryDialogs_->enterName(dialogParent(), kCodeCaption, QStringLiteral("输入特征码："),
-                                  code, kNameLength) == 1) {
+  while (entryDialogs_->enterName(dialogParent(), tr(kCodeCaption), tr("输入特征码："), code,
+                                  kNameLength) == 1) {
     if (!commitOutcome(session_.addFeatureCode(nameOf(code)))) return;
     codeList->addItem(ansiToQString(nameOf(code)));
     codeList->setCurrentRow(codeList->count() - 1);
@@ -820,7 +902,7 @@ void MainWindow::onDeleteCode() {
 void MainWindow::onClearCodes() {
   if (!pagesUsable()) return;
   if (codeList->count() == 0) return;
-  if (!prompts_.askYesNo(dialogParent(), kCodeCaption, QStringLiteral("删除所有特征码吗？"),
+  if (!prompts_.askYesNo(dialogParent(), tr(kCodeCaption), tr("删除所有特征码吗？"),
                          PromptIcon::kQuestion)) {
     return;
   }

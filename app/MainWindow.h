@@ -24,6 +24,8 @@
 namespace vel {
 
 class CardMedia;
+class CardWatcher;
+struct CardPresets;
 
 class MainWindow final : public QWidget {
   Q_OBJECT
@@ -53,7 +55,9 @@ class MainWindow final : public QWidget {
   // it was refused or the card did not take it.
   bool commitOutcome(const CardResult& result);
 
-  // A write the card did not take: says so, then shows what the card holds.
+  // A write the card did not take: says so, then shows what the card holds;
+  // when the image's file is gone (the card pulled out), the image is let go
+  // and a new selection offered.
   void reportWriteFailure();
 
   // True while a record area is loaded. The page handlers act only then: an
@@ -74,6 +78,9 @@ class MainWindow final : public QWidget {
   // choice is kept in the program's settings.
   void setKeepSnapshots(bool keep);
   const SnapshotFolder& snapshotFolder() const { return snapshotFolder_; }
+
+  // Looks for a card put in while the program runs.
+  CardWatcher& cardWatcher() { return *cardWatcher_; }
 
   // The entry dialogs the pages open; the real ones unless a test sets others.
   void setEntryDialogs(EntryDialogs& dialogs) { entryDialogs_ = &dialogs; }
@@ -203,10 +210,16 @@ class MainWindow final : public QWidget {
 
   // Shows the image anew after it was replaced whole (a restore).
   void reloadImage();
+  // The image's file is gone: lets it go, shows no record area, and offers
+  // to select one.
+  void dropVanishedImage();
+  // A card put in while no record area is loaded: offers to open its image.
+  void offerCard(const CardPresets& presets);
 
   RecordAreaStore& store_;
   CardSession session_{store_};
   SnapshotFolder snapshotFolder_{defaultSnapshotFolder()};
+  CardWatcher* cardWatcher_ = nullptr;
   Prompts& prompts_;
   const CardMedia& media_;
   Scaler scale_;

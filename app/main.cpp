@@ -2,9 +2,10 @@
 // the main window until it is closed.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLibraryInfo>
-#include <QTranslator>
+#include <QLocale>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/CardDiscovery.h"
 #include "app/MainWindow.h"
@@ -12,6 +13,7 @@
 #include "store/RecordAreaStore.h"
 #include "store/StandardDescriptors.h"
 #include "ui/AnsiText.h"
+#include "ui/Language.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -28,16 +30,74 @@ std::vector<std::filesystem::path> cardFolders() {
   return folders;
 }
 
+// The value of --lang (--lang en, --lang=en); empty when it is not given.
+QString languageArgument(const QStringList& arguments) {
+  QString value;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == QLatin1String("--lang") && i + 1 < arguments.size()) {
+      value = arguments[++i];
+    } else if (arguments[i].startsWith(QLatin1String("--lang="))) {
+      value = arguments[i].mid(7);
+    }
+  }
+  return value;
+}
+
 // The image named on the command line (a double-clicked file), made absolute;
 // empty when none is named.
 std::filesystem::path imageArgument(const QStringList& arguments) {
-  for (const QString& argument : arguments.mid(1)) {
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("--lang")) {
+      ++i;  // its value is no image
+      continue;
+    }
     if (!argument.startsWith(QLatin1Char('-'))) {
       std::error_code ignored;
       return std::filesystem::absolute(vel::qStringToPath(argument), ignored);
     }
   }
   return {};
+}
+
+constexpr const char* kHelp =
+    "Usage: vel-reader [IMAGE]\n"
+    "Show and change the record area of a total station's SD card: jobs and their\n"
+    "survey records, known points, feature codes, points imported from text files\n"
+    "and written out to exchange formats.\n"
+    "\n"
+    "With IMAGE (a record-area image, VEL/*.VEL on the card) the program opens it\n"
+    "at once. Without, it looks for the card among the removable media (the first\n"
+    "one with a VEL folder) and asks for the image there.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help       show this help and exit\n"
+    "      --version    show the version and exit\n"
+    "      --lang LANG  the interface's language: zh (Chinese) or en (English);\n"
+    "                   by default the system's language, Chinese unless it is\n"
+    "                   English\n"
+    "\n"
+    "Environment:\n"
+    "  VEL_READER_MEDIA  folders examined as media before the removable ones,\n"
+    "                    separated by ':'; a folder with a VEL folder inside is\n"
+    "                    taken for a card\n"
+    "  VEL_BACKUP_DIR    the backups folder\n"
+    "                    (default ~/.local/share/vel-reader/backups)\n";
+
+// --help and --version answer before QApplication exists, so that they work
+// without a display (the manual page is made from them at build time).
+bool answeredInformationOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelp, stdout);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("vel-reader " VEL_VERSION);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -48,15 +108,20 @@ int main(int argc, char** argv) {
   // Before anything is opened: a closed descriptor would go to the card image,
   // and Qt's messages into it.
   vel::openClosedStandardDescriptors();
+  if (answeredInformationOption(argc, argv)) return std::fflush(stdout) == 0 ? 0 : 1;
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VEL_Reader"));
-  // The standard buttons and the file dialog speak the interface's language.
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                   QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTexts);
+  // The interface's language, and with it that of the standard buttons and
+  // the file dialog.
+  const QString languageOption = languageArgument(QApplication::arguments());
+  const std::optional<vel::Language> namedLanguage = vel::languageNamed(languageOption);
+  if (!languageOption.isEmpty() && !namedLanguage) {
+    std::fprintf(stderr, "vel-reader: unknown language '%s' (zh or en); the system's is used\n",
+                 languageOption.toLocal8Bit().constData());
   }
+  const vel::InstalledLanguage language(
+      vel::chooseLanguage(QLocale::system().uiLanguages(), namedLanguage));
 
   const vel::ListedMedia media(cardFolders());
   vel::RecordAreaStore store;

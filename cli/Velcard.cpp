@@ -82,8 +82,8 @@ std::span<const Verb> verbs() {
 }
 
 void printUsage(std::ostream& out) {
-  out << "usage: velcard [--wait SECONDS] [--no-backup] COMMAND IMAGE [ARGUMENTS]\n"
-         "       velcard --help\n"
+  out << "Usage: velcard [--wait SECONDS] [--no-backup] COMMAND IMAGE [ARGUMENTS]\n"
+         "       velcard --help | --version\n"
          "\n"
          "commands:\n";
   for (const Verb& verb : kVerbs) {
@@ -98,9 +98,15 @@ void printUsage(std::ostream& out) {
          "Names and codes keep digits, letters (made capitals) and .-#$%!&@+*/, 8 at most.\n"
          "FORMAT is 1 to 7 or qpl, pts, scs2002, sv300, cass, csv, dxf (dxf: export only).\n"
          "\n"
-         "--wait SECONDS  wait that long for another program to let go of the image (default 10)\n"
-         "--no-backup     keep no snapshot before format, delete-job, rename-job, delete-record,\n"
-         "                clear-known, delete-code, clear-codes, import and restore\n"
+         "Options (before the command):\n"
+         "  --wait SECONDS  wait that long for another program to let go of the image\n"
+         "                  (default 10)\n"
+         "  --no-backup     keep no snapshot before format, delete-job, rename-job,\n"
+         "                  delete-record, clear-known, delete-code, clear-codes, import\n"
+         "                  and restore\n"
+         "  --help          this text\n"
+         "  --version       the version\n"
+         "\n"
          "Snapshots are kept in $VEL_BACKUP_DIR, else ~/.local/share/vel-reader/backups.\n"
          "\n"
          "exit status: 0 done, 1 usage or I/O error, 2 refused, 3 image not recognised\n";

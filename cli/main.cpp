@@ -1,5 +1,6 @@
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <streambuf>
 #include <string>
@@ -31,6 +32,12 @@ int main(int argc, char** argv) {
   LostOutput lost;
   std::ostream lostOut(&lost);
   std::ostream& out = standard.outputClosed ? lostOut : std::cout;
+
+  // Here rather than among the commands: the version is the executable's.
+  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    out << "velcard " VEL_VERSION "\n";
+    return out.flush() && std::fflush(stdout) == 0 ? 0 : 1;
+  }
 
   std::vector<std::string> args(argv + 1, argv + argc);
   int status = vel::cli::runVelcard(args, out, std::cerr);

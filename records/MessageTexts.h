@@ -2,52 +2,82 @@
 // all in one place. Where velcard tells of the same thing it uses the same words.
 #pragma once
 
+// Marks the texts for the desktop program's translation, which looks them up
+// by their words; here it leaves them as they are, so velcard and the card
+// data stay Chinese.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
 namespace vel {
 
-inline constexpr const char* kDuplicateJobNameText = "有文件重名，创建文件失败！";
-inline constexpr const char* kNoFreeJobSlotText = "创建文件失败！";
-inline constexpr const char* kRenameTakenText = "有同名文件,无法重命名！";
-inline constexpr const char* kJobFullBeforeText = "文件已满！";
-inline constexpr const char* kKnownFileFullBeforeText = "已知点文件已满！";
-inline constexpr const char* kJobFullWhileStoringText = "文件已满，无法存贮全部数据！";
-inline constexpr const char* kRecordAreaFullText = "记录区已满，无法再存贮数据！";
-inline constexpr const char* kCodeLibraryFullText = "特征码库已满，无法再输入!";
-inline constexpr const char* kCardWriteFailedText = "记录区写入失败，请检查存储卡！";
+inline constexpr const char* kDuplicateJobNameText =
+    QT_TRANSLATE_NOOP("MessageTexts", "有文件重名，创建文件失败！");
+inline constexpr const char* kNoFreeJobSlotText =
+    QT_TRANSLATE_NOOP("MessageTexts", "创建文件失败！");
+inline constexpr const char* kRenameTakenText =
+    QT_TRANSLATE_NOOP("MessageTexts", "有同名文件,无法重命名！");
+inline constexpr const char* kJobFullBeforeText = QT_TRANSLATE_NOOP("MessageTexts", "文件已满！");
+inline constexpr const char* kKnownFileFullBeforeText =
+    QT_TRANSLATE_NOOP("MessageTexts", "已知点文件已满！");
+inline constexpr const char* kJobFullWhileStoringText =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件已满，无法存贮全部数据！");
+inline constexpr const char* kRecordAreaFullText =
+    QT_TRANSLATE_NOOP("MessageTexts", "记录区已满，无法再存贮数据！");
+inline constexpr const char* kCodeLibraryFullText =
+    QT_TRANSLATE_NOOP("MessageTexts", "特征码库已满，无法再输入!");
+inline constexpr const char* kCardWriteFailedText =
+    QT_TRANSLATE_NOOP("MessageTexts", "记录区写入失败，请检查存储卡！");
 
 // An import file that cannot be taken over.
-inline constexpr const char* kImportFormatErrorText = "数据格式不符，无法导入！";
-inline constexpr const char* kImportFailedText = "导入错误！";
+inline constexpr const char* kImportFormatErrorText =
+    QT_TRANSLATE_NOOP("MessageTexts", "数据格式不符，无法导入！");
+inline constexpr const char* kImportFailedText = QT_TRANSLATE_NOOP("MessageTexts", "导入错误！");
 
 // Why, shown after kImportFailedText. %1 and %2 stand for what each names.
-inline constexpr const char* kImportNoCommaText = "第%1行没有逗号";             // line number
-inline constexpr const char* kImportUnreadableText = "无法读取文件：%1\r\n%2";  // file, reason
-inline constexpr const char* kImportNoSuchFormatText = "第%1种格式不能导入";    // format index
-inline constexpr const char* kImportCountMismatchText = "点数行或结束行与文件不符";
+inline constexpr const char* kImportNoCommaText =
+    QT_TRANSLATE_NOOP("MessageTexts", "第%1行没有逗号");  // line number
+inline constexpr const char* kImportUnreadableText =
+    QT_TRANSLATE_NOOP("MessageTexts", "无法读取文件：%1\r\n%2");  // file, reason
+inline constexpr const char* kImportNoSuchFormatText =
+    QT_TRANSLATE_NOOP("MessageTexts", "第%1种格式不能导入");  // format index
+inline constexpr const char* kImportCountMismatchText =
+    QT_TRANSLATE_NOOP("MessageTexts", "点数行或结束行与文件不符");
 
 // The system's reasons a file cannot be read; others as kSystemErrorText.
-inline constexpr const char* kNoSuchFileText = "文件不存在";
-inline constexpr const char* kNotAFolderOnPathText = "路径中有一段不是文件夹";
-inline constexpr const char* kNoReadPermissionText = "没有读取权限";
-inline constexpr const char* kIsAFolderText = "这是一个文件夹";
-inline constexpr const char* kImportTooLargeText = "文件大于64 MiB，无法导入";  // over kMaxTextFileBytes
-inline constexpr const char* kNameTooLongText = "文件名太长";
-inline constexpr const char* kInputOutputErrorText = "读取时发生输入输出错误";
-inline constexpr const char* kSystemErrorText = "系统错误%1：%2";  // error number, system's text
+inline constexpr const char* kNoSuchFileText = QT_TRANSLATE_NOOP("MessageTexts", "文件不存在");
+inline constexpr const char* kNotAFolderOnPathText =
+    QT_TRANSLATE_NOOP("MessageTexts", "路径中有一段不是文件夹");
+inline constexpr const char* kNoReadPermissionText =
+    QT_TRANSLATE_NOOP("MessageTexts", "没有读取权限");
+inline constexpr const char* kIsAFolderText = QT_TRANSLATE_NOOP("MessageTexts", "这是一个文件夹");
+inline constexpr const char* kImportTooLargeText =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件大于64 MiB，无法导入");  // over kMaxTextFileBytes
+inline constexpr const char* kNameTooLongText = QT_TRANSLATE_NOOP("MessageTexts", "文件名太长");
+inline constexpr const char* kInputOutputErrorText =
+    QT_TRANSLATE_NOOP("MessageTexts", "读取时发生输入输出错误");
+inline constexpr const char* kSystemErrorText =
+    QT_TRANSLATE_NOOP("MessageTexts", "系统错误%1：%2");  // error number, system's text
 
 // Snapshots of the image, kept before an action that removes or overwrites data.
-inline constexpr const char* kSnapshotFailedText = "无法保存备份，操作已取消：";  // + folder, reason
-inline constexpr const char* kDiskFullText = "磁盘已满";
-inline constexpr const char* kNoWritePermissionText = "没有写入权限";
-inline constexpr const char* kImageTooLargeText = "记录区文件大于16 MiB";
-inline constexpr const char* kSnapshotMismatchText = "备份与当前记录区的大小或机型不同，无法恢复！";
-inline constexpr const char* kSnapshotDamagedText = "备份文件已损坏或丢失，无法恢复！";
+inline constexpr const char* kSnapshotFailedText =
+    QT_TRANSLATE_NOOP("MessageTexts", "无法保存备份，操作已取消：");  // + folder, reason
+inline constexpr const char* kDiskFullText = QT_TRANSLATE_NOOP("MessageTexts", "磁盘已满");
+inline constexpr const char* kNoWritePermissionText =
+    QT_TRANSLATE_NOOP("MessageTexts", "没有写入权限");
+inline constexpr const char* kImageTooLargeText =
+    QT_TRANSLATE_NOOP("MessageTexts", "记录区文件大于16 MiB");
+inline constexpr const char* kSnapshotMismatchText =
+    QT_TRANSLATE_NOOP("MessageTexts", "备份与当前记录区的大小或机型不同，无法恢复！");
+inline constexpr const char* kSnapshotDamagedText =
+    QT_TRANSLATE_NOOP("MessageTexts", "备份文件已损坏或丢失，无法恢复！");
 
 // What a snapshot was taken before, as its list names it. %1 and %2 as above.
 inline constexpr const char* kFormatAction = "格式化记录区";
-inline constexpr const char* kDeleteJobAction = "删除工作文件 %1";       // job
-inline constexpr const char* kRenameJobAction = "工作文件改名 %1 → %2";  // old name, new name
+inline constexpr const char* kDeleteJobAction = "删除工作文件 %1";        // job
+inline constexpr const char* kRenameJobAction = "工作文件改名 %1 → %2";   // old name, new name
 inline constexpr const char* kDeleteRecordAction = "删除记录 %1 第%2条";  // job, record from 1
-inline constexpr const char* kDeleteKnownPointAction = "删除已知点 %1";  // point
+inline constexpr const char* kDeleteKnownPointAction = "删除已知点 %1";   // point
 inline constexpr const char* kClearKnownPointsAction = "清空已知点";
 inline constexpr const char* kDeleteCodeAction = "删除特征码 %1";  // code
 inline constexpr const char* kClearCodesAction = "清空特征码";

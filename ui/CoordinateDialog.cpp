@@ -53,21 +53,21 @@ CoordinateDialog::CoordinateDialog(QWidget* owner) : QDialog(owner) {
   applyWindowLook(this, scale_);
   setFixedSize(scale_(kClientWidth), scale_(kClientHeight));
 
-  titleLabel = makeLabel(this, "titleLabel", QStringLiteral("输入坐标 "), scale_, 20, 19);
+  titleLabel = makeLabel(this, "titleLabel", tr("输入坐标 "), scale_, 20, 19);
   titleLabel->setFont(scale_.font(kTitlePixels));
   titleLabel->adjustSize();
   northLabel = makeLabel(this, "northLabel", QStringLiteral("N: "), scale_, 84, 55);
   eastLabel = makeLabel(this, "eastLabel", QStringLiteral("E: "), scale_, 84, 85);
   heightLabel = makeLabel(this, "heightLabel", QStringLiteral("Z: "), scale_, 84, 116);
-  nameLabel = makeLabel(this, "nameLabel", QStringLiteral("点 号: "), scale_, 51, 146);
+  nameLabel = makeLabel(this, "nameLabel", tr("点 号: "), scale_, 51, 146);
 
   northEdit = makeEdit(this, "northEdit", kCoordinateLength, scale_, 52, filterCoordinateCharacter);
   eastEdit = makeEdit(this, "eastEdit", kCoordinateLength, scale_, 82, filterCoordinateCharacter);
   heightEdit =
       makeEdit(this, "heightEdit", kCoordinateLength, scale_, 112, filterCoordinateCharacter);
   nameEdit = makeEdit(this, "nameEdit", kNameLength, scale_, 142, filterNameCharacter);
-  okButton = makeButton(this, "okButton", QStringLiteral("确  定"), scale_, 136);
-  cancelButton = makeButton(this, "cancelButton", QStringLiteral("取  消"), scale_, 232);
+  okButton = makeButton(this, "okButton", tr("确  定"), scale_, 136);
+  cancelButton = makeButton(this, "cancelButton", tr("取  消"), scale_, 232);
 
   setTabOrder(northEdit, eastEdit);
   setTabOrder(eastEdit, heightEdit);

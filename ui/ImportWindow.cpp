@@ -9,21 +9,26 @@
 #include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/Language.h"
 
 namespace vel {
 namespace {
 
-const QString kCaption = QStringLiteral("坐标编辑");
-const QString kOpenFilter = QStringLiteral(
-    "全站坐标记录文件(*.QPL)|*.QPL|拓普康 GTS700/600/800 Points(*.pts)|*.pts|"
-    "SCS2002 坐标文件(*.dat)|*.dat|SV300坐标文件(*.dat)|*.dat|CASS5.X文件(*.DAT)|*.DAT|"
-    "文本文件(逗号分隔)(*.CSV)|*.CSV");
-const QString kWarning = QStringLiteral("警告");
+// In the order of the exchange formats: the chosen filter's place is the format.
+QString openFilter() {
+  return translatedFilter(
+      "vel::ImportWindow",
+      {{QT_TRANSLATE_NOOP("vel::ImportWindow", "全站坐标记录文件"), "*.QPL"},
+       {QT_TRANSLATE_NOOP("vel::ImportWindow", "拓普康 GTS700/600/800 Points"), "*.pts"},
+       {QT_TRANSLATE_NOOP("vel::ImportWindow", "SCS2002 坐标文件"), "*.dat"},
+       {QT_TRANSLATE_NOOP("vel::ImportWindow", "SV300坐标文件"), "*.dat"},
+       {QT_TRANSLATE_NOOP("vel::ImportWindow", "CASS5.X文件"), "*.DAT"},
+       {QT_TRANSLATE_NOOP("vel::ImportWindow", "文本文件(逗号分隔)"), "*.CSV"}});
+}
 
-const QStringList& headerTexts() {
-  static const QStringList texts{QStringLiteral("   点    号"), QStringLiteral("       N"),
-                                 QStringLiteral("       E"), QStringLiteral("       Z")};
-  return texts;
+QStringList headerTexts() {
+  return {QCoreApplication::translate("vel::ImportWindow", "   点    号"),
+          QStringLiteral("       N"), QStringLiteral("       E"), QStringLiteral("       Z")};
 }
 
 using Column = CoordinateGrid::Column;
@@ -32,7 +37,7 @@ using Column = CoordinateGrid::Column;
 
 FileDialogSettings importDialogSettings(unsigned formatIndex) {
   FileDialogSettings settings;
-  settings.filter = kOpenFilter;
+  settings.filter = openFilter();
   // A choice that names no readable format offers the first one.
   settings.filterIndex =
       isImportFormat(static_cast<int>(formatIndex)) ? static_cast<int>(formatIndex) : kQplFormat;
@@ -55,7 +60,7 @@ uint8_t importCoordinates(uint8_t target, unsigned& formatIndex, const ImportHos
 ImportWindow::ImportWindow(const QString& fileName, int formatIndex, const ImportHost& host)
     : QDialog(host.parent), host_(host) {
   setObjectName(QStringLiteral("ImportWindow"));
-  setWindowTitle(kCaption);
+  setWindowTitle(tr("坐标编辑"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   applyWindowLook(this, scale_);
@@ -68,13 +73,13 @@ ImportWindow::ImportWindow(const QString& fileName, int formatIndex, const Impor
   grid->horizontalHeader()->setDefaultSectionSize(scale_(118));
   scale_.place(grid, 0, 0, 497, 577);
   grid->setRangeNotice([this] {
-    host_.prompts.showOk(this, QStringLiteral("提示"), QString::fromUtf8(kCoordinateRangeText),
+    host_.prompts.showOk(this, tr("提示"), messageText(kCoordinateRangeText),
                          PromptIcon::kInformation);
   });
 
-  confirmButton = makeLinkButton(this, "confirmButton", QStringLiteral("确  定"), scale_);
+  confirmButton = makeLinkButton(this, "confirmButton", tr("确  定"), scale_);
   scale_.place(confirmButton, 136, 592, 80, 26);
-  cancelButton = makeLinkButton(this, "cancelButton", QStringLiteral("取  消"), scale_);
+  cancelButton = makeLinkButton(this, "cancelButton", tr("取  消"), scale_);
   scale_.place(cancelButton, 288, 592, 80, 26);
   connect(confirmButton, &QPushButton::clicked, this, &ImportWindow::onConfirm);
   connect(cancelButton, &QPushButton::clicked, this, &ImportWindow::onCancel);
@@ -98,15 +103,15 @@ void ImportWindow::readFile(const QString& fileName, int formatIndex) {
       grid->cells()->fillRows(importGridCells(file.pointLines));
       break;
     case ImportStatus::kFormatError:
-      host_.prompts.showOk(host_.parent, kWarning, QString::fromUtf8(kImportFormatErrorText),
+      host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFormatErrorText),
                            PromptIcon::kExclamation);
       break;
     case ImportStatus::kFailed:
-      host_.prompts.showOk(host_.parent, kWarning, QString::fromUtf8(kImportFailedText),
+      host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFailedText),
                            PromptIcon::kExclamation);
       // Then what went wrong, as the program reports any error of its own.
       host_.prompts.showOk(host_.parent, QCoreApplication::applicationName(),
-                           QString::fromUtf8(file.problem), PromptIcon::kExclamation);
+                           messageText(file.problem), PromptIcon::kExclamation);
       break;
   }
 }

@@ -6,16 +6,12 @@
 #include "records/MessageTexts.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/Language.h"
 #include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
 
 namespace vel {
-namespace {
-
-// The main window's words for a write the card did not take.
-const QString kWriteFailure = QString::fromUtf8(kCardWriteFailedText);
-
-}  // namespace
+namespace {}  // namespace
 
 void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imagePath,
                    QWidget* parent, std::function<void()> reportWriteFailure) {
@@ -38,12 +34,13 @@ JobViewer::JobViewer(CardSession& card, Prompts& prompts, QWidget* parent)
   recordList->setItemDelegate(new NumberedRowDelegate(scale_, recordList));
   scale_.place(recordList, 0, 0, 592, 690);
 
-  deleteButton = makeLinkButton(this, "deleteButton", QStringLiteral("删除记录"), scale_);
-  scale_.place(deleteButton, 176, 712, 75, 26);
-  outputButton = makeLinkButton(this, "outputButton", QStringLiteral("输出点坐标"), scale_);
-  scale_.place(outputButton, 328, 712, 97, 26);
+  deleteButton = makeLinkButton(this, "deleteButton", tr("删除记录"), scale_);
+  // Wide enough for "Delete record" and "Export points".
+  scale_.place(deleteButton, 176, 712, 140, 26);
+  outputButton = makeLinkButton(this, "outputButton", tr("输出点坐标"), scale_);
+  scale_.place(outputButton, 328, 712, 140, 26);
   connect(deleteButton, &QPushButton::clicked, this, &JobViewer::onDeleteRecord);
-  planButton = makeLinkButton(this, "planButton", QStringLiteral("图形"), scale_);
+  planButton = makeLinkButton(this, "planButton", tr("图形"), scale_);
   scale_.place(planButton, 480, 712, 50, 26);
   connect(outputButton, &QPushButton::clicked, this, &JobViewer::onOutputPoints);
   connect(planButton, &QPushButton::clicked, this, &JobViewer::onShowPlan);
@@ -64,13 +61,12 @@ void JobViewer::showEvent(QShowEvent* event) {
 }
 
 void JobViewer::setCountCaption(int count) {
-  setWindowTitle(baseCaption_ + QStringLiteral(" (记录总数:") + QString::number(count) +
-                 QLatin1Char(')'));
+  setWindowTitle(baseCaption_ + tr(" (记录总数:") + QString::number(count) + QLatin1Char(')'));
 }
 
 void JobViewer::fill() {
   shown_ = true;
-  baseCaption_ = QStringLiteral("查阅工作文件:") + ansiToQString(card_.store().jobName(jobSlot));
+  baseCaption_ = tr("查阅工作文件:") + ansiToQString(card_.store().jobName(jobSlot));
   // Row i stays record i for deletions, an unreadable record included.
   const std::vector<std::string> lines = card_.recordLines(jobSlot);
   const int count = static_cast<int>(lines.size());
@@ -90,8 +86,8 @@ void JobViewer::onDeleteRecord() {
   const int row = recordList->row(selected.first());
 
   const QString name = ansiToQString(card_.store().recordPointName(jobSlot, row));
-  const QString question = QStringLiteral("删除点号为%1的记录吗？").arg(name);
-  if (!prompts_.askYesNo(this, QStringLiteral("工作文件"), question, PromptIcon::kQuestion)) {
+  const QString question = tr("删除点号为%1的记录吗？").arg(name);
+  if (!prompts_.askYesNo(this, tr("工作文件"), question, PromptIcon::kQuestion)) {
     return;
   }
 
@@ -107,7 +103,13 @@ void JobViewer::onDeleteRecord() {
     if (reportWriteFailure) {
       reportWriteFailure();
     } else {
-      prompts_.showOk(this, QStringLiteral("警告"), kWriteFailure, PromptIcon::kExclamation);
+      prompts_.showOk(this, tr("警告"), messageText(kCardWriteFailedText),
+                      PromptIcon::kExclamation);
+    }
+    // The card was pulled out and its image let go: nothing left to show.
+    if (!card_.store().isOpen()) {
+      reject();
+      return;
     }
     fill();
     if (row < recordList->count()) recordList->setCurrentRow(row);

@@ -43,8 +43,8 @@ NameDialog::NameDialog(QWidget* owner) : QDialog(owner) {
   scale_.place(nameEdit, 24, 38, 226, 24);
   nameEdit->installEventFilter(this);
 
-  okButton = makeButton(this, "okButton", QStringLiteral("确 定"), scale_, 56);
-  cancelButton = makeButton(this, "cancelButton", QStringLiteral("取  消"), scale_, 144);
+  okButton = makeButton(this, "okButton", tr("确 定"), scale_, 56);
+  cancelButton = makeButton(this, "cancelButton", tr("取  消"), scale_, 144);
   okButton->setDefault(true);
   setTabOrder(nameEdit, okButton);
   setTabOrder(okButton, cancelButton);

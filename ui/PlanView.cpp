@@ -107,7 +107,7 @@ QColor PlanView::markerColour(PlanPointKind kind) {
 }
 
 QString PlanView::emptyText() {
-  return QStringLiteral("没有带坐标的点");
+  return tr("没有带坐标的点");
 }
 
 void PlanView::setPoints(std::vector<PlanPoint> points, std::vector<PlanPoint> known) {

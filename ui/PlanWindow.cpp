@@ -1,5 +1,6 @@
 #include "ui/PlanWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -52,12 +53,12 @@ PlanContent cardPlan(RecordAreaStore& store, uint8_t slot, const QString& imageN
   PlanContent content;
   content.imageName = imageName;
   if (slot == store.knownPointFile()) {
-    content.jobName = QStringLiteral("已知点");
+    content.jobName = QCoreApplication::translate("vel::PlanWindow", "已知点");
   } else {
     content.jobName = ansiToQString(store.jobName(slot));
     content.knownPoints = planPoints(store, store.knownPointFile());
   }
-  content.caption = QStringLiteral("图形:") + content.jobName;
+  content.caption = QCoreApplication::translate("vel::PlanWindow", "图形:") + content.jobName;
   content.points = planPoints(store, slot);
   return content;
 }
@@ -83,13 +84,13 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
   setMinimumSize(scale_(420), scale_(320));
 
   view = new PlanView(scale_, this);
-  fitButton = makeLinkButton(this, "fitButton", QStringLiteral("全图"), scale_);
-  codesCheckBox = new QCheckBox(QStringLiteral("显示编码"), this);
+  fitButton = makeLinkButton(this, "fitButton", tr("全图"), scale_);
+  codesCheckBox = new QCheckBox(tr("显示编码"), this);
   codesCheckBox->setObjectName(QStringLiteral("codesCheckBox"));
-  knownCheckBox = new QCheckBox(QStringLiteral("显示已知点"), this);
+  knownCheckBox = new QCheckBox(tr("显示已知点"), this);
   knownCheckBox->setObjectName(QStringLiteral("knownCheckBox"));
   knownCheckBox->setVisible(knownPointCount_ > 0);
-  saveButton = makeLinkButton(this, "saveButton", QStringLiteral("保存图形"), scale_);
+  saveButton = makeLinkButton(this, "saveButton", tr("保存图形"), scale_);
   cursorLabel = new QLabel(this);
   cursorLabel->setObjectName(QStringLiteral("cursorLabel"));
   cursorLabel->setMinimumWidth(scale_(250));
@@ -119,8 +120,9 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
   layout->addWidget(view, 1);
   layout->addLayout(status);
 
-  saveDialog.title = QStringLiteral("保存图形");
-  saveDialog.filter = QStringLiteral("PNG 图像|*.png|SVG 图形|*.svg|PDF 文档|*.pdf");
+  saveDialog.title = tr("保存图形");
+  saveDialog.filter = tr("PNG 图像") + QStringLiteral("|*.png|") + tr("SVG 图形") +
+                      QStringLiteral("|*.svg|") + tr("PDF 文档") + QStringLiteral("|*.pdf");
   saveDialog.filterIndex = 1;
   // No default extension: the chosen filter decides it, not a fixed one.
   saveDialog.fileName = fileNameFor(jobName_);
@@ -139,11 +141,10 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
 }
 
 QString PlanWindow::titleLine() const {
-  QString line = QStringLiteral("图像 %1    工作文件 %2    点数 %3")
-                     .arg(imageName_, jobName_)
-                     .arg(jobPointCount_);
-  if (view->knownVisible()) line += QStringLiteral("    已知点 %1").arg(knownPointCount_);
-  line += QStringLiteral("    日期 ") + date_.toString(Qt::ISODate);
+  QString line =
+      tr("图像 %1    工作文件 %2    点数 %3").arg(imageName_, jobName_).arg(jobPointCount_);
+  if (view->knownVisible()) line += tr("    已知点 %1").arg(knownPointCount_);
+  line += tr("    日期 ") + date_.toString(Qt::ISODate);
   return line;
 }
 
@@ -160,9 +161,9 @@ void PlanWindow::showSelection() {
   }
   const PlanPoint& a = view->point(first);
   if (second < 0) {
-    QString text = QStringLiteral("点 %1  N %2  E %3  Z %4")
+    QString text = tr("点 %1  N %2  E %3  Z %4")
                        .arg(ansiToQString(a.name), number(a.n), number(a.e), number(a.z));
-    if (!a.code.empty()) text += QStringLiteral("  编码 ") + ansiToQString(a.code);
+    if (!a.code.empty()) text += tr("  编码 ") + ansiToQString(a.code);
     selectionLabel->setText(text);
     return;
   }
@@ -170,7 +171,7 @@ void PlanWindow::showSelection() {
   const GroundPoint from{a.n, a.e};
   const GroundPoint to{b.n, b.e};
   const double bearing = bearingDegrees(from, to);
-  selectionLabel->setText(QStringLiteral("%1 → %2  平距 %3 m  方位角 %4 (%5)  高差 %6 m")
+  selectionLabel->setText(tr("%1 → %2  平距 %3 m  方位角 %4 (%5)  高差 %6 m")
                               .arg(ansiToQString(a.name), ansiToQString(b.name),
                                    number(horizontalDistance(from, to)),
                                    QString::fromStdString(bearingDmsText(bearing)),
@@ -194,8 +195,7 @@ void PlanWindow::saveButtonClick() {
   }
   saveDialog.filterIndex = static_cast<int>(choice - kFormats) + 1;
   if (!saveDrawing(path, choice->format)) {
-    prompts_.showOk(this, QStringLiteral("警告"),
-                    QStringLiteral("图形文件无法写入：") + QDir::toNativeSeparators(path),
+    prompts_.showOk(this, tr("警告"), tr("图形文件无法写入：") + QDir::toNativeSeparators(path),
                     PromptIcon::kExclamation);
   }
 }

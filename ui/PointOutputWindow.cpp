@@ -1,8 +1,7 @@
 #include "ui/PointOutputWindow.h"
 
-#include <QFileInfo>
-
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 
 #include "card/ImageFileAccess.h"
@@ -12,23 +11,29 @@
 #include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/Language.h"
 #include "ui/PlanWindow.h"
 
 namespace vel {
 namespace {
 
-const QString kCaption = QStringLiteral("输出点坐标");
-const QString kSaveFilter = QStringLiteral(
-    "全站坐标记录文件(*.QPL)|*.QPL|拓普康 GTS700/600/800 Points(*.pts)|*.pts|"
-    "SCS2002 坐标文件(*.dat)|*.dat|SV300坐标文件(*.dat)|*.dat|CASS5.X文件(*.DAT)|*.DAT|"
-    "文本文件(逗号分隔)(*.CSV)|*.CSV|AutoCAD DXF 文件(*.DXF)|*.DXF");
-const QString kWriteFailedText = QStringLiteral("文件写入失败！");
+// In the order of the exchange formats: the chosen filter's place is the format.
+QString saveFilter() {
+  return translatedFilter(
+      "vel::PointOutputWindow",
+      {{QT_TRANSLATE_NOOP("vel::PointOutputWindow", "全站坐标记录文件"), "*.QPL"},
+       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "拓普康 GTS700/600/800 Points"), "*.pts"},
+       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "SCS2002 坐标文件"), "*.dat"},
+       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "SV300坐标文件"), "*.dat"},
+       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "CASS5.X文件"), "*.DAT"},
+       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "文本文件(逗号分隔)"), "*.CSV"},
+       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "AutoCAD DXF 文件"), "*.DXF"}});
+}
 
-const QStringList& headerTexts() {
-  static const QStringList texts{QStringLiteral("   点    号"), QStringLiteral("      N"),
-                                 QStringLiteral("      E"), QStringLiteral("      Z"),
-                                 QStringLiteral("  特  征  码")};
-  return texts;
+QStringList headerTexts() {
+  return {QCoreApplication::translate("vel::PointOutputWindow", "   点    号"),
+          QStringLiteral("      N"), QStringLiteral("      E"), QStringLiteral("      Z"),
+          QCoreApplication::translate("vel::PointOutputWindow", "  特  征  码")};
 }
 
 using Column = CoordinateGrid::Column;
@@ -37,7 +42,7 @@ using Column = CoordinateGrid::Column;
 
 FileDialogSettings pointOutputDialogSettings() {
   FileDialogSettings settings;
-  settings.filter = kSaveFilter;
+  settings.filter = saveFilter();
   settings.filterIndex = 1;
   settings.defaultExt = QStringLiteral("*.QPL");
   settings.initialDir = QCoreApplication::applicationDirPath();
@@ -56,7 +61,7 @@ void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
 PointOutputWindow::PointOutputWindow(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
     : QDialog(parent), saveDialog(pointOutputDialogSettings()), store_(store), prompts_(prompts) {
   setObjectName(QStringLiteral("PointOutputWindow"));
-  setWindowTitle(kCaption);
+  setWindowTitle(tr("输出点坐标"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   applyWindowLook(this, scale_);
@@ -72,16 +77,15 @@ PointOutputWindow::PointOutputWindow(RecordAreaStore& store, Prompts& prompts, Q
   // the cell is left.
   grid->setTextByteLimit(kNameLength);
   grid->setRangeNotice([this] {
-    prompts_.showOk(this, QStringLiteral("提示"), QString::fromUtf8(kCoordinateRangeText),
-                    PromptIcon::kInformation);
+    prompts_.showOk(this, tr("提示"), messageText(kCoordinateRangeText), PromptIcon::kInformation);
   });
 
-  saveButton = makeLinkButton(this, "saveButton", QStringLiteral("保  存"), scale_);
+  saveButton = makeLinkButton(this, "saveButton", tr("保  存"), scale_);
   scale_.place(saveButton, 177, 711, 75, 26);
-  saveAsButton = makeLinkButton(this, "saveAsButton", QStringLiteral("另 存 为"), scale_);
+  saveAsButton = makeLinkButton(this, "saveAsButton", tr("另 存 为"), scale_);
   scale_.place(saveAsButton, 345, 711, 88, 26);
   connect(saveButton, &QPushButton::clicked, this, &PointOutputWindow::onSave);
-  planButton = makeLinkButton(this, "planButton", QStringLiteral("图形"), scale_);
+  planButton = makeLinkButton(this, "planButton", tr("图形"), scale_);
   scale_.place(planButton, 480, 711, 50, 26);
   connect(saveAsButton, &QPushButton::clicked, this, &PointOutputWindow::onSaveAs);
   connect(planButton, &QPushButton::clicked, this, &PointOutputWindow::onShowPlan);
@@ -125,7 +129,7 @@ bool PointOutputWindow::writePointFile(bool ask) {
   const bool isImage = !imagePath.isEmpty() && isSameFile(target, qStringToPath(imagePath));
   if (isImage || !writeExchangeFile(target.string(), saveDialog.filterIndex, pointLines_)) {
     // A file that was not written is no save: "保  存" keeps asking until one is.
-    prompts_.showOk(this, QStringLiteral("警告"), kWriteFailedText, PromptIcon::kExclamation);
+    prompts_.showOk(this, tr("警告"), tr("文件写入失败！"), PromptIcon::kExclamation);
     return false;
   }
   saved_ = true;

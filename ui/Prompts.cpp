@@ -1,11 +1,13 @@
 #include "ui/Prompts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include "card/TypedFileName.h"
 #include "ui/AnsiText.h"
+#include "ui/Language.h"
 #include "ui/TimedPopup.h"
 
 namespace vel {
@@ -180,7 +182,7 @@ void QtPrompts::showTimedMessage(QWidget* parent, const QString& text) {
 }
 
 void showNotBackedUp(Prompts& prompts, QWidget* parent, const std::string& reason) {
-  prompts.showOk(parent, QStringLiteral("警告"), QString::fromUtf8(reason.c_str()),
+  prompts.showOk(parent, QCoreApplication::translate("Prompts", "警告"), messageText(reason),
                  PromptIcon::kExclamation);
 }
 

@@ -5,15 +5,10 @@
 
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/Language.h"
 
 namespace vel {
 namespace {
-
-const QString kCaption = QStringLiteral("恢复备份");
-const QString kNoImage = QStringLiteral("未选取记录区");
-const QString kDamaged = QStringLiteral("（备份文件已损坏或丢失）");
-const QString kUnrecognised = QStringLiteral("（未识别的记录区）");
-const QString kDoesNotFit = QStringLiteral("与当前记录区的大小或机型不同，不能恢复");
 
 QString utf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -30,14 +25,14 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   applyWindowLook(this, scale_);
   setFixedSize(scale_(800), scale_(540));
   const QString imageName = utf8(card_.imageName());
-  setWindowTitle(card_.store().isOpen() ? kCaption + QStringLiteral(" - ") + imageName : kCaption);
+  const QString caption = tr("恢复备份");
+  setWindowTitle(card_.store().isOpen() ? caption + QStringLiteral(" - ") + imageName : caption);
 
-  listCaption = new QLabel(QStringLiteral("备份（新的在前）："), this);
+  listCaption = new QLabel(tr("备份（新的在前）："), this);
   scale_.place(listCaption, 12, 10, 400, 20);
   snapshotList = new QTreeWidget(this);
   snapshotList->setObjectName(QStringLiteral("snapshotList"));
-  snapshotList->setHeaderLabels(
-      {QStringLiteral("时间"), QStringLiteral("操作"), QStringLiteral("内容")});
+  snapshotList->setHeaderLabels({tr("时间"), tr("操作"), tr("内容")});
   snapshotList->setRootIsDecorated(false);
   snapshotList->setUniformRowHeights(true);
   snapshotList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -46,7 +41,7 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   snapshotList->header()->setStretchLastSection(true);
   scale_.place(snapshotList, 12, 32, 776, 250);
 
-  previewCaption = new QLabel(QStringLiteral("所选备份的工作文件："), this);
+  previewCaption = new QLabel(tr("所选备份的工作文件："), this);
   scale_.place(previewCaption, 12, 292, 400, 20);
   previewList = new QListWidget(this);
   previewList->setObjectName(QStringLiteral("previewList"));
@@ -54,19 +49,18 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   previewList->setFocusPolicy(Qt::NoFocus);
   scale_.place(previewList, 12, 314, 776, 140);
 
-  keepSnapshotsBox = new QCheckBox(QStringLiteral("删除、改名、导入、格式化前自动备份"), this);
+  keepSnapshotsBox = new QCheckBox(tr("删除、改名、导入、格式化前自动备份"), this);
   keepSnapshotsBox->setObjectName(QStringLiteral("keepSnapshotsBox"));
   keepSnapshotsBox->setChecked(card_.snapshotFolder() != nullptr);
-  scale_.place(keepSnapshotsBox, 12, 466, 400, 24);
-  folderLabel = new QLabel(QStringLiteral("备份文件夹：") + QString::fromStdString(folder_.path()),
-                           this);
+  scale_.place(keepSnapshotsBox, 12, 466, 580, 24);  // up to the buttons, for the English
+  folderLabel = new QLabel(tr("备份文件夹：") + QString::fromStdString(folder_.path()), this);
   folderLabel->setObjectName(QStringLiteral("folderLabel"));
   folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   scale_.place(folderLabel, 12, 500, 776, 24);
 
-  restoreButton = makeLinkButton(this, "restoreButton", QStringLiteral("恢  复"), scale_);
+  restoreButton = makeLinkButton(this, "restoreButton", tr("恢  复"), scale_);
   scale_.place(restoreButton, 600, 466, 80, 26);
-  closeButton = makeLinkButton(this, "closeButton", QStringLiteral("关  闭"), scale_);
+  closeButton = makeLinkButton(this, "closeButton", tr("关  闭"), scale_);
   scale_.place(closeButton, 700, 466, 80, 26);
   connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::onRestore);
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -80,12 +74,13 @@ void RestoreWindow::fill() {
   snapshotList->clear();
   QList<QTreeWidgetItem*> rows;
   for (const Snapshot& s : snapshots_) {
-    auto* row = new QTreeWidgetItem(
-        {utf8(snapshotTimeText(s.time)), utf8(s.action), utf8(s.summary)});
+    auto* row =
+        new QTreeWidgetItem({utf8(snapshotTimeText(s.time)), utf8(s.action), utf8(s.summary)});
     // Shown, so the user sees it is there, but greyed: restore refuses it.
     const bool fits = card_.snapshotFits(s);
     for (int column = 0; column < 3; ++column) {
-      row->setToolTip(column, fits ? row->text(column) : kDoesNotFit);
+      row->setToolTip(column,
+                      fits ? row->text(column) : tr("与当前记录区的大小或机型不同，不能恢复"));
       if (!fits) row->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
     }
     rows << row;
@@ -102,9 +97,9 @@ void RestoreWindow::showPreview() {
   bool recognised = false;
   const auto lines = snapshotJobLines(folder_, snapshotAt(row), &recognised);
   if (!lines) {
-    previewList->addItem(kDamaged);
+    previewList->addItem(tr("（备份文件已损坏或丢失）"));
   } else if (!recognised) {
-    previewList->addItem(kUnrecognised);
+    previewList->addItem(tr("（未识别的记录区）"));
   } else {
     for (const std::string& line : *lines) previewList->addItem(ansiToQString(line));
   }
@@ -115,9 +110,9 @@ void RestoreWindow::onRestore() {
   if (row < 0 || !card_.store().isOpen()) return;
   const Snapshot snapshot = snapshotAt(row);
   const QString question =
-      QStringLiteral("把记录区恢复成%1“%2”之前的样子吗？\r\n\r\n记录区现在的内容将被替换。")
+      tr("把记录区恢复成%1“%2”之前的样子吗？\r\n\r\n记录区现在的内容将被替换。")
           .arg(utf8(snapshotTimeText(snapshot.time)), utf8(snapshot.action));
-  if (!prompts_.askYesNo(this, kCaption, question, PromptIcon::kQuestion)) return;
+  if (!prompts_.askYesNo(this, tr("恢复备份"), question, PromptIcon::kQuestion)) return;
 
   CardResult result = card_.restore(folder_, snapshot);
   if (result.done() && !card_.finish().done()) result = CardResult::failed();
@@ -126,7 +121,7 @@ void RestoreWindow::onRestore() {
     return;
   }
   if (result.status == CardResult::kRefused) {
-    prompts_.showOk(this, QStringLiteral("警告"), utf8(result.message), PromptIcon::kExclamation);
+    prompts_.showOk(this, tr("警告"), messageText(result.message), PromptIcon::kExclamation);
     return;
   }
   if (result.writeFailed()) {
@@ -135,7 +130,7 @@ void RestoreWindow::onRestore() {
   }
   if (restored) restored();
   fill();
-  prompts_.showTimedMessage(this, QStringLiteral("已恢复备份"));
+  prompts_.showTimedMessage(this, tr("已恢复备份"));
 }
 
 void RestoreWindow::keyPressEvent(QKeyEvent* event) {

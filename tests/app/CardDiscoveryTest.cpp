@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "app/CardDiscovery.h"
+#include "app/CardWatcher.h"
 #include "tests/support/ScratchCard.h"
 
 namespace vel {
@@ -179,6 +180,35 @@ TEST(CardDiscovery, AStemThatIsAPathFindsNothingOutsideTheFolder) {
 }
 
 // --- Removable media on Linux --------------------------------------------------
+
+TEST(CardWatcher, TellsOnceOfEachCardThatAppearsAfterItStarted) {
+  ScratchDir scratch;
+  const fs::path present = scratch.folder("media/E");
+  const fs::path later = scratch.folder("media/F");
+  fs::create_directory(present / "VEL");
+  const ListedMedia media({later, present});
+  CardWatcher watcher(media);
+  std::vector<fs::path> told;
+  watcher.cardAppeared = [&](const CardPresets& presets) { told.push_back(presets.fileName); };
+  watcher.start(60000);
+  watcher.look();
+  EXPECT_TRUE(told.empty()) << "the card there at the start is no news";
+
+  fs::create_directory(later / "VEL");
+  writeBytes(later / "VEL" / "card.vel", {0xFF});
+  writeBytes(later / "VEL" / "VELSET.CFG", cardConfig("CARD"));
+  watcher.look();
+  watcher.look();
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0], later / "VEL" / "card.vel");
+
+  // Taken out and put back: news again.
+  fs::remove_all(later / "VEL");
+  watcher.look();
+  fs::create_directory(later / "VEL");
+  watcher.look();
+  EXPECT_EQ(told.size(), 2u);
+}
 
 TEST(RemovableMedia, TakesRemovableDevicesAndAutomountFoldersInOrder) {
   const std::string mountinfo =

@@ -9,6 +9,7 @@
 #include "card/CardSession.h"
 #include "card/ImageFileAccess.h"
 #include "store/Gbk.h"
+#include "app/CardWatcher.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/Controls.h"
@@ -101,6 +102,52 @@ TEST_F(MainWindowTest, AnImageNamedAtStartIsLoadedWithoutAskingAndTheDialogStart
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].dialog.initialDir, pathToQString(image.parent_path()));
   EXPECT_TRUE(form->pagesUsable());
+}
+
+TEST_F(MainWindowTest, ACardPutInAfterTheStartIsOfferedOnceAndOpened) {
+  mediaFolders = {scratch.folder("media/F")};
+  prompts.cancelFile();
+  start();
+  ASSERT_FALSE(form->pagesUsable());
+  form->cardWatcher().look();
+  EXPECT_TRUE(prompts.shownOf(Kind::kYesNo).empty());
+
+  const fs::path vel = scratch.folder("media/F/VEL");
+  writeFormattedImage(vel / "SAMPLE.VEL", kRX2_8);
+  writeBytes(vel / "VELSET.CFG", cardConfig("SAMPLE"));
+  prompts.answerYesNo(true);
+  form->cardWatcher().look();
+  form->cardWatcher().look();
+  const auto questions = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_TRUE(questions[0].text.contains(pathToQString(vel))) << questions[0].text.toStdString();
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("SAMPLE.VEL"));
+  EXPECT_EQ(prompts.shownOf(Kind::kOpenFile).size(), 1u) << "only the one at the start";
+}
+
+TEST_F(MainWindowTest, AnImageWhoseCardWasPulledOutIsLetGoAndANewOneOffered) {
+  const fs::path image = makeImage("CARD.VEL");
+  edit(image, fillSample);
+  startWith(image);
+  fs::remove(image);
+  prompts.answerYesNo(true);   // delete the job
+  prompts.answerYesNo(false);  // select another image: not now
+  form->jobList->setCurrentRow(0);
+  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  const auto boxes = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, QStringLiteral("记录区写入失败，请检查存储卡！"));
+  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(pagesEnabled());
+  EXPECT_EQ(form->jobList->count(), 0);
+  EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
+  QCoreApplication::processEvents();
+  const auto questions = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(questions.size(), 2u);
+  EXPECT_TRUE(questions[1].text.startsWith(QStringLiteral("记录区文件已不存在")));
+  EXPECT_FALSE(fs::exists(image)) << "nothing wrote a new file in its place";
+  EXPECT_EQ(prompts.unusedAnswers(), 0u);
 }
 
 TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {

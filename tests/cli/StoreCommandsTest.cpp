@@ -207,7 +207,7 @@ TEST_F(CliTest, NameWithNothingLeftAfterTheFilterIsAUsageError) {
            {"new-job", path, "_ _"}, {"rename-job", path, "JOB", ""}, {"add-code", path, "测"}}) {
     RunResult r = velcard(args);
     EXPECT_EQ(r.status, 1) << args[0];
-    EXPECT_NE(r.err.find("usage:"), std::string::npos) << args[0];
+    EXPECT_NE(r.err.find("Usage:"), std::string::npos) << args[0];
   }
   EXPECT_EQ(readBytes(path), before);
 }
@@ -285,7 +285,7 @@ TEST_F(CliTest, UnknownJobsAndMisplacedKnownAreUsageErrors) {
   for (const auto& args : cases) {
     RunResult r = velcard(args);
     EXPECT_EQ(r.status, 1) << args[0] << " " << args[2];
-    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    EXPECT_NE(r.err.find("Usage:"), std::string::npos);
   }
   EXPECT_EQ(readBytes(path), before);
 }

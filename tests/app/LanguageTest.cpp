@@ -1,0 +1,242 @@
+// The interface's language: which one the program speaks, and that every word
+// the windows show is in it, while the card's own texts stay as they are.
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "exchange/GridCellCheck.h"
+#include "records/MessageTexts.h"
+#include "tests/app/PagesFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/ShownTexts.h"
+#include "ui/JobViewer.h"
+#include "ui/Language.h"
+#include "ui/RestoreWindow.h"
+
+namespace vel::test {
+namespace {
+
+constexpr Language kEnglish = Language::kEnglish;
+constexpr Language kChinese = Language::kChinese;
+
+// The lists are those QLocale::system().uiLanguages() gives for LANG and LANGUAGE.
+TEST(LanguageChoice, TheFirstOfTheUsersLanguagesThatTheProgramSpeaksDecides) {
+  const struct {
+    QStringList languages;
+    Language expected;
+  } cases[] = {
+      {{"en-US", "en-Latn-US", "en"}, kEnglish},        // LANG=en_US.UTF-8
+      {{"en_GB.UTF-8"}, kEnglish},                      // as a locale name
+      {{"zh-CN", "zh-Hans-CN", "zh"}, kChinese},        // LANG=zh_CN.UTF-8
+      {{"zh-TW"}, kChinese},                            //
+      {{"C"}, kChinese},                                // LANG=C, LANG=POSIX, LC_ALL=C
+      {{"POSIX"}, kChinese},                            //
+      {{}, kChinese},                                   //
+      {{"de-DE", "de-Latn-DE", "de"}, kChinese},        // no translation
+      {{"de", "de-DE", "en", "en-US"}, kEnglish},       // LANGUAGE=de:en
+      {{"fr-FR", "zh-CN", "en-US"}, kChinese},          //
+      {{"zh-CN", "zh-Hans-CN", "zh", "en"}, kChinese},  // LANGUAGE=zh_CN over English
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(chooseLanguage(c.languages, std::nullopt), c.expected)
+        << c.languages.join(QLatin1Char(',')).toStdString();
+  }
+}
+
+TEST(LanguageChoice, LangOnTheCommandLineWinsOverTheSystem) {
+  EXPECT_EQ(languageNamed(QStringLiteral("en")), kEnglish);
+  EXPECT_EQ(languageNamed(QStringLiteral("zh")), kChinese);
+  for (const char* other : {"", "fr", "english", "zh_CN"}) {
+    EXPECT_EQ(languageNamed(QString::fromLatin1(other)), std::nullopt) << other;
+  }
+  EXPECT_EQ(chooseLanguage({QStringLiteral("C")}, kEnglish), kEnglish);
+  EXPECT_EQ(chooseLanguage({QStringLiteral("en-US")}, kChinese), kChinese);
+}
+
+TEST(LanguageChoice, TheEnglishTranslationIsPartOfTheProgram) {
+  const InstalledLanguage english(kEnglish);
+  ASSERT_TRUE(english.loaded());
+  EXPECT_EQ(QCoreApplication::translate("vel::MainWindow", "选取记录区"),
+            QStringLiteral("Select record area"));
+}
+
+// The marked refusal and failure texts of MessageTexts.h, read from the
+// header itself so that a text added there without its English is caught.
+QStringList markedMessageTexts() {
+  QFile header(QStringLiteral(VEL_SOURCE_DIR "/records/MessageTexts.h"));
+  EXPECT_TRUE(header.open(QIODevice::ReadOnly));
+  const QString source = QString::fromUtf8(header.readAll());
+  static const QRegularExpression marked(
+      QStringLiteral(R"re(QT_TRANSLATE_NOOP\("MessageTexts",\s*"((?:[^"\\]|\\.)*)"\))re"));
+  QStringList texts;
+  for (auto it = marked.globalMatch(source); it.hasNext();) {
+    QString text = it.next().captured(1);
+    text.replace(QStringLiteral("\\r"), QStringLiteral("\r"));
+    text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    texts << text;
+  }
+  return texts;
+}
+
+TEST(MessageTexts, EachRefusalAndFailureTextHasItsEnglishAndStaysChineseWithoutIt) {
+  const QStringList texts = markedMessageTexts();
+  ASSERT_GT(texts.size(), 20);
+  QStringList all = texts;
+  all << QString::fromUtf8(kCoordinateRangeText);  // marked in ui/, defined in exchange/
+  {
+    const InstalledLanguage english(kEnglish);
+    for (const QString& text : all) {
+      const QString shown = messageText(text.toStdString());
+      EXPECT_FALSE(hasChinese(shown)) << text.toStdString() << " -> " << shown.toStdString();
+      EXPECT_EQ(shown.count(QStringLiteral("%1")), text.count(QStringLiteral("%1")));
+      EXPECT_EQ(shown.count(QStringLiteral("%2")), text.count(QStringLiteral("%2")));
+    }
+  }
+  const InstalledLanguage c(chooseLanguage({QStringLiteral("C")}, std::nullopt));
+  for (const QString& text : all) EXPECT_EQ(messageText(text.toStdString()), text);
+}
+
+TEST(MessageTexts, TextsMadeFromTheMessagesAreTranslatedPartByPart) {
+  const std::string unreadable =
+      QString::fromUtf8(kImportUnreadableText)
+          .arg(QStringLiteral("/in/点.pts"), QString::fromUtf8(kNoSuchFileText))
+          .toStdString();
+  const std::string systemError =
+      QString::fromUtf8(kImportUnreadableText)
+          .arg(QStringLiteral("/in/a.csv"),
+               QString::fromUtf8(kSystemErrorText).arg(5).arg(QStringLiteral("Input/output error")))
+          .toStdString();
+  const std::string noComma = QString::fromUtf8(kImportNoCommaText).arg(12).toStdString();
+  const std::string notBackedUp =
+      std::string(kSnapshotFailedText) + "/backups" + "\r\n" + kDiskFullText;
+  {
+    const InstalledLanguage english(kEnglish);
+    const QString file = messageText(unreadable);
+    EXPECT_TRUE(file.contains(QStringLiteral("/in/点.pts"))) << file.toStdString();
+    EXPECT_TRUE(file.endsWith(messageText(kNoSuchFileText))) << file.toStdString();
+    EXPECT_FALSE(hasChinese(QString(file).remove(QStringLiteral("/in/点.pts"))));
+    const QString system = messageText(systemError);
+    EXPECT_FALSE(hasChinese(system)) << system.toStdString();
+    EXPECT_TRUE(system.contains(QStringLiteral("5")) &&
+                system.contains(QStringLiteral("Input/output error")));
+    const QString line = messageText(noComma);
+    EXPECT_FALSE(hasChinese(line)) << line.toStdString();
+    EXPECT_TRUE(line.contains(QStringLiteral("12")));
+    const QString backup = messageText(notBackedUp);
+    EXPECT_FALSE(hasChinese(backup)) << backup.toStdString();
+    EXPECT_TRUE(backup.contains(QStringLiteral("/backups\r\n")));
+    EXPECT_TRUE(backup.endsWith(messageText(kDiskFullText)));
+  }
+  for (const std::string& text : {unreadable, systemError, noComma, notBackedUp}) {
+    EXPECT_EQ(messageText(text), QString::fromStdString(text));
+  }
+}
+
+void sample(RecordAreaStore& s) {
+  const uint8_t job = s.createJob("JOB1");
+  s.createJob("ROAD2");
+  s.appendRecord(job, kRecordSize, pointRecord("P1").data());
+  s.appendRecord(s.knownPointFile(), kRecordSize, pointRecord("K1").data());
+  s.addFeatureCode("TREE");
+}
+
+// The main window and the windows it opens, with a card loaded, in each language.
+class LanguageTest : public PagesTest {
+ protected:
+  // The main window's words, the drawn tab captions among them.
+  QStringList mainWindowTexts() {
+    QStringList texts =
+        shownTexts(form.get(), {form->jobList, form->knownPointList, form->codeList});
+    texts << shownTexts(form->planMenu);
+    const DrawnTexts tabs(
+        [this](QPainter& painter) { form->drawPageTab(painter, 0, QRect(0, 0, 133, 26), true); });
+    for (const QString& caption : tabs.texts()) texts << QStringLiteral("drawn tab: ") + caption;
+    return texts;
+  }
+
+  // The restore window's and the job viewer's words, each opened by its button.
+  QStringList openedWindowTexts() {
+    QStringList texts;
+    ModalDriver restore([&](QDialog& dialog) {
+      auto* window = qobject_cast<RestoreWindow*>(&dialog);
+      texts << shownTexts(&dialog, {window->snapshotList, window->previewList});
+      dialog.reject();
+    });
+    form->restoreButton->click();
+    EXPECT_TRUE(restore.acted());
+    form->jobList->setCurrentRow(0);
+    ModalDriver viewer([&](QDialog& dialog) {
+      auto* window = qobject_cast<JobViewer*>(&dialog);
+      texts << shownTexts(&dialog, {window->recordList});
+      dialog.reject();
+    });
+    form->viewJobButton->click();
+    EXPECT_TRUE(viewer.acted());
+    return texts;
+  }
+
+  // Questions and refusals of the pages, each answered "No" or refused.
+  void askEverything() {
+    form->jobList->setCurrentRow(0);
+    form->deleteJobButton->click();
+    form->knownPointList->setCurrentRow(0);
+    form->deleteKnownPointButton->click();
+    form->clearKnownPointsButton->click();
+    form->clearCodesButton->click();
+    form->formatButton->click();
+    entries.answerName("JOB1");  // a name taken: refused with the popup
+    form->newJobButton->click();
+    entries.cancelPoint();
+    form->enterKnownPointsButton->click();
+  }
+
+  QStringList everythingAsked() const {
+    QStringList texts;
+    for (const ShownPrompt& shown : prompts.shown) texts << shown.caption << shown.text;
+    for (const OpenedEntry& entry : entries.opened) texts << entry.caption << entry.prompt;
+    texts.removeAll(QString());
+    return texts;
+  }
+};
+
+TEST_F(LanguageTest, InEnglishNoWordOfTheWindowsOrOfWhatTheyAskIsChinese) {
+  const InstalledLanguage english(kEnglish);
+  ASSERT_TRUE(english.loaded());
+  load(sample);
+  QStringList texts = mainWindowTexts() + openedWindowTexts();
+  askEverything();
+  const QStringList asked = everythingAsked();
+  ASSERT_GE(asked.size(), 12);
+  for (const QString& text : texts + asked) EXPECT_FALSE(hasChinese(text)) << text.toStdString();
+  EXPECT_TRUE(texts.contains(QStringLiteral("drawn tab: Jobs"))) << texts.join('\n').toStdString();
+  // The card's own rows stay what the card holds.
+  EXPECT_TRUE(form->jobList->item(0)->text().contains(QStringLiteral("JOB1")));
+  EXPECT_EQ(form->codeList->item(0)->text(), QStringLiteral("TREE"));
+  EXPECT_EQ(entries.opened.size(), 2u);
+}
+
+TEST_F(LanguageTest, WithTheCLocaleEveryWordIsTheChineseTheProgramIsWrittenIn) {
+  // Chinese as written: no translator of the program's at all.
+  load(sample);
+  const QStringList written = mainWindowTexts() + openedWindowTexts();
+  askEverything();
+  const QStringList writtenAsked = everythingAsked();
+  ASSERT_TRUE(std::any_of(written.begin(), written.end(), hasChinese));
+  form.reset();
+  prompts.shown.clear();
+  entries.opened.clear();
+
+  for (const Language language : {chooseLanguage({QStringLiteral("C")}, std::nullopt), kChinese}) {
+    const InstalledLanguage installed(language);
+    startWith(image);
+    EXPECT_EQ(mainWindowTexts() + openedWindowTexts(), written);
+    askEverything();
+    EXPECT_EQ(everythingAsked(), writtenAsked);
+    form.reset();
+    prompts.shown.clear();
+    entries.opened.clear();
+  }
+}
+
+}  // namespace
+}  // namespace vel::test

@@ -1,0 +1,682 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>MessageTexts</name>
+    <message>
+        <source>输入的坐标数据超出最大范围:<byte value="xd"/>
+(-999999.999m~9999999.999m)<byte value="xd"/>
+请重新输入!</source>
+        <translation>The coordinate is out of range:<byte value="xd"/>
+(-999999.999 m to 9999999.999 m)<byte value="xd"/>
+Please enter it again.</translation>
+    </message>
+    <message>
+        <source>有文件重名，创建文件失败！</source>
+        <translation>A job of that name exists already; the job was not created.</translation>
+    </message>
+    <message>
+        <source>创建文件失败！</source>
+        <translation>The job could not be created.</translation>
+    </message>
+    <message>
+        <source>有同名文件,无法重命名！</source>
+        <translation>A job of that name exists already; it cannot be renamed.</translation>
+    </message>
+    <message>
+        <source>文件已满！</source>
+        <translation>The job is full.</translation>
+    </message>
+    <message>
+        <source>已知点文件已满！</source>
+        <translation>The known-point file is full.</translation>
+    </message>
+    <message>
+        <source>文件已满，无法存贮全部数据！</source>
+        <translation>The job is full; not all the data could be stored.</translation>
+    </message>
+    <message>
+        <source>记录区已满，无法再存贮数据！</source>
+        <translation>The record area is full; no more data can be stored.</translation>
+    </message>
+    <message>
+        <source>特征码库已满，无法再输入!</source>
+        <translation>The feature code library is full; no more codes can be entered.</translation>
+    </message>
+    <message>
+        <source>记录区写入失败，请检查存储卡！</source>
+        <translation>Writing to the record area failed. Please check the card.</translation>
+    </message>
+    <message>
+        <source>数据格式不符，无法导入！</source>
+        <translation>The data is not in the chosen format; it cannot be imported.</translation>
+    </message>
+    <message>
+        <source>导入错误！</source>
+        <translation>Import error.</translation>
+    </message>
+    <message>
+        <source>第%1行没有逗号</source>
+        <translation>Line %1 has no comma</translation>
+    </message>
+    <message>
+        <source>无法读取文件：%1<byte value="xd"/>
+%2</source>
+        <translation>Cannot read the file: %1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>第%1种格式不能导入</source>
+        <translation>Format %1 cannot be imported</translation>
+    </message>
+    <message>
+        <source>点数行或结束行与文件不符</source>
+        <translation>The point-count line or the end line does not match the file</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>路径中有一段不是文件夹</source>
+        <translation>A component of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>没有读取权限</source>
+        <translation>No permission to read</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>This is a folder</translation>
+    </message>
+    <message>
+        <source>文件大于64 MiB，无法导入</source>
+        <translation>The file is larger than 64 MiB; it cannot be imported</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>The file name is too long</translation>
+    </message>
+    <message>
+        <source>读取时发生输入输出错误</source>
+        <translation>An input/output error occurred while reading</translation>
+    </message>
+    <message>
+        <source>系统错误%1：%2</source>
+        <translation>System error %1: %2</translation>
+    </message>
+    <message>
+        <source>无法保存备份，操作已取消：</source>
+        <translation>Could not keep a backup, so nothing was done: </translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>The disk is full</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>No permission to write</translation>
+    </message>
+    <message>
+        <source>记录区文件大于16 MiB</source>
+        <translation>The record-area file is larger than 16 MiB</translation>
+    </message>
+    <message>
+        <source>备份与当前记录区的大小或机型不同，无法恢复！</source>
+        <translation>The backup differs from the current record area in size or model; it cannot be restored.</translation>
+    </message>
+    <message>
+        <source>备份文件已损坏或丢失，无法恢复！</source>
+        <translation>The backup file is damaged or missing; it cannot be restored.</translation>
+    </message>
+</context>
+<context>
+    <name>Prompts</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>vel::CoordinateDialog</name>
+    <message>
+        <source>输入坐标 </source>
+        <translation>Enter coordinates </translation>
+    </message>
+    <message>
+        <source>点 号: </source>
+        <translation>Point: </translation>
+    </message>
+    <message>
+        <source>确  定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取  消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>vel::ImportWindow</name>
+    <message>
+        <source>坐标编辑</source>
+        <translation>Edit coordinates</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>确  定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取  消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>全站坐标记录文件</source>
+        <translation>Total station coordinate file </translation>
+    </message>
+    <message>
+        <source>拓普康 GTS700/600/800 Points</source>
+        <translation>Topcon GTS700/600/800 points </translation>
+    </message>
+    <message>
+        <source>SCS2002 坐标文件</source>
+        <translation>SCS2002 coordinate file </translation>
+    </message>
+    <message>
+        <source>SV300坐标文件</source>
+        <translation>SV300 coordinate file </translation>
+    </message>
+    <message>
+        <source>CASS5.X文件</source>
+        <translation>CASS5.X file </translation>
+    </message>
+    <message>
+        <source>文本文件(逗号分隔)</source>
+        <translation>Comma-separated text </translation>
+    </message>
+    <message>
+        <source>   点    号</source>
+        <translation>   Point</translation>
+    </message>
+</context>
+<context>
+    <name>vel::JobViewer</name>
+    <message>
+        <source>删除记录</source>
+        <translation>Delete record</translation>
+    </message>
+    <message>
+        <source>输出点坐标</source>
+        <translation>Export points</translation>
+    </message>
+    <message>
+        <source>图形</source>
+        <translation>Plan</translation>
+    </message>
+    <message>
+        <source> (记录总数:</source>
+        <translation> (records: </translation>
+    </message>
+    <message>
+        <source>查阅工作文件:</source>
+        <translation>Job </translation>
+    </message>
+    <message>
+        <source>删除点号为%1的记录吗？</source>
+        <translation>Delete the record of point %1?</translation>
+    </message>
+    <message>
+        <source>工作文件</source>
+        <translation>Job</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>vel::MainWindow</name>
+    <message>
+        <source>打开全站记录区文件</source>
+        <translation>Open the total station&apos;s record-area file</translation>
+    </message>
+    <message>
+        <source>机  型：</source>
+        <translation>Model:</translation>
+    </message>
+    <message>
+        <source>记录区：</source>
+        <translation>Record area:</translation>
+    </message>
+    <message>
+        <source>工作文件数：</source>
+        <translation>Jobs:</translation>
+    </message>
+    <message>
+        <source>已知点数：</source>
+        <translation>Known points:</translation>
+    </message>
+    <message>
+        <source>记录区占用：</source>
+        <translation>Area used:</translation>
+    </message>
+    <message>
+        <source>选取记录区</source>
+        <translation>Select record area</translation>
+    </message>
+    <message>
+        <source>格式化记录区</source>
+        <translation>Format record area</translation>
+    </message>
+    <message>
+        <source>恢复备份</source>
+        <translation>Restore backup</translation>
+    </message>
+    <message>
+        <source>查  阅</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>新  建</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>删  除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>改  名</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>输入坐标</source>
+        <translation>Enter points</translation>
+    </message>
+    <message>
+        <source>从文件导入坐标</source>
+        <translation>Import from file</translation>
+    </message>
+    <message>
+        <source>点  号</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>从文件导入</source>
+        <translation>Import file</translation>
+    </message>
+    <message>
+        <source>清  空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>输  入</source>
+        <translation>Enter</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>显示图形</source>
+        <translation>Show plan</translation>
+    </message>
+    <message>
+        <source>新建工作文件</source>
+        <translation>New job</translation>
+    </message>
+    <message>
+        <source>输入文件名：</source>
+        <translation>Job name:</translation>
+    </message>
+    <message>
+        <source>删除工作文件%1吗？</source>
+        <translation>Delete job %1?</translation>
+    </message>
+    <message>
+        <source>工作文件改名</source>
+        <translation>Rename job</translation>
+    </message>
+    <message>
+        <source>输入新文件名：</source>
+        <translation>New job name:</translation>
+    </message>
+    <message>
+        <source>删除点号%1吗？</source>
+        <translation>Delete point %1?</translation>
+    </message>
+    <message>
+        <source>删除全部已知点吗？</source>
+        <translation>Delete all known points?</translation>
+    </message>
+    <message>
+        <source>输入特征码：</source>
+        <translation>Feature code:</translation>
+    </message>
+    <message>
+        <source>删除所有特征码吗？</source>
+        <translation>Delete all feature codes?</translation>
+    </message>
+    <message>
+        <source>不确定</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>未选取记录区</source>
+        <translation>No record area selected</translation>
+    </message>
+    <message>
+        <source>无法以读写方式打开记录区文件！</source>
+        <translation>The record-area file cannot be opened for writing.</translation>
+    </message>
+    <message>
+        <source>记录区文件正被其他程序使用！</source>
+        <translation>The record-area file is in use by another program.</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>工作文件</source>
+        <translation>Job</translation>
+    </message>
+    <message>
+        <source>已知点</source>
+        <translation>Known points</translation>
+    </message>
+    <message>
+        <source>特征码</source>
+        <translation>Feature codes</translation>
+    </message>
+    <message>
+        <source>选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。<byte value="xd"/>
+<byte value="xd"/>
+现在格式化该记录区吗?</source>
+        <translation>The selected record area is not formatted or has errors. It must be formatted before data can be stored in it.<byte value="xd"/>
+<byte value="xd"/>
+Format this record area now?</translation>
+    </message>
+    <message>
+        <source>格式化将删除全站记录区内全部数据,并且不能恢复。<byte value="xd"/>
+<byte value="xd"/>
+你确定要执行此操作吗？</source>
+        <translation>Formatting deletes all data in the total station&apos;s record area, and the data cannot be recovered.<byte value="xd"/>
+<byte value="xd"/>
+Are you sure you want to do this?</translation>
+    </message>
+    <message>
+        <source>记录区上次的修改没有完成（程序中断或存储卡被拔出），已恢复到修改前的状态。</source>
+        <translation>The last change to the record area was not finished (the program was interrupted or the card was removed); the record area has been put back as it was before that change.</translation>
+    </message>
+    <message>
+        <source>工作文件</source>
+        <comment>page tab</comment>
+        <translation>Jobs</translation>
+    </message>
+    <message>
+        <source>已知点</source>
+        <comment>page tab</comment>
+        <translation>Known points</translation>
+    </message>
+    <message>
+        <source>特征码</source>
+        <comment>page tab</comment>
+        <translation>Feature codes</translation>
+    </message>
+    <message>
+        <source>全站记录区文件</source>
+        <translation>Record-area file </translation>
+    </message>
+    <message>
+        <source>记录区文件已不存在（存储卡可能已被拔出）。<byte value="xd"/>
+<byte value="xd"/>
+现在重新选取记录区吗？</source>
+        <translation>The record-area file is gone (the card may have been taken out).<byte value="xd"/>
+<byte value="xd"/>
+Select a record area now?</translation>
+    </message>
+    <message>
+        <source>发现存储卡：%1<byte value="xd"/>
+<byte value="xd"/>
+现在打开其中的记录区吗？</source>
+        <translation>A card was found: %1<byte value="xd"/>
+<byte value="xd"/>
+Open its record area now?</translation>
+    </message>
+</context>
+<context>
+    <name>vel::NameDialog</name>
+    <message>
+        <source>确 定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取  消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>vel::PlanView</name>
+    <message>
+        <source>没有带坐标的点</source>
+        <translation>No points with coordinates</translation>
+    </message>
+</context>
+<context>
+    <name>vel::PlanWindow</name>
+    <message>
+        <source>全图</source>
+        <translation>Fit all</translation>
+    </message>
+    <message>
+        <source>显示编码</source>
+        <translation>Show codes</translation>
+    </message>
+    <message>
+        <source>显示已知点</source>
+        <translation>Show known points</translation>
+    </message>
+    <message>
+        <source>保存图形</source>
+        <translation>Save plan</translation>
+    </message>
+    <message>
+        <source>PNG 图像</source>
+        <translation>PNG image</translation>
+    </message>
+    <message>
+        <source>SVG 图形</source>
+        <translation>SVG drawing</translation>
+    </message>
+    <message>
+        <source>PDF 文档</source>
+        <translation>PDF document</translation>
+    </message>
+    <message>
+        <source>图像 %1    工作文件 %2    点数 %3</source>
+        <translation>Image %1    Job %2    Points %3</translation>
+    </message>
+    <message>
+        <source>    已知点 %1</source>
+        <translation>    Known points %1</translation>
+    </message>
+    <message>
+        <source>    日期 </source>
+        <translation>    Date </translation>
+    </message>
+    <message>
+        <source>点 %1  N %2  E %3  Z %4</source>
+        <translation>Point %1  N %2  E %3  Z %4</translation>
+    </message>
+    <message>
+        <source>  编码 </source>
+        <translation>  Code </translation>
+    </message>
+    <message>
+        <source>%1 → %2  平距 %3 m  方位角 %4 (%5)  高差 %6 m</source>
+        <translation>%1 → %2  HD %3 m  Bearing %4 (%5)  ΔH %6 m</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>图形文件无法写入：</source>
+        <translation>The drawing cannot be written: </translation>
+    </message>
+    <message>
+        <source>已知点</source>
+        <translation>Known points</translation>
+    </message>
+    <message>
+        <source>图形:</source>
+        <translation>Plan: </translation>
+    </message>
+</context>
+<context>
+    <name>vel::PointOutputWindow</name>
+    <message>
+        <source>输出点坐标</source>
+        <translation>Export points</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>保  存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>另 存 为</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>图形</source>
+        <translation>Plan</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>文件写入失败！</source>
+        <translation>The file could not be written.</translation>
+    </message>
+    <message>
+        <source>全站坐标记录文件</source>
+        <translation>Total station coordinate file </translation>
+    </message>
+    <message>
+        <source>拓普康 GTS700/600/800 Points</source>
+        <translation>Topcon GTS700/600/800 points </translation>
+    </message>
+    <message>
+        <source>SCS2002 坐标文件</source>
+        <translation>SCS2002 coordinate file </translation>
+    </message>
+    <message>
+        <source>SV300坐标文件</source>
+        <translation>SV300 coordinate file </translation>
+    </message>
+    <message>
+        <source>CASS5.X文件</source>
+        <translation>CASS5.X file </translation>
+    </message>
+    <message>
+        <source>文本文件(逗号分隔)</source>
+        <translation>Comma-separated text </translation>
+    </message>
+    <message>
+        <source>AutoCAD DXF 文件</source>
+        <translation>AutoCAD DXF file </translation>
+    </message>
+    <message>
+        <source>   点    号</source>
+        <translation>   Point</translation>
+    </message>
+    <message>
+        <source>  特  征  码</source>
+        <translation>  Code</translation>
+    </message>
+</context>
+<context>
+    <name>vel::RestoreWindow</name>
+    <message>
+        <source>恢复备份</source>
+        <translation>Restore backup</translation>
+    </message>
+    <message>
+        <source>备份（新的在前）：</source>
+        <translation>Backups (newest first):</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>所选备份的工作文件：</source>
+        <translation>Jobs in the selected backup:</translation>
+    </message>
+    <message>
+        <source>删除、改名、导入、格式化前自动备份</source>
+        <translation>Keep a backup before each delete, rename, import or format</translation>
+    </message>
+    <message>
+        <source>备份文件夹：</source>
+        <translation>Backup folder: </translation>
+    </message>
+    <message>
+        <source>恢  复</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>关  闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>与当前记录区的大小或机型不同，不能恢复</source>
+        <translation>Differs from the current record area in size or model; cannot be restored</translation>
+    </message>
+    <message>
+        <source>（备份文件已损坏或丢失）</source>
+        <translation>(The backup file is damaged or missing)</translation>
+    </message>
+    <message>
+        <source>（未识别的记录区）</source>
+        <translation>(The record area is not recognised)</translation>
+    </message>
+    <message>
+        <source>把记录区恢复成%1“%2”之前的样子吗？<byte value="xd"/>
+<byte value="xd"/>
+记录区现在的内容将被替换。</source>
+        <translation>Put the record area back as it was at %1, before “%2”?<byte value="xd"/>
+<byte value="xd"/>
+What the record area holds now will be replaced.</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>已恢复备份</source>
+        <translation>Backup restored</translation>
+    </message>
+</context>
+</TS>
