@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdlib>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 
@@ -15,24 +15,6 @@
 #include "store/Gbk.h"
 
 namespace vel {
-namespace {
-
-// A text with %1, %2, ... put in.
-std::string fillIn(std::string_view text, std::initializer_list<std::string> values) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const size_t n = i + 1 < text.size() ? static_cast<size_t>(text[i + 1] - '1') : values.size();
-    if (text[i] == '%' && n < values.size()) {
-      out += *(values.begin() + n);
-      ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 CardResult CardSession::fromStore(uint8_t result, std::string refusal) {
   if (result == kWriteFailed) return failedAction();
@@ -149,8 +131,9 @@ std::string CardSession::summary() {
     jobs += gbkToUtf8(store_.jobName(slot)) + "(" + std::to_string(store_.recordCount(slot)) + ")";
   }
   if (jobs.empty()) jobs = kNoJobsText;
-  return fillIn(kSummaryText, {jobs, std::to_string(store_.recordCount(store_.knownPointFile())),
-                               std::to_string(store_.featureCodeCount())});
+  return placeValues(kSummaryText,
+                     {jobs, std::to_string(store_.recordCount(store_.knownPointFile())),
+                      std::to_string(store_.featureCodeCount())});
 }
 
 bool CardSession::snapshotFits(const Snapshot& snapshot) const {
@@ -165,7 +148,8 @@ CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snap
   if (!bytes) return CardResult::refused(kSnapshotDamagedText);
   std::vector<uint8_t> current;
   if (!file.readWhole(current)) return failedAction();
-  if (CardResult kept = keepSnapshot(fillIn(kRestoreAction, {snapshotTimeText(snapshot.time)}));
+  if (CardResult kept =
+          keepSnapshot(placeValues(kRestoreAction, {snapshotTimeText(snapshot.time)}));
       !kept.done()) {
     return kept;
   }
@@ -197,7 +181,7 @@ CardResult CardSession::createJob(std::string_view name) {
 CardResult CardSession::renameJob(uint8_t slot, std::string_view name) {
   if (store_.findJob(name) != kRefused) return CardResult::refused(kRenameTakenText);
   const std::string action =
-      fillIn(kRenameJobAction, {gbkToUtf8(store_.jobName(slot)), gbkToUtf8(name)});
+      placeValues(kRenameJobAction, {gbkToUtf8(store_.jobName(slot)), gbkToUtf8(name)});
   if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
   return fromStore(store_.renameJob(slot, name));
 }
@@ -205,7 +189,8 @@ CardResult CardSession::renameJob(uint8_t slot, std::string_view name) {
 CardResult CardSession::deleteJob(int position) {
   if (position >= 0 && position < store_.jobCount()) {
     const std::string job = gbkToUtf8(store_.jobName(store_.jobSlotAt(position)));
-    if (CardResult kept = keepSnapshot(fillIn(kDeleteJobAction, {job})); !kept.done()) return kept;
+    if (CardResult kept = keepSnapshot(placeValues(kDeleteJobAction, {job})); !kept.done())
+      return kept;
   }
   return fromStore(store_.deleteJob(position));
 }
@@ -240,10 +225,10 @@ CardResult CardSession::deleteRecord(uint8_t slot, int number) {
   // A number past the records names none: the store refuses it untouched.
   if (number >= 0 && number < store_.recordCount(slot)) {
     const std::string action =
-        isKnownPointFile(slot)
-            ? fillIn(kDeleteKnownPointAction, {gbkToUtf8(store_.recordPointName(slot, number))})
-            : fillIn(kDeleteRecordAction,
-                     {gbkToUtf8(store_.jobName(slot)), std::to_string(number + 1)});
+        isKnownPointFile(slot) ? placeValues(kDeleteKnownPointAction,
+                                             {gbkToUtf8(store_.recordPointName(slot, number))})
+                               : placeValues(kDeleteRecordAction, {gbkToUtf8(store_.jobName(slot)),
+                                                                   std::to_string(number + 1)});
     if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
   }
   return fromStore(store_.deleteRecord(slot, number));
@@ -252,7 +237,7 @@ CardResult CardSession::deleteRecord(uint8_t slot, int number) {
 CardResult CardSession::keepImportSnapshot(uint8_t target) {
   return keepSnapshot(isKnownPointFile(target)
                           ? std::string(kImportKnownPointsAction)
-                          : fillIn(kImportJobAction, {gbkToUtf8(store_.jobName(target))}));
+                          : placeValues(kImportJobAction, {gbkToUtf8(store_.jobName(target))}));
 }
 
 CardSession::ImportOutcome CardSession::importRows(const std::vector<ImportRow>& rows,
@@ -281,7 +266,8 @@ CardResult CardSession::addFeatureCode(std::string_view code) {
 
 CardResult CardSession::deleteFeatureCode(int position) {
   if (position < 0 || position >= store_.featureCodeCount()) return CardResult::refused();
-  const std::string action = fillIn(kDeleteCodeAction, {gbkToUtf8(store_.featureCodeAt(position))});
+  const std::string action =
+      placeValues(kDeleteCodeAction, {gbkToUtf8(store_.featureCodeAt(position))});
   if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
   return fromStore(store_.deleteFeatureCode(position));
 }

@@ -24,12 +24,16 @@ void failIo(std::string message) {
   throw CommandFailure{kExitUsage, "velcard: " + std::move(message)};
 }
 
-void failNotBackedUp(const std::string& message) {
-  std::string text;
-  for (char c : message) {
-    if (c != '\r') text += c;  // the window's line ends
+std::string withoutCarriageReturns(std::string_view text) {
+  std::string lines;
+  for (char c : text) {
+    if (c != '\r') lines += c;
   }
-  throw CommandFailure{kExitUsage, text};
+  return lines;
+}
+
+void failNotBackedUp(const std::string& message) {
+  throw CommandFailure{kExitUsage, withoutCarriageReturns(message)};
 }
 
 ImageSession::ImageSession(std::string path, Streams& io) : path_(std::move(path)) {
@@ -39,7 +43,8 @@ ImageSession::ImageSession(std::string path, Streams& io) : path_(std::move(path
   if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kReadOnly ||
       opened_ == OpenStatus::kWriteFailed) {
     const int error = card_.openError();
-    failIo("cannot open image " + path_ + (error != 0 ? std::string(": ") + std::strerror(error) : ""));
+    failIo("cannot open image " + path_ +
+           (error != 0 ? std::string(": ") + std::strerror(error) : ""));
   }
   if (opened_ == OpenStatus::kInUse) failIo(path_ + " is in use by another program");
   if (card_.restoredFromJournal()) {

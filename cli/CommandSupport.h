@@ -7,6 +7,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "card/CardSession.h"
 #include "store/RecordAreaStore.h"
@@ -44,6 +45,9 @@ struct CommandFailure {
 [[noreturn]] void failUsage(std::string message);
 [[noreturn]] void failRefused(std::string message);
 [[noreturn]] void failIo(std::string message);
+// A text of the desktop program with the window's line ends (CR LF) made
+// the terminal's (LF).
+std::string withoutCarriageReturns(std::string_view text);
 // The desktop program's text of a snapshot that could not be kept, exit 1.
 [[noreturn]] void failNotBackedUp(const std::string& message);
 

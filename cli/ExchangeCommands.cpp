@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "card/ImageFileAccess.h"
-#include "records/MessageTexts.h"
-#include "store/Gbk.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/PointOutput.h"
 #include "records/CharacterFilters.h"
+#include "records/MessageTexts.h"
+#include "store/Gbk.h"
 
 namespace vel::cli {
 namespace {
@@ -113,10 +113,7 @@ int importCommand(CommandArgs args, Streams& io) {
     std::string message = kImportFailedText;
     // A file too large to take is the one failure velcard gives its reason for.
     if (file.error == EFBIG) {
-      message += '\n';
-      for (char c : file.problem) {
-        if (c != '\r') message += c;  // the window's line ends
-      }
+      message += '\n' + withoutCarriageReturns(file.problem);
     }
     throw CommandFailure{kExitUsage, message};
   }

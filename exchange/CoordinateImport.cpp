@@ -23,21 +23,6 @@ ImportedFile failed(ImportStatus status, std::string problem) {
   return {status, {}, std::move(problem)};
 }
 
-// The text with %1 and %2 replaced by the values.
-std::string placeValues(std::string_view text, std::string_view first,
-                        std::string_view second = {}) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
-      out += text[i + 1] == '1' ? first : second;
-      ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
@@ -63,7 +48,7 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
         std::optional<std::string> pointLine = parseSv300Line(line);
         if (!pointLine) {
           return failed(ImportStatus::kFailed,
-                        placeValues(kImportNoCommaText, std::to_string(i + 1)));
+                        placeValues(kImportNoCommaText, {std::to_string(i + 1)}));
         }
         line = std::move(*pointLine);
         break;
@@ -76,7 +61,7 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
         break;
       default:
         return failed(ImportStatus::kFailed,
-                      placeValues(kImportNoSuchFormatText, std::to_string(format)));
+                      placeValues(kImportNoSuchFormatText, {std::to_string(format)}));
     }
   }
   return {ImportStatus::kRead, std::move(lines), {}};
@@ -86,8 +71,8 @@ ImportedFile readImportFile(const std::string& path, int format) {
   int error = 0;
   std::optional<std::vector<std::string>> lines = readTextLines(path, &error);
   if (!lines) {
-    ImportedFile unread = failed(ImportStatus::kFailed,
-                                 placeValues(kImportUnreadableText, path, systemReasonText(error)));
+    ImportedFile unread = failed(
+        ImportStatus::kFailed, placeValues(kImportUnreadableText, {path, systemReasonText(error)}));
     unread.error = error;
     return unread;
   }
@@ -112,7 +97,7 @@ std::string systemReasonText(int error) {
     case EFBIG:
       return kImportTooLargeText;
     default:
-      return placeValues(kSystemErrorText, std::to_string(error), std::strerror(error));
+      return placeValues(kSystemErrorText, {std::to_string(error), std::strerror(error)});
   }
 }
 

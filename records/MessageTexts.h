@@ -2,6 +2,10 @@
 // all in one place. Where velcard tells of the same thing it uses the same words.
 #pragma once
 
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
 // Marks the texts for the desktop program's translation, which looks them up
 // by their words; here it leaves them as they are, so velcard and the card
 // data stay Chinese.
@@ -90,5 +94,9 @@ inline constexpr const char* kManualSnapshotAction = "手动备份";
 inline constexpr const char* kSummaryText = "工作文件 %1；已知点 %2；特征码 %3";
 inline constexpr const char* kNoJobsText = "无";
 inline constexpr const char* kUnrecognisedSummaryText = "未识别的记录区";
+
+// A text with %1, %2, ... replaced by the values in order; a mark without a
+// value stays as it is.
+std::string placeValues(std::string_view text, std::initializer_list<std::string_view> values);
 
 }  // namespace vel
