@@ -29,6 +29,7 @@
 #include "ui/Language.h"
 #include "ui/PlanWindow.h"
 #include "ui/RestoreWindow.h"
+#include "ui/SessionTexts.h"
 
 namespace vel {
 namespace {
@@ -56,8 +57,6 @@ constexpr const char* kFormatQuestion = QT_TRANSLATE_NOOP(
 constexpr const char* kFormatWarning = QT_TRANSLATE_NOOP(
     "vel::MainWindow",
     "格式化将删除全站记录区内全部数据,并且不能恢复。\r\n\r\n你确定要执行此操作吗？");
-constexpr const char* kReadOnlyImage =
-    QT_TRANSLATE_NOOP("vel::MainWindow", "无法以读写方式打开记录区文件！");
 constexpr const char* kImageInUse =
     QT_TRANSLATE_NOOP("vel::MainWindow", "记录区文件正被其他程序使用！");
 constexpr const char* kRestoredFromJournal =
@@ -402,23 +401,31 @@ void MainWindow::loadSelectedImage() {
       prompts_.showOk(dialogParent(), tr(kWarningCaption), tr(kImageInUse),
                       PromptIcon::kExclamation);
       return;
-    case OpenStatus::kReadOnly:
-      // A card that takes no writes must not look like one that was never there.
-      prompts_.showOk(dialogParent(), tr(kWarningCaption), tr(kReadOnlyImage),
-                      PromptIcon::kExclamation);
-      return;
     case OpenStatus::kWriteFailed:
       // A half-written record area is no record area: it stays unloaded.
       prompts_.showOk(dialogParent(), tr(kWarningCaption), messageText(kCardWriteFailedText),
                       PromptIcon::kExclamation);
       return;
     case OpenStatus::kMissing:
+      return;
     case OpenStatus::kNotRecognised:
+      // An area that could not be offered for formatting says why.
+      if (!changeRefusalText(session_).isEmpty()) {
+        prompts_.showOk(dialogParent(), tr("提示"), changeRefusalText(session_),
+                        PromptIcon::kInformation);
+      }
       return;
   }
   setLoaded(true);
   if (session_.restoredFromJournal()) {
     prompts_.showOk(dialogParent(), tr("提示"), tr(kRestoredFromJournal), PromptIcon::kInformation);
+  }
+  if (const QString found = journalFindingText(session_); !found.isEmpty()) {
+    prompts_.showOk(dialogParent(), tr("提示"), found, PromptIcon::kInformation);
+  }
+  // Said once: the image can only be read.
+  if (const QString refusal = changeRefusalText(session_); !refusal.isEmpty()) {
+    prompts_.showOk(dialogParent(), tr("提示"), refusal, PromptIcon::kInformation);
   }
 
   refreshSummary();
@@ -436,8 +443,12 @@ void MainWindow::loadSelectedImage() {
   refreshCodeList();
 }
 
+bool MainWindow::changesUsable() {
+  return pagesUsable() && changesAllowed(session_, prompts_, dialogParent());
+}
+
 void MainWindow::onFormat() {
-  if (!store_.isOpen()) return;
+  if (!store_.isOpen() || !changesAllowed(session_, prompts_, dialogParent())) return;
   if (!prompts_.askYesNo(dialogParent(), tr(kWarningCaption), tr(kFormatWarning),
                          PromptIcon::kExclamation)) {
     return;
@@ -626,7 +637,13 @@ void MainWindow::reportWriteFailure() {
 }
 
 bool MainWindow::finishAction() {
-  if (!store_.isOpen() || session_.finish().done()) return true;
+  if (!store_.isOpen()) return true;
+  const CardResult finished = session_.finish();
+  if (finished.unconfirmed) {
+    prompts_.showOk(dialogParent(), tr("提示"), messageText(kCommitUnconfirmedText),
+                    PromptIcon::kInformation);
+  }
+  if (finished.done()) return true;
   reportWriteFailure();
   return false;
 }
@@ -720,7 +737,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // --- Job files page ---------------------------------------------------------------
 
 void MainWindow::onNewJob() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   NameBuffer name{};
   if (entryDialogs_->enterName(dialogParent(), tr("新建工作文件"), tr("输入文件名："), name,
                                kNameLength) != 1) {
@@ -735,7 +752,7 @@ void MainWindow::onNewJob() {
 }
 
 void MainWindow::onDeleteJob() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
   const QString name = ansiToQString(store_.jobName(store_.jobSlotAt(row)));
@@ -749,7 +766,7 @@ void MainWindow::onDeleteJob() {
 }
 
 void MainWindow::onRenameJob() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
   NameBuffer name{};
@@ -783,7 +800,7 @@ void MainWindow::onJobListKey(int key) {
 }
 
 void MainWindow::onEnterPoints() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
   if (enterPoints(store_.jobSlotAt(row), tr(kJobCaption))) refreshJobList();
@@ -816,7 +833,7 @@ bool MainWindow::enterPoints(uint8_t slot, const QString& caption) {
 }
 
 void MainWindow::onImportPoints() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
   const uint8_t slot = store_.jobSlotAt(row);
@@ -831,13 +848,13 @@ void MainWindow::onImportPoints() {
 // --- Known points page ------------------------------------------------------------
 
 void MainWindow::onEnterKnownPoints() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   // The store's order, which free places left by deletions may change.
   if (enterPoints(store_.knownPointFile(), tr(kKnownPointCaption))) refreshKnownPointList();
 }
 
 void MainWindow::onImportKnownPoints() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const uint8_t file = store_.knownPointFile();
   if (!showOutcome(session_.checkRoomForEntry(file)) || !importCoordinates) return;
   const bool confirmed = importCoordinates(file, importFormatChoice) == 1;
@@ -847,7 +864,7 @@ void MainWindow::onImportKnownPoints() {
 }
 
 void MainWindow::onDeleteKnownPoint() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const int row = selectedRow(knownPointList);
   if (row < 0) return;
   const uint8_t file = store_.knownPointFile();
@@ -862,8 +879,7 @@ void MainWindow::onDeleteKnownPoint() {
 }
 
 void MainWindow::onClearKnownPoints() {
-  if (!pagesUsable()) return;
-  if (knownPointList->count() == 0) return;
+  if (!pagesUsable() || knownPointList->count() == 0 || !changesUsable()) return;
   if (!prompts_.askYesNo(dialogParent(), tr(kKnownPointCaption), tr("删除全部已知点吗？"),
                          PromptIcon::kQuestion)) {
     return;
@@ -880,7 +896,7 @@ void MainWindow::onKnownPointListKey(int key) {
 // --- Feature codes page -----------------------------------------------------------
 
 void MainWindow::onEnterCodes() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   NameBuffer code{};
   while (entryDialogs_->enterName(dialogParent(), tr(kCodeCaption), tr("输入特征码："), code,
                                   kNameLength) == 1) {
@@ -892,7 +908,7 @@ void MainWindow::onEnterCodes() {
 }
 
 void MainWindow::onDeleteCode() {
-  if (!pagesUsable()) return;
+  if (!changesUsable()) return;
   const int row = selectedRow(codeList);
   if (row < 0) return;
   if (!commitOutcome(session_.deleteFeatureCode(row))) return;
@@ -900,8 +916,7 @@ void MainWindow::onDeleteCode() {
 }
 
 void MainWindow::onClearCodes() {
-  if (!pagesUsable()) return;
-  if (codeList->count() == 0) return;
+  if (!pagesUsable() || codeList->count() == 0 || !changesUsable()) return;
   if (!prompts_.askYesNo(dialogParent(), tr(kCodeCaption), tr("删除所有特征码吗？"),
                          PromptIcon::kQuestion)) {
     return;

@@ -64,6 +64,9 @@ class MainWindow final : public QWidget {
   // image that is open but not loaded (format declined) must not receive the
   // tables of the one shown before.
   bool pagesUsable() const;
+  // pagesUsable(), and the image takes changes: otherwise says why. Every
+  // handler that changes the card asks it before it asks anything else.
+  bool changesUsable();
 
   // Draws one page tab; called for each tab in order.
   void drawPageTab(QPainter& painter, int index, const QRect& rect, bool active);

@@ -41,41 +41,70 @@ void CardSession::reloadTables() {
 }
 
 CardResult CardSession::finish() {
-  if (store_.syncImage()) return CardResult::ok();
+  if (store_.syncImage()) {
+    CardResult done = CardResult::ok();
+    done.unconfirmed = store_.imageFile().commitUnconfirmed();
+    return done;
+  }
   reloadTables();
   return CardResult::failed();
 }
 
 OpenStatus CardSession::open(const std::string& path, const std::function<bool()>& askToFormat) {
   store_.closeImage();
-  restoredFromJournal_ = false;
+  journalFinding_ = JournalFinding::kNone;
+  journalSetAsidePath_.clear();
+  changeRefusal_ = ChangeRefusal::kNone;
   recognised_ = false;
-  imageName_ = std::filesystem::path(path).filename().string();
-  imagePath_ = path;
+  const std::filesystem::path listed = listedSpelling(path);
+  imagePath_ = listed.string();
+  imageName_ = listed.filename().string();
   errno = 0;
-  if (!store_.openImage(path)) {
+  if (!store_.openImage(imagePath_)) {
     openError_ = errno;
-    return imageRefusesWriting(path) ? OpenStatus::kReadOnly : OpenStatus::kMissing;
+    return OpenStatus::kMissing;
   }
   ImageFile& file = store_.imageFile();
   if (!file.lockExclusive(lockWait_)) {
     store_.closeImage();
     return OpenStatus::kInUse;
   }
+  if (!file.writable()) {
+    changeRefusal_ = ChangeRefusal::kWriteProtected;
+  } else if (file.linkCount() > 1) {
+    changeRefusal_ = ChangeRefusal::kHardLinked;
+  } else if (linkLeavesFolder(imagePath_)) {
+    changeRefusal_ = ChangeRefusal::kLinkLeavesFolder;
+  }
+  origin_ = imageOrigin(imagePath_);
   file.useJournal();
   // Before anything is read: the image as it was before a change cut short.
-  switch (file.recoverJournal()) {
+  switch (file.recoverJournal(changeRefusal_ == ChangeRefusal::kNone)) {
     case ImageFile::Recovery::kRestored:
-      restoredFromJournal_ = true;
+      journalFinding_ = JournalFinding::kRestored;
+      break;
+    case ImageFile::Recovery::kSetAside:
+      journalFinding_ = JournalFinding::kSetAside;
+      journalSetAsidePath_ = file.setAsidePath();
+      break;
+    case ImageFile::Recovery::kShownAsBefore:
+      journalFinding_ = JournalFinding::kShownAsBefore;
+      break;
+    case ImageFile::Recovery::kOvertaken:
+      journalFinding_ = JournalFinding::kOvertaken;
       break;
     case ImageFile::Recovery::kFailed:
       return unreadable();
-    default:
+    case ImageFile::Recovery::kNone:
+    case ImageFile::Recovery::kDiscarded:
       break;
   }
   if (store_.detectModel() != kModelRecognised) {
     if (file.ioFailed()) return unreadable();
-    if (!askToFormat || !askToFormat()) return OpenStatus::kNotRecognised;
+    if (!askToFormat || !checkChangesAllowed().done() ||
+        store_.imageFileSize() != modelImageSize() || !askToFormat()) {
+      return OpenStatus::kNotRecognised;
+    }
     // A half-written record area is no record area: it stays unloaded.
     const bool formatted = format().done();
     if (!finish().done() || !formatted) return OpenStatus::kWriteFailed;
@@ -84,7 +113,32 @@ OpenStatus CardSession::open(const std::string& path, const std::function<bool()
   // Tables that could not be read whole would lead every change astray.
   if (file.ioFailed()) return unreadable();
   recognised_ = true;
+  if (changeRefusal_ == ChangeRefusal::kNone && store_.imageFileSize() != modelImageSize()) {
+    changeRefusal_ = ChangeRefusal::kSizeMisfit;
+  }
   return OpenStatus::kLoaded;
+}
+
+long long CardSession::modelImageSize() const {
+  const int sectors =
+      store_.modelSettled() ? store_.sectorCount() : store_.modelForUnrecognisedImage().second;
+  return sectors * kSectorSize;
+}
+
+CardSession::SizeMisfit CardSession::sizeMisfit() const {
+  const int model =
+      store_.modelSettled() ? store_.instrumentModel() : store_.modelForUnrecognisedImage().first;
+  return {store_.imageFileSize(), model, modelImageSize()};
+}
+
+CardResult CardSession::checkChangesAllowed() const {
+  if (changeRefusal_ == ChangeRefusal::kNone) return CardResult::ok();
+  return {CardResult::kNotAllowed, {}};
+}
+
+CardResult CardSession::notAllowed(ChangeRefusal why) {
+  changeRefusal_ = why;
+  return checkChangesAllowed();
 }
 
 bool CardSession::imageGone() const {
@@ -99,6 +153,9 @@ OpenStatus CardSession::unreadable() {
 }
 
 CardResult CardSession::format() {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
+  // Formatting makes the area of a model: the file must have that model's size.
+  if (store_.imageFileSize() != modelImageSize()) return notAllowed(ChangeRefusal::kSizeMisfit);
   if (CardResult kept = keepSnapshot(kFormatAction); !kept.done()) return kept;
   const CardResult formatted = fromStore(store_.formatRecordArea());
   if (formatted.done()) recognised_ = true;
@@ -109,6 +166,19 @@ CardResult CardSession::format() {
 
 CardResult CardSession::keepSnapshot(std::string action) {
   if (snapshots_ == nullptr) return CardResult::ok();
+  // Never more than the model's image is read whole (a sparse file of
+  // gigabytes would be read into memory); an unrecognised one is bounded by
+  // what the store can address.
+  if (recognised_ && store_.imageFileSize() > modelImageSize()) {
+    return {CardResult::kNotBackedUp, std::string(kSnapshotFailedText) +
+                                          snapshots_->path().string() + "\r\n" +
+                                          kImageSizeMisfitReasonText};
+  }
+  if (store_.imageFileSize() > kMaxImageBytes) {
+    return {CardResult::kNotBackedUp, std::string(kSnapshotFailedText) +
+                                          snapshots_->path().string() + "\r\n" +
+                                          kImageTooLargeText};
+  }
   std::vector<uint8_t> image;
   if (!store_.imageFile().readWhole(image)) return failedAction();
   Snapshot about;
@@ -117,7 +187,9 @@ CardResult CardSession::keepSnapshot(std::string action) {
   about.model = recognised_ ? modelName(store_.instrumentModel()) : "";
   about.action = std::move(action);
   about.summary = summary();
-  std::string failure = snapshots_->keep(image, std::move(about));
+  about.card = origin_.card;
+  about.place = origin_.place;
+  std::string failure = snapshots_->keep(image, std::move(about), store_.imageFile().mode());
   if (failure.empty()) return CardResult::ok();
   return {CardResult::kNotBackedUp, std::move(failure)};
 }
@@ -141,8 +213,13 @@ bool CardSession::snapshotFits(const Snapshot& snapshot) const {
   return store_.isOpen() && snapshot.imageSize == store_.imageFile().size() && !otherModel;
 }
 
-CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snapshot) {
+CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snapshot,
+                                bool fromOtherCard) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (!snapshotFits(snapshot)) return CardResult::refused(kSnapshotMismatchText);
+  if (!fromOtherCard && !fromCard(snapshot, origin_.card)) {
+    return CardResult::refused(kSnapshotFromOtherCardText);
+  }
   ImageFile& file = store_.imageFile();
   const std::optional<std::vector<uint8_t>> bytes = from.load(snapshot);
   if (!bytes) return CardResult::refused(kSnapshotDamagedText);
@@ -171,6 +248,7 @@ CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snap
 // --- Jobs -------------------------------------------------------------------------
 
 CardResult CardSession::createJob(std::string_view name) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (store_.findJob(name) != kRefused) return CardResult::refused(kDuplicateJobNameText);
   const uint8_t created = store_.createJob(name);
   if (created == kWriteFailed) return failedAction();
@@ -179,6 +257,7 @@ CardResult CardSession::createJob(std::string_view name) {
 }
 
 CardResult CardSession::renameJob(uint8_t slot, std::string_view name) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (store_.findJob(name) != kRefused) return CardResult::refused(kRenameTakenText);
   const std::string action =
       placeValues(kRenameJobAction, {gbkToUtf8(store_.jobName(slot)), gbkToUtf8(name)});
@@ -187,6 +266,7 @@ CardResult CardSession::renameJob(uint8_t slot, std::string_view name) {
 }
 
 CardResult CardSession::deleteJob(int position) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (position >= 0 && position < store_.jobCount()) {
     const std::string job = gbkToUtf8(store_.jobName(store_.jobSlotAt(position)));
     if (CardResult kept = keepSnapshot(placeValues(kDeleteJobAction, {job})); !kept.done())
@@ -196,6 +276,7 @@ CardResult CardSession::deleteJob(int position) {
 }
 
 CardResult CardSession::clearKnownPoints() {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (CardResult kept = keepSnapshot(kClearKnownPointsAction); !kept.done()) return kept;
   return fromStore(store_.deleteJob(store_.knownPointFile()));
 }
@@ -203,12 +284,14 @@ CardResult CardSession::clearKnownPoints() {
 // --- Points -----------------------------------------------------------------------
 
 CardResult CardSession::checkRoomForEntry(uint8_t slot) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (store_.recordCount(slot) < kMaxJobRecords) return CardResult::ok();
   return CardResult::refused(isKnownPointFile(slot) ? kKnownFileFullBeforeText
                                                     : kJobFullBeforeText);
 }
 
 CardResult CardSession::appendRecord(uint8_t slot, const uint8_t* record) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   const uint8_t result = store_.appendRecord(slot, kRecordSize, record);
   if (result == kJobFull) return CardResult::refused(kJobFullWhileStoringText);
   return fromStore(result, kRecordAreaFullText);
@@ -222,6 +305,7 @@ CardResult CardSession::addPoint(uint8_t slot, std::string_view name, FixedValue
 }
 
 CardResult CardSession::deleteRecord(uint8_t slot, int number) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   // A number past the records names none: the store refuses it untouched.
   if (number >= 0 && number < store_.recordCount(slot)) {
     const std::string action =
@@ -243,6 +327,7 @@ CardResult CardSession::keepImportSnapshot(uint8_t target) {
 CardSession::ImportOutcome CardSession::importRows(const std::vector<ImportRow>& rows,
                                                    uint8_t target) {
   ImportOutcome outcome;
+  if (outcome.stop = checkChangesAllowed(); !outcome.stop.done()) return outcome;
   // An empty grid changes nothing and needs no snapshot.
   if (!rows.empty()) {
     if (outcome.stop = keepImportSnapshot(target); !outcome.stop.done()) return outcome;
@@ -258,6 +343,7 @@ CardSession::ImportOutcome CardSession::importRows(const std::vector<ImportRow>&
 // --- Feature codes ------------------------------------------------------------------
 
 CardResult CardSession::addFeatureCode(std::string_view code) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   const uint8_t added = store_.addFeatureCode(code);
   if (added == kWriteFailed) return failedAction();
   if (added == kRefused) return CardResult::refused(kCodeLibraryFullText);
@@ -265,6 +351,7 @@ CardResult CardSession::addFeatureCode(std::string_view code) {
 }
 
 CardResult CardSession::deleteFeatureCode(int position) {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   if (position < 0 || position >= store_.featureCodeCount()) return CardResult::refused();
   const std::string action =
       placeValues(kDeleteCodeAction, {gbkToUtf8(store_.featureCodeAt(position))});
@@ -273,6 +360,7 @@ CardResult CardSession::deleteFeatureCode(int position) {
 }
 
 CardResult CardSession::clearFeatureCodes() {
+  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
   // An empty list is left alone.
   if (store_.featureCodeCount() == 0) return CardResult::ok();
   if (CardResult kept = keepSnapshot(kClearCodesAction); !kept.done()) return kept;

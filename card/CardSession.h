@@ -33,16 +33,21 @@ namespace vel {
 
 struct CardResult {
   // kNotBackedUp: the snapshot before the action could not be kept, so the
-  // action was not done; the message says why.
-  enum Status { kDone, kRefused, kWriteFailed, kNotBackedUp };
+  // action was not done; the message says why. kNotAllowed: the image takes
+  // no change at all (CardSession::changeRefusal() says why).
+  enum Status { kDone, kRefused, kWriteFailed, kNotBackedUp, kNotAllowed };
   Status status = kDone;
   // The refusal's text (UTF-8) for the popup; may be empty: the front end
   // then says nothing.
   std::string message;
   // What a done action produced: the new job's slot, the new code's slot.
   uint8_t value = 0;
+  // A commit that is done, but whose last step the card did not confirm
+  // (ImageFile::commitUnconfirmed): the front end warns.
+  bool unconfirmed = false;
 
   bool done() const { return status == kDone; }
+  bool notAllowed() const { return status == kNotAllowed; }
   bool notBackedUp() const { return status == kNotBackedUp; }
   bool writeFailed() const { return status == kWriteFailed; }
   static CardResult ok(uint8_t value = 0) { return {kDone, {}, value}; }
@@ -53,13 +58,30 @@ struct CardResult {
 // How opening an image ended.
 enum class OpenStatus {
   kLoaded,         // recognised (or formatted on request) and its tables loaded
-  kMissing,        // no such file, or not a regular file
-  kReadOnly,       // the file exists but refuses writing
+  kMissing,        // no such file, not a regular file, or not readable
   kInUse,          // another program has it open
   kNotRecognised,  // detection did not recognise it and it was not formatted
   // Formatting it, or putting it back from its journal, did not reach the
   // card, or the card could not be read (then it is closed; openError() is EIO).
   kWriteFailed,
+};
+
+// Why an open image takes no change; it is read all the same.
+enum class ChangeRefusal {
+  kNone,
+  kWriteProtected,    // the file or its file system cannot be written (a locked card)
+  kHardLinked,        // the file has more than one name
+  kLinkLeavesFolder,  // named through a symlink to a file in another folder
+  kSizeMisfit,        // its size is not its model's (sizeMisfit() tells both)
+};
+
+// What opening found of a change cut short.
+enum class JournalFinding {
+  kNone,
+  kRestored,       // put back: the image is as before that change
+  kSetAside,       // the image was written since: nothing put back, the journal kept aside
+  kShownAsBefore,  // the image may not be written: it is read as before that change
+  kOvertaken,      // the image may not be written, and was written since: read as it is
 };
 
 // The job list, as the main window shows it, of the image a snapshot holds:
@@ -76,11 +98,13 @@ class CardSession {
   RecordAreaStore& store() { return store_; }
   const RecordAreaStore& store() const { return store_; }
 
-  // Opens the image in place, locked against other programs for as long as
-  // it stays open, puts it back from the journal of a change cut short, and
-  // recognises its model. An image detection does not recognise is formatted
-  // only when askToFormat is given and answers true. Any image open before is
-  // closed first (dropping what was not finished).
+  // Opens the image in place (by the spelling its folder lists), locked
+  // against other programs for as long as it stays open, puts it back from
+  // the journal of a change cut short (journalFinding()), and recognises its
+  // model. An image detection does not recognise is formatted only when it
+  // may be changed and askToFormat is given and answers true. An image that
+  // cannot or must not be changed is opened for reading (changeRefusal()).
+  // Any image open before is closed first (dropping what was not finished).
   OpenStatus open(const std::string& path, const std::function<bool()>& askToFormat = {});
   void close() { store_.closeImage(); }
   // The system's error number of the last open that failed.
@@ -94,7 +118,25 @@ class CardSession {
   bool imageGone() const;
   // True when the last open found an interrupted change and put the image
   // back as it was before it.
-  bool restoredFromJournal() const { return restoredFromJournal_; }
+  bool restoredFromJournal() const { return journalFinding_ == JournalFinding::kRestored; }
+  JournalFinding journalFinding() const { return journalFinding_; }
+  // Where a journal that was set aside now lies.
+  const std::string& journalSetAsidePath() const { return journalSetAsidePath_; }
+
+  // --- Changes allowed ----------------------------------------------------------------
+  ChangeRefusal changeRefusal() const { return changeRefusal_; }
+  // Done when the open image takes changes, else kNotAllowed; every action
+  // that changes the image asks it first, and so may a front end before it
+  // asks the user anything.
+  CardResult checkChangesAllowed() const;
+  struct SizeMisfit {
+    long long size = 0;      // the file's bytes
+    int model = 0;           // the model it was recognised as, or would be formatted as
+    long long expected = 0;  // that model's image size
+  };
+  SizeMisfit sizeMisfit() const;
+  // The card and folder the image lies in, as its snapshots record them.
+  const ImageOrigin& origin() const { return origin_; }
 
   // Empties the record area (the model settled by detection, or chosen for
   // an unrecognised image).
@@ -122,8 +164,10 @@ class CardSession {
   // Writes a snapshot of `from` back over the open image and reads its
   // tables (finish() commits it). Refused, with nothing written, when the
   // snapshot is of another size or, on a recognised image, of another model,
-  // or its file is damaged. The current state is kept as a snapshot first.
-  CardResult restore(const SnapshotFolder& from, const Snapshot& snapshot);
+  // or its file is damaged, or it was kept of another card and
+  // fromOtherCard is not given. The current state is kept as a snapshot first.
+  CardResult restore(const SnapshotFolder& from, const Snapshot& snapshot,
+                     bool fromOtherCard = false);
   // Whether the snapshot has the open image's size and, when the image is
   // recognised, its model: what restore asks before anything else.
   bool snapshotFits(const Snapshot& snapshot) const;
@@ -178,6 +222,10 @@ class CardSession {
 
  private:
   OpenStatus unreadable();
+  CardResult notAllowed(ChangeRefusal why);
+  // The image size the model of the state (recognised, chosen, or the one
+  // formatting would give an unrecognised image) has.
+  long long modelImageSize() const;
   // Rolls the action back and answers kWriteFailed.
   CardResult failedAction();
   CardResult fromStore(uint8_t result, std::string refusal = {});
@@ -186,7 +234,10 @@ class CardSession {
   RecordAreaStore& store_;
   int openError_ = 0;
   std::chrono::milliseconds lockWait_{0};
-  bool restoredFromJournal_ = false;
+  JournalFinding journalFinding_ = JournalFinding::kNone;
+  std::string journalSetAsidePath_;
+  ChangeRefusal changeRefusal_ = ChangeRefusal::kNone;
+  ImageOrigin origin_;
   SnapshotFolder* snapshots_ = nullptr;
   std::string imageName_;
   std::string imagePath_;

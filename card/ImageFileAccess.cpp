@@ -5,21 +5,51 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 namespace vel {
 
-bool imageRefusesWriting(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  // Asking the file system itself covers what the mode bits do not show:
-  // a write-protected card is mounted read-only (EROFS), an immutable file
-  // refuses even the superuser (EPERM).
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd >= 0) {
-    ::close(fd);
-    return false;
+namespace {
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
   }
-  return errno == EACCES || errno == EROFS || errno == EPERM || errno == ETXTBSY;
+  return true;
+}
+
+}  // namespace
+
+std::filesystem::path listedSpelling(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  if (name.empty()) return path;
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  std::error_code error;
+  std::string match;
+  int matches = 0;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string listed = it->path().filename().string();
+    if (listed == name) return path;
+    if (equalIgnoringCase(listed, name)) {
+      match = listed;
+      ++matches;
+    }
+  }
+  if (error || matches != 1) return path;
+  return path.has_parent_path() ? path.parent_path() / match : std::filesystem::path(match);
+}
+
+bool linkLeavesFolder(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return false;
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  const std::filesystem::path target = std::filesystem::canonical(path, error);
+  if (error) return true;
+  const std::filesystem::path home = std::filesystem::canonical(folder, error);
+  return error || target.parent_path() != home;
 }
 
 namespace {

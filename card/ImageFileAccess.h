@@ -6,10 +6,17 @@
 
 namespace vel {
 
-// True when the file exists but refuses to be opened for writing: a
-// read-only file, or a file on a write-protected card or read-only mount.
-// A missing file, or one that opens, gives false.
-bool imageRefusesWriting(const std::filesystem::path& path);
+// The path with its file name spelt as its folder lists it. A card's file
+// system (FAT, exFAT) ignores letter case, so "sample.vel" may name
+// "SAMPLE.VEL"; every program must then use the one spelling, or locks and
+// journals under one spelling would miss the other. The path is kept as it
+// is when the folder lists that very name, cannot be read, or lists no
+// single name of another case.
+std::filesystem::path listedSpelling(const std::filesystem::path& path);
+
+// True when the path is a symlink whose file lies in another folder than
+// the link: changes through it would land outside the card's folder.
+bool linkLeavesFolder(const std::filesystem::path& path);
 
 // True when both paths lead to one file (the same device and inode: any
 // spelling of the path, a symlink or a hard link). A path that does not exist

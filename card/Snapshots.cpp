@@ -2,20 +2,24 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "records/MessageTexts.h"
+#include "store/FileSystemCalls.h"
+#include "store/ImageFile.h"
 #include "store/RollbackJournal.h"
 
 namespace vel {
@@ -25,28 +29,78 @@ namespace fs = std::filesystem;
 
 constexpr const char* kIndexName = "index.txt";
 constexpr const char* kLockName = "index.lock";
-constexpr int kIndexFields = 9;
+constexpr int kOldIndexFields = 9;  // lines written before cards were told apart
+constexpr int kIndexFields = 11;
+// An index of the most snapshots the limits keep is a few hundred KiB.
+constexpr long long kMaxIndexBytes = 16LL << 20;
+constexpr mode_t kPrivateFile = 0600;
+constexpr mode_t kPrivateFolder = 0700;
 
-// The largest image a snapshot is taken of: record areas are a few MB.
-constexpr long long kMaxImageBytes = 64LL << 20;
+FileSystemCalls& calls() {
+  return fileSystemCalls();
+}
 
-// Tabs and line ends separate the index's fields and lines; nothing read from
-// a card or a file name may bring its own.
-std::string indexField(std::string_view text) {
-  std::string field(text);
-  for (char& c : field) {
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+// --- Index lines ----------------------------------------------------------------------
+
+// Tabs and line ends separate the index's fields and lines; a field that
+// holds them (an image named with a tab) is written with backslash escapes,
+// and read back to the very same bytes.
+std::string escapedField(std::string_view text) {
+  std::string field;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      field += "\\\\";
+    } else if (c == '\t') {
+      field += "\\t";
+    } else if (c == '\n') {
+      field += "\\n";
+    } else if (c == '\r') {
+      field += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+      field += hex;
+    } else {
+      field += c;
+    }
   }
   return field;
+}
+
+std::string unescapedField(std::string_view field) {
+  std::string text;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      text += field[i];
+      continue;
+    }
+    const char next = field[++i];
+    if (next == 't') {
+      text += '\t';
+    } else if (next == 'n') {
+      text += '\n';
+    } else if (next == 'r') {
+      text += '\r';
+    } else if (next == 'x' && i + 2 < field.size() && std::isxdigit(field[i + 1]) &&
+               std::isxdigit(field[i + 2])) {
+      text += static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16));
+      i += 2;
+    } else {
+      text += next;
+    }
+  }
+  return text;
 }
 
 std::string indexLine(const Snapshot& s) {
   char checksum[17];
   std::snprintf(checksum, sizeof checksum, "%016llx", static_cast<unsigned long long>(s.checksum));
   std::ostringstream line;
-  line << s.time << '\t' << indexField(s.file) << '\t' << indexField(s.imageName) << '\t'
-       << indexField(s.model) << '\t' << s.imageSize << '\t' << checksum << '\t' << s.storedSize
-       << '\t' << indexField(s.action) << '\t' << indexField(s.summary) << '\n';
+  line << s.time << '\t' << escapedField(s.file) << '\t' << escapedField(s.imageName) << '\t'
+       << escapedField(s.model) << '\t' << s.imageSize << '\t' << checksum << '\t' << s.storedSize
+       << '\t' << escapedField(s.action) << '\t' << escapedField(s.summary) << '\t'
+       << escapedField(s.card) << '\t' << escapedField(s.place) << '\n';
   return line.str();
 }
 
@@ -67,7 +121,9 @@ std::optional<Snapshot> parseIndexLine(const std::string& line) {
     fields.push_back(line.substr(start, tab - start));
   }
   fields.push_back(line.substr(start));
-  if (fields.size() != kIndexFields) return std::nullopt;
+  // Later versions may add fields after these.
+  if (fields.size() != kOldIndexFields && fields.size() < kIndexFields) return std::nullopt;
+  for (std::string& field : fields) field = unescapedField(field);
   Snapshot s;
   long long time = 0, checksum = 0;
   if (!parseNumber(fields[0], time) || !parseNumber(fields[4], s.imageSize) ||
@@ -85,85 +141,184 @@ std::optional<Snapshot> parseIndexLine(const std::string& line) {
   s.model = fields[3];
   s.action = fields[7];
   s.summary = fields[8];
+  if (fields.size() >= kIndexFields) {
+    s.card = fields[9];
+    s.place = fields[10];
+  }
   return s;
 }
 
-std::vector<Snapshot> readIndex(const fs::path& folder) {
-  std::vector<Snapshot> snapshots;
-  std::ifstream in(folder / kIndexName, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (auto parsed = parseIndexLine(line)) snapshots.push_back(std::move(*parsed));
-  }
-  return snapshots;
-}
+// The index as read: each line with its snapshot, or as it stands when it
+// is not one this version reads, so that rewriting the index keeps it.
+struct IndexLine {
+  std::string text;
+  std::optional<Snapshot> snapshot;
+};
+using Index = std::vector<IndexLine>;
 
-// The reason a write failed, in the user's words.
-std::string writeFailureText(const fs::path& folder, int error) {
-  std::string reason;
-  switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-      reason = kDiskFullText;
-      break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      reason = kNoWritePermissionText;
-      break;
-    default:
-      reason = std::to_string(error) + " " + std::strerror(error);
-  }
-  return std::string(kSnapshotFailedText) + folder.string() + "\r\n" + reason;
-}
+// --- Files through the calls -----------------------------------------------------------------
 
 bool writeWhole(int fd, const uint8_t* bytes, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, bytes, size);
+  for (size_t put = 0; put < size;) {
+    const ssize_t n = calls().pwrite(fd, bytes + put, size - put, static_cast<off_t>(put));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = EIO;
       return false;
     }
-    bytes += n;
-    size -= static_cast<size_t>(n);
+    put += static_cast<size_t>(n);
   }
   return true;
 }
 
-// A new file written whole and forced; removed again when that fails.
-bool writeNewFile(const fs::path& path, std::span<const uint8_t> bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+// A regular file read whole, never through a link and never blocking on a
+// FIFO; nothing (errno set) when it cannot be, or is larger than `limit`.
+// A missing file gives nothing with errno ENOENT.
+std::optional<std::vector<uint8_t>> readRegularFile(const fs::path& path, long long limit) {
+  const int fd = calls().open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::vector<uint8_t>> bytes;
+  int error = 0;
+  if (calls().fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = EINVAL;
+  } else if (info.st_size > limit) {
+    error = EFBIG;
+  } else {
+    bytes.emplace(static_cast<size_t>(info.st_size));
+    for (size_t got = 0; got < bytes->size();) {
+      const ssize_t n =
+          calls().pread(fd, bytes->data() + got, bytes->size() - got, static_cast<off_t>(got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        error = n < 0 ? errno : EIO;
+        bytes.reset();
+        break;
+      }
+      got += static_cast<size_t>(n);
+    }
+  }
+  calls().close(fd);
+  if (!bytes) errno = error;
+  return bytes;
+}
+
+bool syncFolder(const fs::path& folder) {
+  const int fd = calls().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (fd < 0) return false;
-  bool written = writeWhole(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+  const bool synced = calls().fsync(fd) == 0 || errno == EINVAL;
   const int error = errno;
-  if (::close(fd) != 0 && written) written = false;
+  calls().close(fd);
+  errno = error;
+  return synced;
+}
+
+// A new file made whole and forced, with the permission bits `mode`; never
+// through a link nor over a name that is taken (EEXIST). Removed again when
+// anything fails.
+bool writeNewFile(const fs::path& path, std::span<const uint8_t> bytes, mode_t mode) {
+  const int fd =
+      calls().open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  if (fd < 0) return false;
+  bool written =
+      calls().fchmod(fd, mode) == 0 && writeWhole(fd, bytes.data(), bytes.size()) &&
+      calls().fsync(fd) == 0;
+  int error = errno;
+  if (calls().close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
   if (!written) {
-    ::unlink(path.c_str());
+    calls().unlink(path.c_str());
     errno = error != 0 ? error : EIO;
   }
   return written;
 }
 
-bool syncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-  ::close(fd);
-  return synced;
+// The folder and any missing folder above it, private, each forced into
+// the folder that holds it so that a power cut cannot take the names away.
+bool makeFolders(const fs::path& folder) {
+  struct stat info {};
+  if (calls().stat(folder.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+  }
+  if (errno != ENOENT) return false;
+  const fs::path parent = folder.parent_path();
+  if (parent != folder && !parent.empty() && !makeFolders(parent)) return false;
+  if (calls().mkdir(folder.c_str(), kPrivateFolder) != 0 && errno != EEXIST) return false;
+  return syncFolder(parent.empty() ? fs::path(".") : parent);
+}
+
+mode_t currentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+// The reason a write failed, in the user's words.
+std::string failureReason(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return kDiskFullText;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return kNoWritePermissionText;
+    case EEXIST:
+    case ELOOP:
+      return kNameTakenText;
+    case EWOULDBLOCK:
+      return kFolderInUseText;
+    default:
+      return std::to_string(error) + " " + std::strerror(error);
+  }
+}
+
+std::string writeFailureText(const fs::path& folder, int error) {
+  return std::string(kSnapshotFailedText) + folder.string() + "\r\n" + failureReason(error);
+}
+
+// The index, or nothing (errno set) when it is there but cannot be read:
+// taking it for empty would drop every snapshot it lists.
+std::optional<Index> readIndex(const fs::path& folder) {
+  Index index;
+  const std::optional<std::vector<uint8_t>> bytes =
+      readRegularFile(folder / kIndexName, kMaxIndexBytes);
+  if (!bytes) {
+    if (errno == ENOENT) return index;
+    return std::nullopt;
+  }
+  std::string line;
+  for (size_t at = 0; at < bytes->size(); ++at) {
+    if ((*bytes)[at] != '\n') {
+      line += static_cast<char>((*bytes)[at]);
+      continue;
+    }
+    index.push_back({line, parseIndexLine(line)});
+    line.clear();
+  }
+  if (!line.empty()) index.push_back({line, parseIndexLine(line)});
+  return index;
 }
 
 // The index replaced whole: written beside it, then renamed over it.
-bool writeIndex(const fs::path& folder, const std::vector<Snapshot>& snapshots) {
+bool writeIndex(const fs::path& folder, const Index& index) {
   std::string text;
-  for (const Snapshot& s : snapshots) text += indexLine(s);
+  for (const IndexLine& line : index) {
+    text += line.snapshot ? indexLine(*line.snapshot) : line.text + '\n';
+  }
   const fs::path next = folder / (std::string(kIndexName) + ".new");
-  ::unlink(next.c_str());
+  calls().unlink(next.c_str());  // a name, or a link, left by a program stopped here
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  if (!writeNewFile(next, bytes)) return false;
-  if (::rename(next.c_str(), (folder / kIndexName).c_str()) != 0) {
+  if (!writeNewFile(next, bytes, kPrivateFile)) return false;
+  if (calls().rename(next.c_str(), (folder / kIndexName).c_str()) != 0) {
     const int error = errno;
-    ::unlink(next.c_str());
+    calls().unlink(next.c_str());
     errno = error;
     return false;
   }
@@ -171,29 +326,50 @@ bool writeIndex(const fs::path& folder, const std::vector<Snapshot>& snapshots) 
 }
 
 // Holds the folder's lock: two programs keeping snapshots at once must not
-// write the index over each other.
+// write the index over each other. Waits at most `wait` for the other.
 class FolderLock {
  public:
-  explicit FolderLock(const fs::path& folder)
-      : fd_(::open((folder / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-    if (fd_ >= 0) {
-      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  FolderLock(const fs::path& folder, std::chrono::milliseconds wait)
+      : fd_(calls().open((folder / kLockName).c_str(),
+                         O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kPrivateFile)) {
+    if (fd_ < 0) return;
+    struct stat info {};
+    if (calls().fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+      release(EINVAL);
+      return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      if (calls().flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+      if (errno == EINTR) continue;
+      const auto now = std::chrono::steady_clock::now();
+      if (errno != EWOULDBLOCK || now >= deadline) {
+        release(errno);
+        return;
       }
+      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+          deadline - now, std::chrono::milliseconds(20)));
     }
   }
   ~FolderLock() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) calls().close(fd_);
   }
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
   bool held() const { return fd_ >= 0; }
 
  private:
+  void release(int error) {
+    calls().close(fd_);
+    fd_ = -1;
+    errno = error;
+  }
   int fd_;
 };
 
-// A file name that tells whose snapshot it is and when, in any file system.
-std::string snapshotFileName(const fs::path& folder, const Snapshot& s) {
+// A file name that tells whose snapshot it is and when, in any file system;
+// `attempt` > 1 gives the next one when a name is taken.
+std::string snapshotFileName(const Snapshot& s, int attempt) {
   std::string stem;
   for (const char c : s.imageName) {
     const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -206,39 +382,52 @@ std::string snapshotFileName(const fs::path& folder, const Snapshot& s) {
   gmtime_r(&time, &utc);
   char when[32];
   std::strftime(when, sizeof when, "%Y%m%d-%H%M%S", &utc);
-  std::string name = stem + "-" + when + ".gz";
-  for (int n = 2; fs::exists(folder / name); ++n) {
-    name = stem + "-" + when + "-" + std::to_string(n) + ".gz";
-  }
-  return name;
+  return stem + "-" + when + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".gz";
 }
 
-// Drops the oldest snapshots past the limits, and their files.
-void prune(const fs::path& folder, std::vector<Snapshot>& snapshots,
-           const SnapshotLimits& limits) {
-  std::vector<bool> drop(snapshots.size(), false);
-  std::map<std::string, size_t> kept;  // per image name, counted newest first
+// The snapshots past the limits, oldest first: the newest 100 of each image
+// stay, and the newest ones within the byte cap.
+std::vector<bool> pastLimits(const Index& index, const SnapshotLimits& limits) {
+  std::vector<bool> drop(index.size(), false);
+  std::map<std::string, size_t> kept;  // per image name and card, counted newest first
   long long bytes = 0;
-  for (size_t i = snapshots.size(); i-- > 0;) {
-    const Snapshot& s = snapshots[i];
-    const bool overCount = ++kept[s.imageName] > limits.perImage;
+  bool newest = true;
+  for (size_t i = index.size(); i-- > 0;) {
+    if (!index[i].snapshot) continue;
+    const Snapshot& s = *index[i].snapshot;
+    const bool overCount = ++kept[s.imageName + '\n' + s.card] > limits.perImage;
     // The newest one stays whatever its size: it is the copy just asked for.
-    const bool overBytes = i + 1 < snapshots.size() && bytes + s.storedSize > limits.totalBytes;
+    const bool overBytes = !newest && bytes + s.storedSize > limits.totalBytes;
+    newest = false;
     if (overCount || overBytes) {
       drop[i] = true;
     } else {
       bytes += s.storedSize;
     }
   }
-  std::vector<Snapshot> left;
-  for (size_t i = 0; i < snapshots.size(); ++i) {
-    if (drop[i]) {
-      ::unlink((folder / snapshots[i].file).c_str());
-    } else {
-      left.push_back(std::move(snapshots[i]));
-    }
-  }
-  snapshots = std::move(left);
+  return drop;
+}
+
+// Whether a snapshot's file is whole: its size as listed, and a gzip trailer
+// that holds the image's CRC-32 and size. A file emptied or cut short is no
+// copy of anything.
+bool fileIsWhole(const fs::path& file, const Snapshot& s, uint32_t crc) {
+  const int fd = calls().open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd < 0) return false;
+  struct stat info {};
+  uint8_t head[2] = {0, 0};
+  uint8_t trailer[8] = {};
+  const bool read = calls().fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    info.st_size == s.storedSize && info.st_size >= 18 &&
+                    calls().pread(fd, head, 2, 0) == 2 &&
+                    calls().pread(fd, trailer, 8, info.st_size - 8) == 8;
+  calls().close(fd);
+  const auto little = [&](int at) {
+    return uint32_t{trailer[at]} | uint32_t{trailer[at + 1]} << 8 |
+           uint32_t{trailer[at + 2]} << 16 | uint32_t{trailer[at + 3]} << 24;
+  };
+  return read && head[0] == 0x1F && head[1] == 0x8B && little(0) == crc &&
+         little(4) == static_cast<uint32_t>(s.imageSize);
 }
 
 }  // namespace
@@ -246,48 +435,82 @@ void prune(const fs::path& folder, std::vector<Snapshot>& snapshots,
 SnapshotFolder::SnapshotFolder(fs::path folder, SnapshotLimits limits)
     : folder_(std::move(folder)), limits_(limits) {}
 
-std::string SnapshotFolder::keep(std::span<const uint8_t> image, Snapshot about) {
+std::string SnapshotFolder::keep(std::span<const uint8_t> image, Snapshot about, mode_t mode) {
   if (static_cast<long long>(image.size()) > kMaxImageBytes) {
     return std::string(kSnapshotFailedText) + folder_.string() + "\r\n" + kImageTooLargeText;
   }
-  std::error_code error;
-  fs::create_directories(folder_, error);
-  if (error) return writeFailureText(folder_, error.value());
-  const FolderLock lock(folder_);
+  if (!makeFolders(folder_)) return writeFailureText(folder_, errno);
+  const FolderLock lock(folder_, lockWait_);
   if (!lock.held()) return writeFailureText(folder_, errno);
 
-  std::vector<Snapshot> snapshots = readIndex(folder_);
+  std::optional<Index> index = readIndex(folder_);
+  if (!index) {
+    return placeValues(kSnapshotIndexUnreadableText,
+                       {(folder_ / kIndexName).string(), failureReason(errno)});
+  }
   about.imageSize = static_cast<long long>(image.size());
   about.checksum = fnv1a64(image.data(), image.size());
-  for (auto s = snapshots.rbegin(); s != snapshots.rend(); ++s) {
-    if (s->imageName != about.imageName) continue;
-    // Stored once: the newest copy of this name holds these very bytes.
-    if (s->imageSize == about.imageSize && s->checksum == about.checksum &&
-        fs::exists(folder_ / s->file)) {
+  const auto crc = static_cast<uint32_t>(
+      crc32(crc32(0L, Z_NULL, 0), image.data(), static_cast<uInt>(image.size())));
+  for (auto line = index->rbegin(); line != index->rend(); ++line) {
+    if (!line->snapshot) continue;
+    const Snapshot& s = *line->snapshot;
+    if (s.imageName != about.imageName || s.card != about.card) continue;
+    // Stored once: the newest copy of this image holds these very bytes, in
+    // a file that is whole.
+    if (s.imageSize == about.imageSize && s.checksum == about.checksum &&
+        fileIsWhole(folder_ / s.file, s, crc)) {
       return {};
     }
     break;
   }
 
   const std::vector<uint8_t> gzip = gzipBytes(image);
-  about.file = snapshotFileName(folder_, about);
+  if (gzip.empty()) return writeFailureText(folder_, ENOMEM);
   about.storedSize = static_cast<long long>(gzip.size());
+  // A name that is taken (a snapshot of the same second, a link planted
+  // there) is left alone: the next name is tried.
+  bool written = false;
+  for (int attempt = 1; attempt <= 100 && !written; ++attempt) {
+    about.file = snapshotFileName(about, attempt);
+    written = writeNewFile(folder_ / about.file, gzip, mode & 0666);
+    if (!written && errno != EEXIST && errno != ELOOP) break;
+  }
   const fs::path file = folder_ / about.file;
-  if (!writeNewFile(file, gzip)) return writeFailureText(folder_, errno);
-  snapshots.push_back(about);
-  std::vector<Snapshot> kept = snapshots;
-  prune(folder_, kept, limits_);
+  if (!written || !syncFolder(folder_)) {
+    const int failure = errno;
+    if (written) calls().unlink(file.c_str());
+    return writeFailureText(folder_, failure);
+  }
+
+  index->push_back({{}, about});
+  const std::vector<bool> drop = pastLimits(*index, limits_);
+  Index kept;
+  for (size_t i = 0; i < index->size(); ++i) {
+    if (!drop[i]) kept.push_back((*index)[i]);
+  }
   if (!writeIndex(folder_, kept)) {
     const int failure = errno;
-    ::unlink(file.c_str());
+    calls().unlink(file.c_str());
     return writeFailureText(folder_, failure);
+  }
+  // Only now that the index no longer lists them.
+  for (size_t i = 0; i < index->size(); ++i) {
+    if (drop[i]) calls().unlink((folder_ / (*index)[i].snapshot->file).c_str());
   }
   return {};
 }
 
 std::vector<Snapshot> SnapshotFolder::all() const {
-  std::vector<Snapshot> snapshots = readIndex(folder_);
-  std::erase_if(snapshots, [this](const Snapshot& s) { return !fs::exists(folder_ / s.file); });
+  std::vector<Snapshot> snapshots;
+  const std::optional<Index> index = readIndex(folder_);
+  if (!index) return snapshots;
+  for (const IndexLine& line : *index) {
+    struct stat info {};
+    if (line.snapshot && calls().lstat((folder_ / line.snapshot->file).c_str(), &info) == 0) {
+      snapshots.push_back(*line.snapshot);
+    }
+  }
   return snapshots;
 }
 
@@ -300,25 +523,38 @@ std::vector<Snapshot> SnapshotFolder::list(const std::string& imageName) const {
   return snapshots;
 }
 
+std::vector<Snapshot> SnapshotFolder::list(const std::string& imageName,
+                                           const std::string& card) const {
+  std::vector<Snapshot> snapshots = list(imageName);
+  std::erase_if(snapshots, [&](const Snapshot& s) { return !fromCard(s, card); });
+  return snapshots;
+}
+
 std::optional<std::vector<uint8_t>> SnapshotFolder::load(const Snapshot& snapshot) const {
   if (snapshot.imageSize < 0 || snapshot.imageSize > kMaxImageBytes) return std::nullopt;
-  std::ifstream in(folder_ / snapshot.file, std::ios::binary);
-  if (!in) return std::nullopt;
   // A gzip file is never much larger than what it holds.
-  const size_t limit = static_cast<size_t>(snapshot.imageSize) + (1 << 20);
-  std::vector<uint8_t> gzip;
-  char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    gzip.insert(gzip.end(), chunk, chunk + in.gcount());
-    if (gzip.size() > limit) return std::nullopt;
-  }
-  if (in.bad()) return std::nullopt;
-  auto image = gunzipBytes(gzip, static_cast<size_t>(snapshot.imageSize));
+  const std::optional<std::vector<uint8_t>> gzip =
+      readRegularFile(folder_ / snapshot.file, snapshot.imageSize + (1 << 20));
+  if (!gzip) return std::nullopt;
+  auto image = gunzipBytes(*gzip, static_cast<size_t>(snapshot.imageSize));
   if (!image || static_cast<long long>(image->size()) != snapshot.imageSize ||
       fnv1a64(image->data(), image->size()) != snapshot.checksum) {
     return std::nullopt;
   }
   return image;
+}
+
+int SnapshotFolder::restoreToNewFile(const Snapshot& snapshot, const fs::path& path) const {
+  const std::optional<std::vector<uint8_t>> image = load(snapshot);
+  if (!image) return EBADMSG;
+  // Readable by whoever the user's umask lets read a new file.
+  if (!writeNewFile(path, *image, 0666 & ~currentUmask())) return errno;
+  if (!syncFolder(path.has_parent_path() ? path.parent_path() : fs::path("."))) {
+    const int error = errno;
+    calls().unlink(path.c_str());
+    return error;
+  }
+  return 0;
 }
 
 fs::path defaultSnapshotFolder() {
@@ -345,6 +581,45 @@ std::string snapshotTimeText(int64_t time) {
   return text;
 }
 
+// --- Where an image lies ---------------------------------------------------------------
+
+namespace {
+
+// The name under which a folder of /dev/disk (by-uuid, by-label) lists the
+// block device `device`, with its \xHH escapes undone; empty when none does.
+std::string volumeName(const fs::path& folder, dev_t device) {
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    struct stat info {};
+    if (::stat(it->path().c_str(), &info) == 0 && S_ISBLK(info.st_mode) &&
+        info.st_rdev == device) {
+      return unescapedField(it->path().filename().string());
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+ImageOrigin imageOrigin(const fs::path& image) {
+  std::error_code error;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(image, error).parent_path(), error);
+  struct stat info {};
+  if (error || ::stat(folder.c_str(), &info) != 0) return {"path:" + folder.string(), folder.string()};
+  // The volume's mount point: the highest folder on the same device.
+  fs::path mount = folder;
+  for (struct stat above {}; mount.has_relative_path(); mount = mount.parent_path()) {
+    if (::stat(mount.parent_path().c_str(), &above) != 0 || above.st_dev != info.st_dev) break;
+  }
+  const std::string within = "/" + folder.lexically_relative(mount).generic_string();
+  const std::string inFolder = within == "/." ? "/" : within;
+  const std::string uuid = volumeName("/dev/disk/by-uuid", info.st_dev);
+  if (uuid.empty()) return {"path:" + folder.string(), folder.string()};
+  const std::string label = volumeName("/dev/disk/by-label", info.st_dev);
+  return {"uuid:" + uuid + ":" + inFolder,
+          (label.empty() ? uuid : label + " (" + uuid + ")") + " " + inFolder};
+}
+
 // --- gzip --------------------------------------------------------------------------
 
 namespace {
@@ -353,7 +628,10 @@ constexpr int kGzipWindow = 15 + 16;  // zlib's window with a gzip wrapper
 
 std::vector<uint8_t> gzipBytes(std::span<const uint8_t> bytes) {
   z_stream stream{};
-  deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY);
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindow, 8,
+                   Z_DEFAULT_STRATEGY) != Z_OK) {
+    return {};
+  }
   stream.next_in = const_cast<Bytef*>(bytes.data());
   stream.avail_in = static_cast<uInt>(bytes.size());
   // Packed a piece at a time: a record area packs to a small fraction of its
@@ -368,6 +646,7 @@ std::vector<uint8_t> gzipBytes(std::span<const uint8_t> bytes) {
     out.insert(out.end(), piece, piece + (sizeof piece - stream.avail_out));
   }
   deflateEnd(&stream);
+  if (result != Z_STREAM_END) return {};
   return out;
 }
 

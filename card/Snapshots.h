@@ -5,9 +5,20 @@
 // per snapshot (gunzip gives back the image's exact bytes) and an index,
 // index.txt, with one line per snapshot, oldest first: what a user needs to
 // tell snapshots and cards apart, and what a restore must check. The folder
-// keeps the newest 100 snapshots of each image name and 200 MB in all.
+// keeps the newest 100 snapshots of each image (its name on its card) and
+// 200 MB in all.
+//
+// Every file call goes through FileSystemCalls (store/FileSystemCalls.h), as
+// the image's own do, so that failures and power cuts are tested alike. No
+// file is made through a symlink or over a name that is taken, and nothing
+// listed is lost by a failure: an index that cannot be read stops the
+// action, and old snapshots are removed only once the new index is safely
+// in place.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -27,7 +38,26 @@ struct Snapshot {
   long long storedSize = 0; // bytes of the gzip file
   std::string action;       // what was about to happen, e.g. "删除工作文件 JOB1" (UTF-8)
   std::string summary;      // the jobs with their record counts, known points, codes (UTF-8)
+  // The card the image was on (ImageOrigin::card), empty for snapshots kept
+  // before cards were told apart, and where that was, as the lists show it.
+  std::string card;
+  std::string place;
 };
+
+// Where an image lies, telling two cards with the same image name apart:
+// the file system's volume (its UUID when the system knows one, else its
+// mount point) and the folder within it.
+struct ImageOrigin {
+  std::string card;   // e.g. "uuid:1234-ABCD:/VEL", or "path:/home/me/cards"
+  std::string place;  // e.g. "SURVEY (1234-ABCD) /VEL", or "/home/me/cards"
+};
+ImageOrigin imageOrigin(const std::filesystem::path& image);
+
+// Whether a snapshot was kept of the image on this card (or before cards
+// were told apart, when nobody knows).
+inline bool fromCard(const Snapshot& snapshot, const std::string& card) {
+  return snapshot.card.empty() || snapshot.card == card;
+}
 
 struct SnapshotLimits {
   size_t perImage = 100;                  // snapshots kept of one image name
@@ -39,20 +69,32 @@ class SnapshotFolder {
   explicit SnapshotFolder(std::filesystem::path folder, SnapshotLimits limits = {});
 
   const std::filesystem::path& path() const { return folder_; }
+  // How long keep() waits for another program that is keeping one.
+  void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
-  // Keeps `image` as the newest snapshot of about.imageName, labelled with
-  // about's time, model, action and summary (its file, size, checksum and
-  // stored size are settled here), then removes the oldest past the limits.
-  // The same bytes as that name's newest snapshot are not stored again.
-  // Answers the reason (UTF-8) when the snapshot could not be written whole,
-  // in which case nothing of it is left; empty when it is kept.
-  std::string keep(std::span<const uint8_t> image, Snapshot about);
+  // Keeps `image` as the newest snapshot of about.imageName on about.card,
+  // labelled with about's time, model, action, summary and place (its file,
+  // size, checksum and stored size are settled here), in a file with the
+  // permission bits `mode`, then removes the oldest past the limits. The
+  // same bytes as that image's newest snapshot are not stored again, as long
+  // as that snapshot's file is whole. Answers the reason (UTF-8) when the
+  // snapshot could not be written whole, in which case nothing of it is
+  // left; empty when it is kept.
+  std::string keep(std::span<const uint8_t> image, Snapshot about, mode_t mode = 0600);
 
-  // The snapshots of an image name, newest first; index lines that are
-  // damaged, or whose file is gone, are left out.
+  // The snapshots of an image name, newest first: of every card, or of one
+  // (fromCard). Index lines that are damaged, or whose file is gone, are
+  // left out.
   std::vector<Snapshot> list(const std::string& imageName) const;
+  std::vector<Snapshot> list(const std::string& imageName, const std::string& card) const;
   // Every snapshot the index lists, oldest first.
   std::vector<Snapshot> all() const;
+
+  // Writes the image a snapshot holds into a new file (never over one, nor
+  // through a link), forced to the disk. 0 when done; else the reason as an
+  // error number, EBADMSG for a snapshot that cannot be read back whole;
+  // nothing is left behind then.
+  int restoreToNewFile(const Snapshot& snapshot, const std::filesystem::path& path) const;
 
   // The image bytes a snapshot holds: nothing when its file cannot be read,
   // is no gzip, or does not give back the size and checksum the index holds.
@@ -61,6 +103,7 @@ class SnapshotFolder {
  private:
   std::filesystem::path folder_;
   SnapshotLimits limits_;
+  std::chrono::milliseconds lockWait_{std::chrono::seconds(10)};
 };
 
 // Where snapshots are kept: $VEL_BACKUP_DIR when set, else

@@ -36,20 +36,41 @@ void failNotBackedUp(const std::string& message) {
   throw CommandFailure{kExitUsage, withoutCarriageReturns(message)};
 }
 
-ImageSession::ImageSession(std::string path, Streams& io) : path_(std::move(path)) {
+ImageSession::ImageSession(std::string path, Streams& io) : io_(io), path_(std::move(path)) {
   card_.setLockWait(io.lockWait);
+  snapshots_.setLockWait(io.lockWait);
   if (io.snapshots) card_.setSnapshotFolder(&snapshots_);
   opened_ = card_.open(path_);
-  if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kReadOnly ||
-      opened_ == OpenStatus::kWriteFailed) {
+  if (opened_ == OpenStatus::kMissing || opened_ == OpenStatus::kWriteFailed) {
     const int error = card_.openError();
     failIo("cannot open image " + path_ +
            (error != 0 ? std::string(": ") + std::strerror(error) : ""));
   }
   if (opened_ == OpenStatus::kInUse) failIo(path_ + " is in use by another program");
-  if (card_.restoredFromJournal()) {
-    io.err << "velcard: " << path_ << " was put back as it was before an interrupted change (from "
-           << store_.imageFile().journalPath() << ")\n";
+  switch (card_.journalFinding()) {
+    case JournalFinding::kRestored:
+      io.err << "velcard: " << path_
+             << " was put back as it was before an interrupted change (from "
+             << store_.imageFile().journalPath() << ")\n";
+      break;
+    case JournalFinding::kSetAside:
+      io.err << "velcard: " << path_
+             << ": a change was interrupted, but the image was written since (by the instrument?);"
+                " nothing was put back and it is used as it is; the journal was kept as "
+             << card_.journalSetAsidePath() << "\n";
+      break;
+    case JournalFinding::kShownAsBefore:
+      io.err << "velcard: " << path_
+             << ": a change was interrupted; the image cannot be written, so it is read as it "
+                "was before that change\n";
+      break;
+    case JournalFinding::kOvertaken:
+      io.err << "velcard: " << path_
+             << ": a change was interrupted, but the image was written since; it is read as it "
+                "is\n";
+      break;
+    case JournalFinding::kNone:
+      break;
   }
   // Whatever is printed must not land in the image.
   if (descriptorIsFile(STDOUT_FILENO, path_)) failIo("standard output is the image " + path_);
@@ -62,7 +83,37 @@ void ImageSession::requireRecognisedImage() {
   }
 }
 
+void ImageSession::requireChangesAllowed() {
+  if (!card_.checkChangesAllowed().done()) failNotAllowed();
+}
+
+void ImageSession::failNotAllowed() {
+  std::string reason;
+  switch (card_.changeRefusal()) {
+    case ChangeRefusal::kWriteProtected:
+      reason = "the card is write-protected (a read-only file or file system); it can only be read";
+      break;
+    case ChangeRefusal::kHardLinked:
+      reason = "the file has more than one name (hard links); copy it to change it";
+      break;
+    case ChangeRefusal::kLinkLeavesFolder:
+      reason = "it is named through a symlink to a file outside the link's folder";
+      break;
+    case ChangeRefusal::kSizeMisfit: {
+      const CardSession::SizeMisfit misfit = card_.sizeMisfit();
+      reason = "its size (" + std::to_string(misfit.size) + " bytes) does not fit " +
+               modelName(misfit.model) + " (" + std::to_string(misfit.expected) +
+               " bytes); it can only be read";
+      break;
+    }
+    case ChangeRefusal::kNone:
+      break;
+  }
+  failIo(path_ + " cannot be changed: " + reason);
+}
+
 const CardResult& ImageSession::checked(const CardResult& result) {
+  if (result.notAllowed()) failNotAllowed();
   if (result.writeFailed()) failIo("write to image " + path_ + " failed");
   if (result.status == CardResult::kRefused) failRefused(result.message);
   if (result.notBackedUp()) failNotBackedUp(result.message);
@@ -70,7 +121,12 @@ const CardResult& ImageSession::checked(const CardResult& result) {
 }
 
 void ImageSession::finishChanges() {
-  if (!card_.finish().done()) failIo("cannot flush image " + path_ + " to the device");
+  const CardResult finished = card_.finish();
+  if (!finished.done()) failIo("cannot flush image " + path_ + " to the device");
+  if (finished.unconfirmed) {
+    io_.err << "velcard: warning: the change to " << path_
+            << " is done, but the card did not confirm that its folder was written\n";
+  }
 }
 
 JobTarget resolveJob(RecordAreaStore& store, const std::string& argument, bool knownAllowed) {

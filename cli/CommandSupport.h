@@ -72,6 +72,10 @@ class ImageSession {
   // Detection must have recognised the image (its tables are then loaded).
   // Fails with kExitUnrecognised otherwise, before anything is written.
   void requireRecognisedImage();
+  // The image must take changes: a write-protected card, a file of two
+  // names, a link out of its folder or a size that does not fit the model
+  // fail with kExitUsage and the reason, before anything is done.
+  void requireChangesAllowed();
 
   // Ends the command on a refusal (its text on stderr, exit 2), a write that
   // did not reach the file (an I/O error), or a snapshot that could not be
@@ -79,10 +83,14 @@ class ImageSession {
   const CardResult& checked(const CardResult& result);
 
   // Commits the command's changes, all or nothing; every changing command
-  // ends with it.
+  // ends with it. A change that is done but whose last step the card did not
+  // confirm is done: a warning on stderr.
   void finishChanges();
 
  private:
+  [[noreturn]] void failNotAllowed();
+
+  Streams& io_;
   std::string path_;
   SnapshotFolder snapshots_{defaultSnapshotFolder()};
   RecordAreaStore store_;

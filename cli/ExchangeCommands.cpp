@@ -68,6 +68,7 @@ int addPointCommand(CommandArgs args, Streams& io) {
   const FixedValue z = typedCoordinate(args[5], "Z");
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   const JobTarget target = resolveJob(image.store(), args[1], true);
   image.checked(image.card().checkRoomForEntry(target.slot));
   image.checked(image.card().addPoint(target.slot, name, n, e, z));
@@ -100,6 +101,7 @@ int importCommand(CommandArgs args, Streams& io) {
   const int format = parseFormat(args[2], true);
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   const JobTarget target = resolveJob(image.store(), args[1], true);
   // The known points page refuses at 3072 rows, the job page above 3071
   // records: the same limit.
@@ -111,8 +113,10 @@ int importCommand(CommandArgs args, Streams& io) {
   }
   if (file.status == ImportStatus::kFailed) {
     std::string message = kImportFailedText;
-    // A file too large to take is the one failure velcard gives its reason for.
-    if (file.error == EFBIG) {
+    // Files that could be read but are not taken say why; a file that cannot
+    // be read at all says no more than the window does.
+    if (file.error == EFBIG || file.error == kNotText || file.error == kUtf16Text ||
+        file.error == kNotRegularFile) {
       message += '\n' + withoutCarriageReturns(file.problem);
     }
     throw CommandFailure{kExitUsage, message};

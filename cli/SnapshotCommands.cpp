@@ -1,10 +1,82 @@
 #include "cli/SnapshotCommands.h"
 
-#include <filesystem>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "card/ImageFileAccess.h"
 #include "records/MessageTexts.h"
 
 namespace vel::cli {
+namespace {
+
+// The words of a command with its own options taken out: flags that stand
+// alone, and `--to NEW`.
+struct SnapshotArgs {
+  std::vector<std::string> words;
+  bool all = false;
+  bool fromOtherCard = false;
+  std::optional<std::string> to;
+};
+
+SnapshotArgs splitArgs(CommandArgs args, bool restoring) {
+  SnapshotArgs split;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!restoring && args[i] == "--all") {
+      split.all = true;
+    } else if (restoring && args[i] == "--from-other-card") {
+      split.fromOtherCard = true;
+    } else if (restoring && args[i] == "--to") {
+      if (i + 1 == args.size()) failUsage("--to takes the new file's name");
+      split.to = args[++i];
+    } else {
+      split.words.push_back(args[i]);
+    }
+  }
+  return split;
+}
+
+// The image's file name as its folder lists it, under which its snapshots
+// are kept.
+std::string imageNameOf(const std::string& image) {
+  return listedSpelling(image).filename().string();
+}
+
+void printSnapshots(const std::vector<Snapshot>& snapshots, bool withPlace, Streams& io) {
+  for (size_t i = 0; i < snapshots.size(); ++i) {
+    const Snapshot& s = snapshots[i];
+    io.out << i + 1 << "  " << snapshotTimeText(s.time) << "  " << s.action << "  " << s.summary;
+    if (withPlace) io.out << "  " << (s.place.empty() ? "?" : s.place);
+    io.out << '\n';
+  }
+}
+
+const Snapshot& numbered(const std::vector<Snapshot>& snapshots, const std::string& text,
+                         const std::string& imageName) {
+  const int number = parseIndex(text, "N");
+  if (number < 1 || static_cast<size_t>(number) > snapshots.size()) {
+    failIo("no snapshot " + text + " of " + imageName);
+  }
+  return snapshots[static_cast<size_t>(number) - 1];
+}
+
+// restore IMAGE N --to NEW: the image itself may be lost; nothing of it is opened.
+int restoreToNewFile(const SnapshotArgs& split) {
+  const std::string name = imageNameOf(split.words[0]);
+  const SnapshotFolder folder(defaultSnapshotFolder());
+  const Snapshot& snapshot = numbered(folder.list(name), split.words[1], name);
+  struct stat info {};
+  if (::lstat(split.to->c_str(), &info) == 0) failIo(*split.to + " already exists");
+  const int error = folder.restoreToNewFile(snapshot, *split.to);
+  if (error == EBADMSG) failIo("snapshot " + split.words[1] + " of " + name + " is damaged");
+  if (error != 0) failIo("cannot write " + *split.to + ": " + std::strerror(error));
+  return kExitDone;
+}
+
+}  // namespace
 
 int backupCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
@@ -15,26 +87,36 @@ int backupCommand(CommandArgs args, Streams& io) {
 }
 
 int backupsCommand(CommandArgs args, Streams& io) {
-  // Listed by the image's file name: the image itself is not opened.
-  const std::string name = std::filesystem::path(args[0]).filename().string();
-  const std::vector<Snapshot> snapshots = SnapshotFolder(defaultSnapshotFolder()).list(name);
-  for (size_t i = 0; i < snapshots.size(); ++i) {
-    const Snapshot& s = snapshots[i];
-    io.out << i + 1 << "  " << snapshotTimeText(s.time) << "  " << s.action << "  " << s.summary
-           << '\n';
+  const SnapshotArgs split = splitArgs(args, false);
+  if (split.words.size() != 1) failUsage("backups takes one IMAGE");
+  // Listed by the image's name and card: the image itself is not opened.
+  const std::string& image = split.words[0];
+  const SnapshotFolder folder(defaultSnapshotFolder());
+  const std::string name = imageNameOf(image);
+  if (split.all) {
+    printSnapshots(folder.list(name), true, io);
+  } else {
+    printSnapshots(folder.list(name, imageOrigin(listedSpelling(image)).card), false, io);
   }
   return kExitDone;
 }
 
 int restoreCommand(CommandArgs args, Streams& io) {
-  const int number = parseIndex(args[1], "N");
-  ImageSession image(args[0], io);
-  const std::vector<Snapshot> snapshots = image.snapshots().list(image.card().imageName());
-  if (number < 1 || static_cast<size_t>(number) > snapshots.size()) {
-    failIo("no snapshot " + args[1] + " of " + image.card().imageName());
-  }
-  const CardResult restored =
-      image.card().restore(image.snapshots(), snapshots[static_cast<size_t>(number) - 1]);
+  const SnapshotArgs split = splitArgs(args, true);
+  if (split.words.size() != 2) failUsage("restore takes IMAGE and N");
+  parseIndex(split.words[1], "N");
+  if (split.to) return restoreToNewFile(split);
+
+  ImageSession image(split.words[0], io);
+  image.requireChangesAllowed();
+  CardSession& card = image.card();
+  // N counts what `backups` lists: this card's snapshots, or every card's
+  // when one of another card is asked for.
+  const std::vector<Snapshot> snapshots =
+      split.fromOtherCard ? image.snapshots().list(card.imageName())
+                          : image.snapshots().list(card.imageName(), card.origin().card);
+  const Snapshot& snapshot = numbered(snapshots, split.words[1], card.imageName());
+  const CardResult restored = card.restore(image.snapshots(), snapshot, split.fromOtherCard);
   // A snapshot that does not fit is no refusal of the card: nothing was tried.
   if (restored.status == CardResult::kRefused) throw CommandFailure{kExitUsage, restored.message};
   image.checked(restored);

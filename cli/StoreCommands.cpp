@@ -70,6 +70,7 @@ int formatCommand(CommandArgs args, Streams& io) {
   // Without a model the store keeps the recognised one, or chooses one for an
   // image it does not recognise.
   ImageSession image(args[0], io);
+  image.requireChangesAllowed();
   if (choice) image.store().useModel(choice->model, choice->sectors);
   image.checked(image.card().format());
   image.finishChanges();
@@ -120,6 +121,7 @@ int newJobCommand(CommandArgs args, Streams& io) {
   std::string name = typedName(args[1], "NAME");
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   image.checked(image.card().createJob(name));
   image.finishChanges();
   return kExitDone;
@@ -129,6 +131,7 @@ int renameJobCommand(CommandArgs args, Streams& io) {
   std::string name = typedName(args[2], "NEWNAME");
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   JobTarget job = resolveJob(image.store(), args[1], false);
   image.checked(image.card().renameJob(job.slot, name));
   image.finishChanges();
@@ -138,6 +141,7 @@ int renameJobCommand(CommandArgs args, Streams& io) {
 int deleteJobCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   JobTarget job = resolveJob(image.store(), args[1], false);
   image.checked(image.card().deleteJob(job.position));
   image.finishChanges();
@@ -148,6 +152,7 @@ int deleteRecordCommand(CommandArgs args, Streams& io) {
   int number = parseIndex(args[2], "INDEX");
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   JobTarget job = resolveJob(image.store(), args[1], true);
   image.checked(image.card().deleteRecord(job.slot, number));
   image.finishChanges();
@@ -157,6 +162,7 @@ int deleteRecordCommand(CommandArgs args, Streams& io) {
 int clearKnownCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   image.checked(image.card().clearKnownPoints());
   image.finishChanges();
   return kExitDone;
@@ -166,6 +172,7 @@ int addCodeCommand(CommandArgs args, Streams& io) {
   std::string code = typedName(args[1], "CODE");
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   image.checked(image.card().addFeatureCode(code));
   image.finishChanges();
   return kExitDone;
@@ -175,6 +182,7 @@ int deleteCodeCommand(CommandArgs args, Streams& io) {
   int position = parseIndex(args[1], "POSITION");
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   image.checked(image.card().deleteFeatureCode(position));
   image.finishChanges();
   return kExitDone;
@@ -183,6 +191,7 @@ int deleteCodeCommand(CommandArgs args, Streams& io) {
 int clearCodesCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
+  image.requireChangesAllowed();
   image.checked(image.card().clearFeatureCodes());
   image.finishChanges();
   return kExitDone;

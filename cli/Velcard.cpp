@@ -40,9 +40,11 @@ constexpr std::array kVerbs{
     Verb{"import", "IMAGE JOB FORMAT INFILE", "store the points of a file (FORMAT 1 to 6)", 4, 4,
          importCommand},
     Verb{"backup", "IMAGE", "keep a snapshot of the image now", 1, 1, backupCommand},
-    Verb{"backups", "IMAGE", "list the snapshots kept of this image name, newest first", 1, 1,
+    Verb{"backups", "IMAGE [--all]",
+         "list the snapshots of this image on its card (--all: on every card), newest first", 1, 2,
          backupsCommand},
-    Verb{"restore", "IMAGE N", "put snapshot N back (1: the newest)", 2, 2, restoreCommand},
+    Verb{"restore", "IMAGE N [--to NEW] [--from-other-card]",
+         "put snapshot N back (1: the newest), or into a new file NEW", 2, 5, restoreCommand},
 };
 
 const Verb* findVerb(const std::string& name) {
@@ -108,6 +110,15 @@ void printUsage(std::ostream& out) {
          "  --version       the version\n"
          "\n"
          "Snapshots are kept in $VEL_BACKUP_DIR, else ~/.local/share/vel-reader/backups.\n"
+         "Those of another card with the same image name are listed by backups --all and\n"
+         "restored only with --from-other-card (N then counts the --all list, as with --to).\n"
+         "\n"
+         "A write-protected card, an image with more than one name (hard link), a link to\n"
+         "a file outside its folder, or an image whose size does not fit its model is\n"
+         "read: listings, export and backup work; changes exit 1 with the reason.\n"
+         "A change interrupted earlier is put back when the image is opened, unless the\n"
+         "image was written since (by the instrument): then the journal (IMAGE.JNL) is\n"
+         "kept aside as IMAGE.YYYYMMDD-HHMMSS.JNL, nothing is put back, and this is said.\n"
          "\n"
          "exit status: 0 done, 1 usage or I/O error, 2 refused, 3 image not recognised\n";
 }

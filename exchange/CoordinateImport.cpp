@@ -68,12 +68,16 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
 }
 
 ImportedFile readImportFile(const std::string& path, int format) {
-  int error = 0;
-  std::optional<std::vector<std::string>> lines = readTextLines(path, &error);
+  TextReadFailure failure;
+  std::optional<std::vector<std::string>> lines = readTextLines(path, &failure);
   if (!lines) {
-    ImportedFile unread = failed(
-        ImportStatus::kFailed, placeValues(kImportUnreadableText, {path, systemReasonText(error)}));
-    unread.error = error;
+    std::string reason = systemReasonText(failure.error);
+    if (failure.error == kNotText) {
+      reason = placeValues(kImportNulText, {std::to_string(failure.line)});
+    }
+    ImportedFile unread =
+        failed(ImportStatus::kFailed, placeValues(kImportUnreadableText, {path, reason}));
+    unread.error = failure.error;
     return unread;
   }
   return convertImportLines(format, std::move(*lines));
@@ -96,6 +100,10 @@ std::string systemReasonText(int error) {
       return kInputOutputErrorText;
     case EFBIG:
       return kImportTooLargeText;
+    case kNotRegularFile:
+      return kNotRegularFileText;
+    case kUtf16Text:
+      return kImportUtf16Text;
     default:
       return placeValues(kSystemErrorText, {std::to_string(error), std::strerror(error)});
   }

@@ -1,11 +1,13 @@
 #include "exchange/ExchangeFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <stdexcept>
 
 #include "exchange/ExchangeFormats.h"
@@ -18,9 +20,16 @@ constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kDxfHeader = "0\r\nSECTION\r\n2\r\nENTITIES\r\n";
 constexpr std::string_view kDxfTrailer = "0\r\nENDSEC\r\n0\r\nEOF";
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
+struct Descriptor {
+  int fd;
+  ~Descriptor() { ::close(fd); }
 };
+
+mode_t currentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
 
 }  // namespace
 
@@ -41,31 +50,50 @@ std::vector<std::string> splitTextLines(std::string_view bytes) {
   return lines;
 }
 
-std::optional<std::vector<std::string>> readTextLines(const std::string& path, int* error) {
-  const auto fail = [error] {
-    if (error) *error = errno;
+namespace {
+
+// The line (from 1) that holds byte `at`, lines ending as splitTextLines ends them.
+std::size_t lineOf(std::string_view bytes, std::size_t at) {
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < at; ++i) {
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= at || bytes[i + 1] != '\n'))) ++line;
+  }
+  return line;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> readTextLines(const std::string& path,
+                                                      TextReadFailure* failure) {
+  const auto fail = [failure](int error, std::size_t line = 0) {
+    if (failure) *failure = {error, line};
     return std::nullopt;
   };
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return fail();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  const Descriptor closer{fd};
   struct stat info {};
-  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<unsigned long long>(info.st_size) > kMaxTextFileBytes) {
-    errno = EFBIG;
-    return fail();
-  }
-  std::string bytes;
-  char chunk[65536];
+  if (::fstat(fd, &info) != 0) return fail(errno);
+  if (S_ISDIR(info.st_mode)) return fail(EISDIR);
+  if (!S_ISREG(info.st_mode)) return fail(kNotRegularFile);
+  if (static_cast<unsigned long long>(info.st_size) > kMaxTextFileBytes) return fail(EFBIG);
+  std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
   std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    if (bytes.size() + got > kMaxTextFileBytes) {
-      errno = EFBIG;
-      return fail();
-    }
-    bytes.append(chunk, got);
+  while (got < bytes.size()) {
+    const ssize_t n = ::pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(errno);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
   }
-  if (std::ferror(file.get())) return fail();  // a folder, or a read error
+  bytes.resize(got);
+  if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                            (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+    return fail(kUtf16Text, 1);
+  }
+  if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos) {
+    return fail(kNotText, lineOf(bytes, nul));
+  }
   return splitTextLines(bytes);
 }
 
@@ -126,21 +154,45 @@ std::string exchangeFileText(int format, const std::vector<std::string>& pointLi
 bool writeExchangeFile(const std::string& path, int format,
                        const std::vector<std::string>& pointLines) {
   if (!isExchangeFormat(format)) return false;
-  const std::string text = exchangeFileText(format, pointLines);
+  return replaceFileWhole(path, exchangeFileText(format, pointLines));
+}
 
-  // The file is made anew. Only a file (or a link) is deleted first: a folder or
-  // a device of that name must fail below, not be removed.
+bool replaceFileWhole(const std::string& path, std::string_view bytes) {
+  namespace fs = std::filesystem;
   std::error_code error;
-  const auto type = std::filesystem::symlink_status(path, error).type();
-  if (type == std::filesystem::file_type::directory) return false;
-  if (type == std::filesystem::file_type::regular || type == std::filesystem::file_type::symlink) {
-    std::filesystem::remove(path, error);  // one that stays is truncated by the open below
+  // Only a file (or a link) is replaced: a folder or a device of that name
+  // must fail, not be removed.
+  const fs::file_status status = fs::symlink_status(path, error);
+  if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status)) return false;
+  // A file that is there keeps its permission bits; a new one takes the umask's.
+  mode_t mode = 0666 & ~currentUmask();
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) mode = info.st_mode & 07777;
+
+  const fs::path target(path);
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  bool written = ::fchmod(fd, mode) == 0;
+  for (std::size_t put = 0; written && put < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + put, bytes.size() - put);
+    if (n < 0 && errno == EINTR) continue;
+    written = n > 0;
+    if (written) put += static_cast<std::size_t>(n);
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  written = written && ::fsync(fd) == 0;
+  written = ::close(fd) == 0 && written;
+  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  // The new name on the disk too; the file is written whatever this answers.
+  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
 }
 
 }  // namespace vel

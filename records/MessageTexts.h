@@ -33,6 +33,34 @@ inline constexpr const char* kCodeLibraryFullText =
 inline constexpr const char* kCardWriteFailedText =
     QT_TRANSLATE_NOOP("MessageTexts", "记录区写入失败，请检查存储卡！");
 
+// Why an image is only read (the desktop program says it once on opening,
+// and again for a change that was asked for).
+inline constexpr const char* kWriteProtectedText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "存储卡处于写保护状态（或文件只读），记录区只能读取，不能修改！");
+inline constexpr const char* kHardLinkedText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "记录区文件有不止一个名字（硬链接），只能读取，不能修改！\r\n请复制该文件后再修改。");
+inline constexpr const char* kLinkLeavesFolderText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "记录区文件是指向其文件夹之外的链接，只能读取，不能修改！");
+inline constexpr const char* kSizeMisfitText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "记录区文件的大小（%1字节）与机型%2不符（应为%3字节），只能读取，不能修改！");  // size, model, its size
+
+// What opening found of a change that was cut short.
+inline constexpr const char* kJournalSetAsideText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "上次对记录区的修改被中断，此后存储卡又被写入过（例如在仪器上）。为不丢失这些数据，"
+    "中断的修改没有被撤销，记录区按现在的内容打开，未作任何改动。\r\n修改记录已另存为：%1");  // file
+inline constexpr const char* kJournalShownAsBeforeText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "上次对记录区的修改被中断。存储卡不能写入，无法在卡上撤销；现在显示的是修改之前的内容。");
+inline constexpr const char* kJournalOvertakenText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "上次对记录区的修改被中断，此后存储卡又被写入过；记录区按现在的内容显示，未作任何改动。");
+// A change that is on the card, but whose folder the card did not confirm.
+inline constexpr const char* kCommitUnconfirmedText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "修改已写入记录区，但存储卡没有确认写入完成；请先安全移除存储卡再拔出。");
+
 // An import file that cannot be taken over.
 inline constexpr const char* kImportFormatErrorText =
     QT_TRANSLATE_NOOP("MessageTexts", "数据格式不符，无法导入！");
@@ -57,6 +85,12 @@ inline constexpr const char* kNoReadPermissionText =
 inline constexpr const char* kIsAFolderText = QT_TRANSLATE_NOOP("MessageTexts", "这是一个文件夹");
 inline constexpr const char* kImportTooLargeText =
     QT_TRANSLATE_NOOP("MessageTexts", "文件大于64 MiB，无法导入");  // over kMaxTextFileBytes
+inline constexpr const char* kNotRegularFileText =
+    QT_TRANSLATE_NOOP("MessageTexts", "这不是普通文件（是管道或设备）");
+inline constexpr const char* kImportNulText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "第%1行含有空字节（NUL），这不是文本文件，整个文件未导入");  // line number
+inline constexpr const char* kImportUtf16Text = QT_TRANSLATE_NOOP(
+    "MessageTexts", "文件是UTF-16编码，请先另存为GBK(ANSI)编码，整个文件未导入");
 inline constexpr const char* kNameTooLongText = QT_TRANSLATE_NOOP("MessageTexts", "文件名太长");
 inline constexpr const char* kInputOutputErrorText =
     QT_TRANSLATE_NOOP("MessageTexts", "读取时发生输入输出错误");
@@ -71,6 +105,16 @@ inline constexpr const char* kNoWritePermissionText =
     QT_TRANSLATE_NOOP("MessageTexts", "没有写入权限");
 inline constexpr const char* kImageTooLargeText =
     QT_TRANSLATE_NOOP("MessageTexts", "记录区文件大于16 MiB");
+inline constexpr const char* kNameTakenText =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件名已被占用（或是一个链接）");
+inline constexpr const char* kFolderInUseText =
+    QT_TRANSLATE_NOOP("MessageTexts", "另一个程序正在使用备份文件夹");
+inline constexpr const char* kSnapshotIndexUnreadableText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "无法读取备份索引%1，操作已取消，备份均未改动：\r\n%2");  // file, reason
+inline constexpr const char* kSnapshotFromOtherCardText =
+    QT_TRANSLATE_NOOP("MessageTexts", "这个备份来自另一张存储卡，没有恢复！");
+inline constexpr const char* kImageSizeMisfitReasonText =
+    QT_TRANSLATE_NOOP("MessageTexts", "记录区文件的大小与机型不符");
 inline constexpr const char* kSnapshotMismatchText =
     QT_TRANSLATE_NOOP("MessageTexts", "备份与当前记录区的大小或机型不同，无法恢复！");
 inline constexpr const char* kSnapshotDamagedText =

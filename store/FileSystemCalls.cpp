@@ -1,6 +1,8 @@
 #include "store/FileSystemCalls.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -46,6 +48,26 @@ int FileSystemCalls::flock(int fd, int operation) {
 
 int FileSystemCalls::unlink(const char* path) {
   return ::unlink(path);
+}
+
+int FileSystemCalls::rename(const char* from, const char* to) {
+  return ::rename(from, to);
+}
+
+int FileSystemCalls::mkdir(const char* path, mode_t mode) {
+  return ::mkdir(path, mode);
+}
+
+int FileSystemCalls::stat(const char* path, struct stat* info) {
+  return ::stat(path, info);
+}
+
+int FileSystemCalls::lstat(const char* path, struct stat* info) {
+  return ::lstat(path, info);
+}
+
+int FileSystemCalls::fchmod(int fd, mode_t mode) {
+  return ::fchmod(fd, mode);
 }
 
 FileSystemCalls& fileSystemCalls() {

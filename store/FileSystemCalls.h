@@ -1,6 +1,8 @@
-// The system calls the image file makes, behind one small interface: the real
-// ones by default, and in tests ones that fail or stop at a chosen call, or
-// that keep the files in memory (the fuzzers).
+// The system calls the image file, its journal and the snapshot folder make,
+// behind one small interface: the real ones by default, and in tests ones
+// that fail or stop at a chosen call, or that keep the files in memory
+// (store/MemoryFileSystem.h: the fuzzers, the power-cut tests, and a
+// snapshot read without touching a disk).
 #pragma once
 
 #include <sys/stat.h>
@@ -20,6 +22,11 @@ struct FileSystemCalls {
   virtual int fsync(int fd);
   virtual int flock(int fd, int operation);
   virtual int unlink(const char* path);
+  virtual int rename(const char* from, const char* to);
+  virtual int mkdir(const char* path, mode_t mode);
+  virtual int stat(const char* path, struct stat* info);
+  virtual int lstat(const char* path, struct stat* info);
+  virtual int fchmod(int fd, mode_t mode);
 };
 
 // The calls image files opened from now on use.

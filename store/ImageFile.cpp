@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -40,7 +41,22 @@ ImageFile::~ImageFile() {
 bool ImageFile::open(const std::string& path) {
   close();
   calls_ = &fileSystemCalls();
-  const int fd = calls_->open(path.c_str(), O_RDWR | O_CLOEXEC, 0);
+  writable_ = true;
+  readOnlyError_ = 0;
+  // Never blocks: a FIFO or a device under the image's name is refused below.
+  constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
+  int fd = calls_->open(path.c_str(), O_RDWR | kFlags, 0);
+  if (fd < 0 && (errno == EROFS || errno == EACCES || errno == EPERM || errno == ETXTBSY)) {
+    // A write-protected card is still read.
+    const int refused = errno;
+    fd = calls_->open(path.c_str(), O_RDONLY | kFlags, 0);
+    if (fd < 0) {
+      errno = refused;
+      return false;
+    }
+    writable_ = false;
+    readOnlyError_ = refused;
+  }
   if (fd < 0) return false;
   struct stat info {};
   if (calls_->fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -51,14 +67,23 @@ bool ImageFile::open(const std::string& path) {
   }
   fd_ = fd;
   fileSize_ = size_ = info.st_size;
-  journalPath_ = journalPathFor(resolvedPath(path));
+  mode_ = info.st_mode & 0666;
+  imagePath_ = resolvedPath(path);
+  journalPath_ = journalPathFor(imagePath_);
   return true;
+}
+
+int ImageFile::linkCount() {
+  struct stat info {};
+  if (fd_ < 0 || calls_->fstat(fd_, &info) != 0) return 0;
+  return static_cast<int>(info.st_nlink);
 }
 
 void ImageFile::close() {
   if (fd_ < 0) return;
-  if (!journaled_) calls_->fsync(fd_);
+  if (!journaled_ && writable_) calls_->fsync(fd_);
   rollback();
+  shownBefore_.clear();
   calls_->close(fd_);
   fd_ = -1;
   journaled_ = false;
@@ -94,6 +119,9 @@ bool ImageFile::writeAll(int fd, const uint8_t* bytes, size_t count, long long p
 ImageFile::Sector* ImageFile::cachedSector(uint32_t index) {
   const auto found = cache_.find(index);
   if (found != cache_.end()) return &found->second;
+  if (const auto shown = shownBefore_.find(index); shown != shownBefore_.end()) {
+    return &cache_.emplace(index, shown->second).first->second;
+  }
   Sector sector{};
   const long long start = index * kSector;
   // Past the end of the file there is nothing to read: a hole reads as zeros.
@@ -179,12 +207,18 @@ long long ImageFile::size() const {
 
 bool ImageFile::readWhole(std::vector<uint8_t>& bytes) {
   const long long total = size();
-  if (total < 0) return false;
+  if (total < 0 || total > kMaxImageBytes) return false;
   bytes.assign(static_cast<size_t>(total), 0);
   const size_t onFile = static_cast<size_t>(journaled_ ? std::min(fileSize_, total) : total);
   size_t got = 0;
   if (!readAll(fd_, bytes.data(), onFile, 0, got) || got != onFile) return false;
   // The sectors at hand are what the transaction sees, written ones included.
+  for (const auto& [index, sector] : shownBefore_) {
+    const long long start = index * kSector;
+    if (start >= total) continue;
+    std::memcpy(bytes.data() + start, sector.data(),
+                static_cast<size_t>(std::min(kSector, total - start)));
+  }
   for (const auto& [index, sector] : cache_) {
     const long long start = index * kSector;
     if (start >= total) continue;
@@ -226,6 +260,7 @@ void ImageFile::rollback() {
 
 bool ImageFile::commit() {
   if (fd_ < 0) return false;
+  unconfirmed_ = false;
   if (!journaled_) return calls_->fsync(fd_) == 0;
   if (failed_) {
     rollback();
@@ -238,40 +273,42 @@ bool ImageFile::commit() {
     at = whole && at->second == cache_.at(at->first) ? originals_.erase(at) : std::next(at);
   }
   if (originals_.empty()) return true;
-  if (!stillLinked()) {
+  // A file removed from its folder (a card's files deleted, the image
+  // replaced) takes no more changes: they would be lost, not stored. Nor
+  // does a file of two names: the journal beside the other name would
+  // never be found.
+  if (!writable_ || linkCount() != 1) {
     rollback();
     return false;
   }
 
   RollbackJournal journal;
   journal.imageSize = fileSize_;
-  for (const auto& [index, bytes] : originals_) {
+  for (const auto& [index, before] : originals_) {
     // Sectors wholly past the old end go when the file is cut back to its size.
-    if (index * kSector < fileSize_) journal.entries.push_back({index, bytes});
+    if (index * kSector < fileSize_) {
+      journal.entries.push_back({index, before, sectorHash(cache_.at(index))});
+    }
   }
   if (!writeJournal(journal.encode())) {
-    // The image was not touched; a journal written in part is no journal.
-    removeJournal();
     rollback();
     return false;
   }
-  if (!writeChangedSectors() || calls_->fsync(fd_) != 0 || !removeJournal()) {
+  const bool written = writeChangedSectors() && calls_->fsync(fd_) == 0;
+  if (!written || (calls_->unlink(journalPath_.c_str()) != 0 && errno != ENOENT)) {
     // Put back from the same bytes the journal holds; should that fail too,
     // the journal stays for the next open to put back.
-    if (putBackOriginals()) removeJournal();
+    if (putBackOriginals()) removeJournal(journalPath_);
     rollback();
     return false;
   }
+  // With the journal gone the change is on the card. Should the folder not
+  // be forced now, the journal's name may come back after a power cut and
+  // undo it; the change is still done, and the caller warned.
+  unconfirmed_ = !syncFolder();
   fileSize_ = size_;
   originals_.clear();
   return true;
-}
-
-bool ImageFile::stillLinked() {
-  // A file removed from its folder (a card's files deleted, the image
-  // replaced) takes no more changes: they would be lost, not stored.
-  struct stat info {};
-  return calls_->fstat(fd_, &info) == 0 && info.st_nlink > 0;
 }
 
 bool ImageFile::writeChangedSectors() {
@@ -307,16 +344,25 @@ bool ImageFile::putBackOriginals() {
 }
 
 bool ImageFile::writeJournal(const std::vector<uint8_t>& bytes) {
-  const int fd = calls_->open(journalPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // Made new, never through a link and never over a file of that name: a
+  // name that is taken is a failure, not something to follow or replace.
+  const int fd = calls_->open(journalPath_.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode_);
   if (fd < 0) return false;
-  const bool written = writeAll(fd, bytes.data(), bytes.size(), 0) && calls_->fsync(fd) == 0;
-  const bool closed = calls_->close(fd) == 0;
+  // The image's own permission bits, whatever the umask: a private image
+  // keeps a private journal.
+  bool written = calls_->fchmod(fd, mode_) == 0 && writeAll(fd, bytes.data(), bytes.size(), 0) &&
+                 calls_->fsync(fd) == 0;
+  if (calls_->close(fd) != 0) written = false;
   // The journal's name must be on the card too before the image changes.
-  return written && closed && syncFolder();
+  if (written && syncFolder()) return true;
+  // The image was not touched; a journal written in part is no journal.
+  removeJournal(journalPath_);
+  return false;
 }
 
-bool ImageFile::removeJournal() {
-  if (calls_->unlink(journalPath_.c_str()) != 0 && errno != ENOENT) return false;
+bool ImageFile::removeJournal(const std::string& path) {
+  if (calls_->unlink(path.c_str()) != 0 && errno != ENOENT) return false;
   return syncFolder();
 }
 
@@ -330,37 +376,111 @@ bool ImageFile::syncFolder() {
   return synced;
 }
 
-ImageFile::Recovery ImageFile::recoverJournal() {
-  if (fd_ < 0) return Recovery::kFailed;
-  const int fd = calls_->open(journalPath_.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) return errno == ENOENT ? Recovery::kNone : Recovery::kFailed;
+// --- Recovery ---------------------------------------------------------------------------
+
+ImageFile::Found ImageFile::readJournal(const std::string& path, std::vector<uint8_t>& bytes) {
+  const int fd = calls_->open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd < 0) return errno == ENOENT ? Found::kNone : Found::kFailed;
   struct stat info {};
-  std::vector<uint8_t> bytes;
-  bool readable = calls_->fstat(fd, &info) == 0;
-  // A journal longer than any the store can write is not one of ours.
-  const bool plausible = readable && info.st_size >= 0 &&
-                         static_cast<unsigned long long>(info.st_size) <=
-                             kJournalHeaderBytes + kJournalMaxEntries * kJournalEntryBytes;
-  if (plausible) {
-    bytes.resize(static_cast<size_t>(info.st_size));
+  bool readable = calls_->fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  // A journal longer than any the store can write is not one of ours: it is
+  // read as far as needed to tell, no further.
+  const auto most = static_cast<long long>(kJournalHeaderBytes +
+                                           size_t{kJournalMaxEntries} * kJournalEntryBytes);
+  bytes.clear();
+  if (readable) {
+    bytes.resize(static_cast<size_t>(std::clamp<long long>(info.st_size, 0, most + 1)));
     size_t got = 0;
     readable = readAll(fd, bytes.data(), bytes.size(), 0, got);
     bytes.resize(got);
   }
   calls_->close(fd);
-  if (!readable) return Recovery::kFailed;
+  return readable ? Found::kRead : Found::kFailed;
+}
 
+bool ImageFile::overtaken(const RollbackJournal& journal) {
+  for (const RollbackJournal::Entry& entry : journal.entries) {
+    Sector now{};
+    const long long start = entry.sector * kSector;
+    size_t got = 0;
+    if (start < fileSize_ &&
+        !readAll(fd_, now.data(), static_cast<size_t>(std::min(kSector, fileSize_ - start)), start,
+                 got)) {
+      failed_ = true;
+      return true;
+    }
+    // A journal of an earlier version cannot tell the change's own bytes
+    // from another writer's: it is taken as the change's, as it was then.
+    if (!entry.afterHash || now == entry.before || sectorHash(now) == *entry.afterHash) continue;
+    return true;
+  }
+  return false;
+}
+
+ImageFile::Recovery ImageFile::setAside(const std::string& path) {
+  // Kept for whoever wants to look at it, under a name that tells when and
+  // that no reader of short names takes for an image.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = imagePath_ + "." + stamp;
+  std::string target = base + ".JNL";
+  struct stat info {};
+  for (int n = 2; calls_->lstat(target.c_str(), &info) == 0; ++n) {
+    target = base + "-" + std::to_string(n) + ".JNL";
+  }
+  if (calls_->rename(path.c_str(), target.c_str()) != 0) return Recovery::kFailed;
+  syncFolder();
+  setAsidePath_ = target;
+  return Recovery::kSetAside;
+}
+
+ImageFile::Recovery ImageFile::recoverJournal(bool mayWrite) {
+  if (fd_ < 0) return Recovery::kFailed;
+  setAsidePath_.clear();
+  shownBefore_.clear();
+  for (const std::string& path : {journalPath_, legacyJournalPathFor(imagePath_)}) {
+    const Recovery recovery = recoverFrom(path, mayWrite && writable_);
+    if (recovery != Recovery::kNone) return recovery;
+  }
+  return Recovery::kNone;
+}
+
+ImageFile::Recovery ImageFile::recoverFrom(const std::string& path, bool mayWrite) {
+  std::vector<uint8_t> bytes;
+  switch (readJournal(path, bytes)) {
+    case Found::kNone:
+      return Recovery::kNone;
+    case Found::kFailed:
+      return Recovery::kFailed;
+    case Found::kRead:
+      break;
+  }
   rollback();
-  std::optional<RollbackJournal> journal;
-  if (plausible) journal = RollbackJournal::decode(bytes.data(), bytes.size());
-  // A change only ever grows the image: a journal of a larger one belongs elsewhere.
+  std::optional<RollbackJournal> journal = RollbackJournal::decode(bytes.data(), bytes.size());
+  // A change only ever grows the image: a journal of a larger one belongs
+  // elsewhere. One that is not whole was never finished: the image was never
+  // touched.
   if (!journal || journal->imageSize > fileSize_) {
-    return removeJournal() ? Recovery::kDiscarded : Recovery::kFailed;
+    if (!mayWrite) return Recovery::kNone;
+    return removeJournal(path) ? Recovery::kDiscarded : Recovery::kFailed;
+  }
+  if (overtaken(*journal)) {
+    if (failed_) return Recovery::kFailed;
+    return mayWrite ? setAside(path) : Recovery::kOvertaken;
+  }
+  if (!mayWrite) {
+    for (const RollbackJournal::Entry& entry : journal->entries) {
+      shownBefore_[entry.sector] = entry.before;
+    }
+    return Recovery::kShownAsBefore;
   }
   for (const RollbackJournal::Entry& entry : journal->entries) {
     const long long start = entry.sector * kSector;
     const auto length = static_cast<size_t>(std::min(kSector, journal->imageSize - start));
-    if (!writeAll(fd_, entry.bytes.data(), length, start)) return Recovery::kFailed;
+    if (!writeAll(fd_, entry.before.data(), length, start)) return Recovery::kFailed;
   }
   if (fileSize_ != journal->imageSize &&
       calls_->ftruncate(fd_, static_cast<off_t>(journal->imageSize)) != 0) {
@@ -368,7 +488,7 @@ ImageFile::Recovery ImageFile::recoverJournal() {
   }
   if (calls_->fsync(fd_) != 0) return Recovery::kFailed;
   fileSize_ = size_ = journal->imageSize;
-  return removeJournal() ? Recovery::kRestored : Recovery::kFailed;
+  return removeJournal(path) ? Recovery::kRestored : Recovery::kFailed;
 }
 
 }  // namespace vel

@@ -30,6 +30,9 @@ constexpr long long filePosition(ImageAddress a) {
 }
 
 constexpr int kTransferBytes = 256;  // the most one transfer moves
+// The most of an image the store can address (page 0 to 255, 64 KiB each):
+// no image, snapshot or restore is ever larger.
+constexpr long long kMaxImageBytes = 256LL * 65536;
 
 class ImageFile {
  public:
@@ -38,9 +41,19 @@ class ImageFile {
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
 
-  // Opens an existing regular file for reading and writing in place; never
-  // creates it. The file's calls are those of fileSystemCalls() now.
+  // Opens an existing regular file in place, for reading and writing, or for
+  // reading only when the file or its file system refuses writing (a
+  // write-protected card); never creates it. The file's calls are those of
+  // fileSystemCalls() now.
   bool open(const std::string& path);
+  // False when the file was opened for reading only; readOnlyError() then
+  // tells why writing was refused (EROFS, EACCES, EPERM).
+  bool writable() const { return writable_; }
+  int readOnlyError() const { return readOnlyError_; }
+  // How many names the file has in its file system; 0 once removed.
+  int linkCount();
+  // The file's permission bits.
+  mode_t mode() const { return mode_; }
   // Straight through: forces what was written. Journaled: drops what was not
   // committed. Then closes, which lets go of the lock.
   void close();
@@ -58,7 +71,8 @@ class ImageFile {
   // when none is open.
   long long size() const;
   // The whole file as reads see it (journaled: with the pending writes), in
-  // one read of the file. False when no image is open or the read fails.
+  // one read of the file. False when no image is open, the read fails or the
+  // file is larger than kMaxImageBytes.
   bool readWhole(std::vector<uint8_t>& bytes);
 
   // --- Exclusive use ------------------------------------------------------------
@@ -72,12 +86,25 @@ class ImageFile {
   bool journaled() const { return journaled_; }
   const std::string& journalPath() const { return journalPath_; }
 
-  enum class Recovery { kNone, kRestored, kDiscarded, kFailed };
-  // A journal beside the image is a change cut short: a whole and valid one is
-  // put back into the image, forced and removed (kRestored); one that is not
-  // was never finished, so the image was never touched: it is only removed
-  // (kDiscarded). kFailed: it could not be read, applied or removed.
-  Recovery recoverJournal();
+  enum class Recovery {
+    kNone,
+    kRestored,   // put back into the image, forced, and removed
+    kDiscarded,  // not whole: never finished, the image never touched; removed
+    kSetAside,   // overtaken by another writer: renamed (setAsidePath), not applied
+    kShownAsBefore,  // may not write: reads see the image as before the change
+    kOvertaken,      // may not write, and overtaken: reads see the image as it is
+    kFailed,         // it could not be read, applied, removed or set aside
+  };
+  // A journal beside the image (under its name, or the one earlier versions
+  // gave it) is a change cut short. It is put back only while every sector
+  // it names still holds what the change found there or what it was
+  // writing: a sector that holds anything else was written since by another
+  // writer that knows nothing of journals (the instrument), and putting the
+  // journal back would undo that. When mayWrite is false (a write-protected
+  // card) nothing on the card changes: a journal that could be put back is
+  // only shown.
+  Recovery recoverJournal(bool mayWrite = true);
+  const std::string& setAsidePath() const { return setAsidePath_; }
 
   bool hasPendingChanges() const { return !originals_.empty(); }
   // A read of the file failed since the last commit or rollback: what the
@@ -85,9 +112,13 @@ class ImageFile {
   bool ioFailed() const { return failed_; }
   // Original bytes of the touched sectors to the journal, forced; each changed
   // sector written once (adjacent ones in one write); the image forced; the
-  // journal deleted. On any failure, or after a failed read, the image is put
-  // back, the cache dropped, and the answer is false.
+  // journal deleted. On any failure before the journal is deleted, or after a
+  // failed read, the image is put back, the cache dropped, and the answer is
+  // false. Once the journal is deleted the change is on the card: should its
+  // folder then not be forced, the answer is still true, and
+  // commitUnconfirmed() tells it.
   bool commit();
+  bool commitUnconfirmed() const { return unconfirmed_; }
   // Drops the pending writes and every cached sector.
   void rollback();
 
@@ -97,22 +128,34 @@ class ImageFile {
   Sector* cachedSector(uint32_t index);
   bool readAll(int fd, uint8_t* buffer, size_t count, long long position, size_t& got);
   bool writeAll(int fd, const uint8_t* bytes, size_t count, long long position);
-  bool stillLinked();
   bool writeChangedSectors();
   bool putBackOriginals();
   bool writeJournal(const std::vector<uint8_t>& bytes);
-  bool removeJournal();
+  bool removeJournal(const std::string& path);
   bool syncFolder();
+  enum class Found { kNone, kRead, kFailed };
+  Found readJournal(const std::string& path, std::vector<uint8_t>& bytes);
+  bool overtaken(const RollbackJournal& journal);
+  Recovery setAside(const std::string& path);
+  Recovery recoverFrom(const std::string& path, bool mayWrite);
 
   FileSystemCalls* calls_ = nullptr;
   int fd_ = -1;
+  bool writable_ = false;
+  int readOnlyError_ = 0;
+  mode_t mode_ = 0644;  // the image's permission bits, which its journal takes
+  std::string imagePath_;
   std::string journalPath_;
+  std::string setAsidePath_;
+  bool unconfirmed_ = false;
   bool journaled_ = false;
   // Journaled mode: the sectors read so far as the transaction sees them, the
   // touched ones as they were before it, and the file's size on the card and
   // as the transaction sees it.
   std::unordered_map<uint32_t, Sector> cache_;
   std::map<uint32_t, Sector> originals_;
+  // A journal that may not be put back on the card: its sectors as reads see them.
+  std::unordered_map<uint32_t, Sector> shownBefore_;
   long long fileSize_ = 0;
   long long size_ = 0;
   bool failed_ = false;  // a read failed since the last commit or rollback

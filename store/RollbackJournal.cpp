@@ -6,7 +6,8 @@ namespace vel {
 namespace {
 
 constexpr char kMagic[8] = {'V', 'E', 'L', 'J', 'R', 'N', 'L', '\n'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersion1 = 1;
 constexpr size_t kChecksumOffset = 32;
 
 void putLittle(uint8_t* out, uint64_t value, int bytes) {
@@ -38,6 +39,10 @@ uint64_t fnv1a64(const uint8_t* bytes, size_t size, uint64_t hash) {
 }
 
 std::string journalPathFor(const std::string& imagePath) {
+  return imagePath + ".JNL";
+}
+
+std::string legacyJournalPathFor(const std::string& imagePath) {
   return imagePath + "-journal";
 }
 
@@ -51,7 +56,8 @@ std::vector<uint8_t> RollbackJournal::encode() const {
   uint8_t* at = bytes.data() + kJournalHeaderBytes;
   for (const Entry& entry : entries) {
     putLittle(at, entry.sector, 4);
-    std::memcpy(at + 4, entry.bytes.data(), kJournalSectorBytes);
+    std::memcpy(at + 4, entry.before.data(), kJournalSectorBytes);
+    putLittle(at + 4 + kJournalSectorBytes, entry.afterHash.value_or(0), 8);
     at += kJournalEntryBytes;
   }
   putLittle(&bytes[kChecksumOffset], checksumOf(bytes.data(), bytes.size()), 8);
@@ -60,15 +66,18 @@ std::vector<uint8_t> RollbackJournal::encode() const {
 
 std::optional<RollbackJournal> RollbackJournal::decode(const uint8_t* bytes, size_t size) {
   if (size < kJournalHeaderBytes || std::memcmp(bytes, kMagic, sizeof kMagic) != 0) return {};
-  if (getLittle(bytes + 8, 4) != kVersion || getLittle(bytes + 12, 4) != kJournalSectorBytes ||
-      getLittle(bytes + 28, 4) != 0) {
+  const uint64_t version = getLittle(bytes + 8, 4);
+  if ((version != kVersion && version != kVersion1) ||
+      getLittle(bytes + 12, 4) != kJournalSectorBytes || getLittle(bytes + 28, 4) != 0) {
     return {};
   }
+  const bool hashed = version == kVersion;
+  const size_t entryBytes = hashed ? kJournalEntryBytes : kJournalEntryBytesV1;
   const uint64_t imageSize = getLittle(bytes + 16, 8);
   const uint64_t count = getLittle(bytes + 24, 4);
   // A journal cut short, or one with bytes after its last entry, is not whole.
   if (imageSize > (1ULL << 40) || count > kJournalMaxEntries ||
-      size != kJournalHeaderBytes + count * kJournalEntryBytes) {
+      size != kJournalHeaderBytes + count * entryBytes) {
     return {};
   }
   if (getLittle(bytes + kChecksumOffset, 8) != checksumOf(bytes, size)) return {};
@@ -77,12 +86,13 @@ std::optional<RollbackJournal> RollbackJournal::decode(const uint8_t* bytes, siz
   journal.imageSize = static_cast<long long>(imageSize);
   journal.entries.resize(count);
   const uint8_t* at = bytes + kJournalHeaderBytes;
-  for (uint64_t i = 0; i < count; ++i, at += kJournalEntryBytes) {
+  for (uint64_t i = 0; i < count; ++i, at += entryBytes) {
     Entry& entry = journal.entries[i];
     entry.sector = static_cast<uint32_t>(getLittle(at, 4));
     if (uint64_t{entry.sector} * kJournalSectorBytes >= imageSize) return {};
     if (i > 0 && entry.sector <= journal.entries[i - 1].sector) return {};
-    std::memcpy(entry.bytes.data(), at + 4, kJournalSectorBytes);
+    std::memcpy(entry.before.data(), at + 4, kJournalSectorBytes);
+    if (hashed) entry.afterHash = getLittle(at + 4 + kJournalSectorBytes, 8);
   }
   return journal;
 }

@@ -129,6 +129,76 @@ Please enter it again.</translation>
         <source>备份文件已损坏或丢失，无法恢复！</source>
         <translation>The backup file is damaged or missing; it cannot be restored.</translation>
     </message>
+    <message>
+        <source>存储卡处于写保护状态（或文件只读），记录区只能读取，不能修改！</source>
+        <translation>The card is write-protected (or the file is read-only): the record area can be read but not changed.</translation>
+    </message>
+    <message>
+        <source>记录区文件有不止一个名字（硬链接），只能读取，不能修改！<byte value="xd"/>
+请复制该文件后再修改。</source>
+        <translation>The record area file has more than one name (a hard link): it can be read but not changed.<byte value="xd"/>
+Copy the file to change it.</translation>
+    </message>
+    <message>
+        <source>记录区文件是指向其文件夹之外的链接，只能读取，不能修改！</source>
+        <translation>The record area file is a link to a file outside its folder: it can be read but not changed.</translation>
+    </message>
+    <message>
+        <source>记录区文件的大小（%1字节）与机型%2不符（应为%3字节），只能读取，不能修改！</source>
+        <translation>The record area file&apos;s size (%1 bytes) does not fit the model %2 (%3 bytes): it can be read but not changed.</translation>
+    </message>
+    <message>
+        <source>上次对记录区的修改被中断，此后存储卡又被写入过（例如在仪器上）。为不丢失这些数据，中断的修改没有被撤销，记录区按现在的内容打开，未作任何改动。<byte value="xd"/>
+修改记录已另存为：%1</source>
+        <translation>The last change to the record area was interrupted, and the card was written since (on the instrument, say). So that nothing written since is lost, the interrupted change was not undone: the record area is opened as it is, with nothing changed.<byte value="xd"/>
+The change&apos;s journal was kept as: %1</translation>
+    </message>
+    <message>
+        <source>上次对记录区的修改被中断。存储卡不能写入，无法在卡上撤销；现在显示的是修改之前的内容。</source>
+        <translation>The last change to the record area was interrupted. The card cannot be written, so it cannot be undone on the card; what is shown is the record area as it was before that change.</translation>
+    </message>
+    <message>
+        <source>上次对记录区的修改被中断，此后存储卡又被写入过；记录区按现在的内容显示，未作任何改动。</source>
+        <translation>The last change to the record area was interrupted, and the card was written since; the record area is shown as it is, with nothing changed.</translation>
+    </message>
+    <message>
+        <source>修改已写入记录区，但存储卡没有确认写入完成；请先安全移除存储卡再拔出。</source>
+        <translation>The change is written to the record area, but the card did not confirm it; eject the card safely before you pull it out.</translation>
+    </message>
+    <message>
+        <source>这不是普通文件（是管道或设备）</source>
+        <translation>It is not an ordinary file (a pipe or a device)</translation>
+    </message>
+    <message>
+        <source>第%1行含有空字节（NUL），这不是文本文件，整个文件未导入</source>
+        <translation>Line %1 holds a NUL byte: this is no text file, and nothing of it was imported</translation>
+    </message>
+    <message>
+        <source>文件是UTF-16编码，请先另存为GBK(ANSI)编码，整个文件未导入</source>
+        <translation>The file is in UTF-16: save it as GBK (ANSI) first; nothing of it was imported</translation>
+    </message>
+    <message>
+        <source>文件名已被占用（或是一个链接）</source>
+        <translation>The file name is taken (or is a link)</translation>
+    </message>
+    <message>
+        <source>另一个程序正在使用备份文件夹</source>
+        <translation>Another program is using the backup folder</translation>
+    </message>
+    <message>
+        <source>无法读取备份索引%1，操作已取消，备份均未改动：<byte value="xd"/>
+%2</source>
+        <translation>Cannot read the backup index %1; the action was cancelled and no backup was changed:<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>这个备份来自另一张存储卡，没有恢复！</source>
+        <translation>This backup is of another card: it was not restored.</translation>
+    </message>
+    <message>
+        <source>记录区文件的大小与机型不符</source>
+        <translation>The record area file&apos;s size does not fit its model</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -371,10 +441,6 @@ Please enter it again.</translation>
     <message>
         <source>未选取记录区</source>
         <translation>No record area selected</translation>
-    </message>
-    <message>
-        <source>无法以读写方式打开记录区文件！</source>
-        <translation>The record-area file cannot be opened for writing.</translation>
     </message>
     <message>
         <source>记录区文件正被其他程序使用！</source>
@@ -677,6 +743,46 @@ What the record area holds now will be replaced.</translation>
     <message>
         <source>已恢复备份</source>
         <translation>Backup restored</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>恢复到新文件</source>
+        <translation>Restore to new file</translation>
+    </message>
+    <message>
+        <source>记录区文件</source>
+        <translation>Record area files</translation>
+    </message>
+    <message>
+        <source>（未记录）</source>
+        <translation>(not recorded)</translation>
+    </message>
+    <message>
+        <source>来自另一张存储卡：%1</source>
+        <translation>Of another card: %1</translation>
+    </message>
+    <message>
+        <source>这个备份来自另一张存储卡（%1），当前记录区在 %2。<byte value="xd"/>
+<byte value="xd"/>
+仍然用它替换当前记录区吗？</source>
+        <translation>This backup is of another card (%1); the record area loaded is on %2.<byte value="xd"/>
+<byte value="xd"/>
+Replace the loaded record area with it all the same?</translation>
+    </message>
+    <message>
+        <source>已恢复到新文件</source>
+        <translation>Restored to a new file</translation>
+    </message>
+    <message>
+        <source>文件%1已存在，没有写入。</source>
+        <translation>The file %1 exists already: nothing was written.</translation>
+    </message>
+    <message>
+        <source>无法写入文件%1：</source>
+        <translation>Cannot write the file %1: </translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 #include "ui/Language.h"
 #include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
+#include "ui/SessionTexts.h"
 
 namespace vel {
 namespace {}  // namespace
@@ -82,7 +83,7 @@ void JobViewer::fill() {
 
 void JobViewer::onDeleteRecord() {
   const QList<QListWidgetItem*> selected = recordList->selectedItems();
-  if (selected.isEmpty()) return;
+  if (selected.isEmpty() || !changesAllowed(card_, prompts_, this)) return;
   const int row = recordList->row(selected.first());
 
   const QString name = ansiToQString(card_.store().recordPointName(jobSlot, row));

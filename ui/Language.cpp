@@ -33,7 +33,8 @@ const std::vector<Pattern>& patterns() {
     std::vector<Pattern> made;
     const QString texts[] = {
         QString::fromUtf8(kImportUnreadableText), QString::fromUtf8(kImportNoCommaText),
-        QString::fromUtf8(kImportNoSuchFormatText), QString::fromUtf8(kSystemErrorText)};
+        QString::fromUtf8(kImportNoSuchFormatText), QString::fromUtf8(kSystemErrorText),
+        QString::fromUtf8(kImportNulText), QString::fromUtf8(kSnapshotIndexUnreadableText)};
     for (const QString& text : texts) {
       // The words as they are, each place of a value a group.
       QString expression;

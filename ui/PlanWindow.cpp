@@ -1,7 +1,10 @@
 #include "ui/PlanWindow.h"
 
+#include "exchange/ExchangeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
@@ -226,6 +229,17 @@ void PlanWindow::renderDrawing(QPainter& painter) const {
 }
 
 bool PlanWindow::saveDrawing(const QString& path, DrawingFormat format) {
+  // Drawn in memory, then put in place whole: a failure leaves the old file.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!renderDrawingTo(buffer, format)) return false;
+  buffer.close();
+  return replaceFileWhole(qStringToPath(path).string(),
+                          std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+bool PlanWindow::renderDrawingTo(QIODevice& device, DrawingFormat format) {
   const QSize size = drawingSize();
   switch (format) {
     case DrawingFormat::kPng: {
@@ -234,11 +248,11 @@ bool PlanWindow::saveDrawing(const QString& path, DrawingFormat format) {
       QPainter painter(&image);
       renderDrawing(painter);
       painter.end();
-      return image.save(path, "PNG");
+      return image.save(&device, "PNG");
     }
     case DrawingFormat::kSvg: {
       QSvgGenerator svg;
-      svg.setFileName(path);
+      svg.setOutputDevice(&device);
       svg.setSize(size);
       svg.setViewBox(QRect(QPoint(0, 0), size));
       svg.setTitle(titleLine());
@@ -248,7 +262,7 @@ bool PlanWindow::saveDrawing(const QString& path, DrawingFormat format) {
       return painter.end();
     }
     case DrawingFormat::kPdf: {
-      QPdfWriter pdf(path);
+      QPdfWriter pdf(&device);
       pdf.setTitle(titleLine());
       pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));

@@ -3,6 +3,8 @@
 // the drawing saved as PNG, SVG or PDF with a title line.
 #pragma once
 
+#include <QIODevice>
+
 #include <QCheckBox>
 #include <QDate>
 #include <QDialog>
@@ -49,6 +51,7 @@ class PlanWindow final : public QDialog {
   // Writes the title line and the view as it is shown; false when the file
   // cannot be written.
   bool saveDrawing(const QString& path, DrawingFormat format);
+  bool renderDrawingTo(QIODevice& device, DrawingFormat format);
   // The day printed in the title line; today unless a test fixes it.
   void setDrawingDate(QDate date) { date_ = date; }
 

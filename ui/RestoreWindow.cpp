@@ -1,11 +1,17 @@
 #include "ui/RestoreWindow.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "records/MessageTexts.h"
 #include "ui/Language.h"
+#include "ui/SessionTexts.h"
 
 namespace vel {
 namespace {
@@ -32,12 +38,13 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   scale_.place(listCaption, 12, 10, 400, 20);
   snapshotList = new QTreeWidget(this);
   snapshotList->setObjectName(QStringLiteral("snapshotList"));
-  snapshotList->setHeaderLabels({tr("时间"), tr("操作"), tr("内容")});
+  snapshotList->setHeaderLabels({tr("时间"), tr("操作"), tr("内容"), tr("来源")});
   snapshotList->setRootIsDecorated(false);
   snapshotList->setUniformRowHeights(true);
   snapshotList->setSelectionMode(QAbstractItemView::SingleSelection);
   snapshotList->setColumnWidth(0, scale_(160));
-  snapshotList->setColumnWidth(1, scale_(250));
+  snapshotList->setColumnWidth(1, scale_(220));
+  snapshotList->setColumnWidth(2, scale_(250));
   snapshotList->header()->setStretchLastSection(true);
   scale_.place(snapshotList, 12, 32, 776, 250);
 
@@ -56,13 +63,19 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   folderLabel = new QLabel(tr("备份文件夹：") + QString::fromStdString(folder_.path()), this);
   folderLabel->setObjectName(QStringLiteral("folderLabel"));
   folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  scale_.place(folderLabel, 12, 500, 776, 24);
+  scale_.place(folderLabel, 12, 500, 576, 24);
 
   restoreButton = makeLinkButton(this, "restoreButton", tr("恢  复"), scale_);
   scale_.place(restoreButton, 600, 466, 80, 26);
   closeButton = makeLinkButton(this, "closeButton", tr("关  闭"), scale_);
   scale_.place(closeButton, 700, 466, 80, 26);
+  restoreToFileButton = makeLinkButton(this, "restoreToFileButton", tr("恢复到新文件"), scale_);
+  scale_.place(restoreToFileButton, 600, 500, 180, 26);
+  newFileDialog.title = tr("恢复到新文件");
+  newFileDialog.filter = translatedFilter("vel::RestoreWindow", {{QT_TR_NOOP("记录区文件"), "*.VEL"}});
+  newFileDialog.defaultExt = QStringLiteral("VEL");
   connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::onRestore);
+  connect(restoreToFileButton, &QPushButton::clicked, this, &RestoreWindow::onRestoreToFile);
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(snapshotList, &QTreeWidget::currentItemChanged, this, [this] { showPreview(); });
   clearDefaultButtons(this);
@@ -70,18 +83,31 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
 }
 
 void RestoreWindow::fill() {
-  snapshots_ = card_.store().isOpen() ? folder_.list(card_.imageName()) : std::vector<Snapshot>{};
+  const bool open = card_.store().isOpen();
+  if (open) {
+    snapshots_ = folder_.list(card_.imageName());
+  } else {
+    // No image: every snapshot kept, for one whose image is lost.
+    snapshots_ = folder_.all();
+    std::reverse(snapshots_.begin(), snapshots_.end());
+  }
   snapshotList->clear();
   QList<QTreeWidgetItem*> rows;
   for (const Snapshot& s : snapshots_) {
-    auto* row =
-        new QTreeWidgetItem({utf8(snapshotTimeText(s.time)), utf8(s.action), utf8(s.summary)});
+    const QString place = s.place.empty() ? tr("（未记录）") : utf8(s.place);
+    auto* row = new QTreeWidgetItem({utf8(snapshotTimeText(s.time)), utf8(s.action),
+                                     utf8(s.summary), place});
     // Shown, so the user sees it is there, but greyed: restore refuses it.
-    const bool fits = card_.snapshotFits(s);
-    for (int column = 0; column < 3; ++column) {
-      row->setToolTip(column,
-                      fits ? row->text(column) : tr("与当前记录区的大小或机型不同，不能恢复"));
-      if (!fits) row->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+    const bool fits = open && card_.snapshotFits(s);
+    const bool otherCard = open && !fromCard(s, card_.origin().card);
+    for (int column = 0; column < 4; ++column) {
+      QString tip = row->text(column);
+      if (open && !fits) tip = tr("与当前记录区的大小或机型不同，不能恢复");
+      if (fits && otherCard) tip = tr("来自另一张存储卡：%1").arg(place);
+      row->setToolTip(column, tip);
+      if (open && !fits) {
+        row->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+      }
     }
     rows << row;
   }
@@ -105,16 +131,29 @@ void RestoreWindow::showPreview() {
   }
 }
 
+int RestoreWindow::chosenRow() const {
+  return snapshotList->indexOfTopLevelItem(snapshotList->currentItem());
+}
+
 void RestoreWindow::onRestore() {
-  const int row = snapshotList->indexOfTopLevelItem(snapshotList->currentItem());
-  if (row < 0 || !card_.store().isOpen()) return;
+  const int row = chosenRow();
+  if (row < 0 || !card_.store().isOpen() || !changesAllowed(card_, prompts_, this)) return;
   const Snapshot snapshot = snapshotAt(row);
+  // Another card's jobs over this card's: only when the user says so, for
+  // this very snapshot.
+  const bool otherCard = !fromCard(snapshot, card_.origin().card);
+  if (otherCard && card_.snapshotFits(snapshot)) {
+    const QString warning =
+        tr("这个备份来自另一张存储卡（%1），当前记录区在 %2。\r\n\r\n仍然用它替换当前记录区吗？")
+            .arg(utf8(snapshot.place), utf8(card_.origin().place));
+    if (!prompts_.askYesNo(this, tr("恢复备份"), warning, PromptIcon::kExclamation)) return;
+  }
   const QString question =
       tr("把记录区恢复成%1“%2”之前的样子吗？\r\n\r\n记录区现在的内容将被替换。")
           .arg(utf8(snapshotTimeText(snapshot.time)), utf8(snapshot.action));
   if (!prompts_.askYesNo(this, tr("恢复备份"), question, PromptIcon::kQuestion)) return;
 
-  CardResult result = card_.restore(folder_, snapshot);
+  CardResult result = card_.restore(folder_, snapshot, otherCard);
   if (result.done() && !card_.finish().done()) result = CardResult::failed();
   if (result.notBackedUp()) {
     showNotBackedUp(prompts_, this, result.message);
@@ -131,6 +170,32 @@ void RestoreWindow::onRestore() {
   if (restored) restored();
   fill();
   prompts_.showTimedMessage(this, tr("已恢复备份"));
+}
+
+void RestoreWindow::onRestoreToFile() {
+  const int row = chosenRow();
+  if (row < 0) return;
+  const Snapshot snapshot = snapshotAt(row);
+  newFileDialog.fileName = utf8(snapshot.imageName);
+  // A new file only: one that is there is never replaced.
+  newFileDialog.overwritePrompt = false;
+  if (!prompts_.saveFile(this, newFileDialog)) return;
+  const std::filesystem::path path = qStringToPath(newFileDialog.fileName);
+  const int error = folder_.restoreToNewFile(snapshot, path);
+  if (error == 0) {
+    prompts_.showTimedMessage(this, tr("已恢复到新文件"));
+    return;
+  }
+  const QString file = QDir::toNativeSeparators(newFileDialog.fileName);
+  QString why;
+  if (error == EEXIST) {
+    why = tr("文件%1已存在，没有写入。").arg(file);
+  } else if (error == EBADMSG) {
+    why = messageText(kSnapshotDamagedText);
+  } else {
+    why = tr("无法写入文件%1：").arg(file) + QString::fromLocal8Bit(std::strerror(error));
+  }
+  prompts_.showOk(this, tr("警告"), why, PromptIcon::kExclamation);
 }
 
 void RestoreWindow::keyPressEvent(QKeyEvent* event) {

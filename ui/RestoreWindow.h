@@ -1,7 +1,10 @@
-// The snapshots kept of the open image's name, newest first, with a preview
-// of the chosen one's job list; "恢  复" puts the chosen one back over the
-// image after asking. The window also holds the switch that turns the
-// snapshots before destructive actions on and off.
+// The snapshots kept of the open image's name (of every card, each with
+// where it came from), or of every image when none is open, newest first,
+// with a preview of the chosen one's job list. "恢  复" puts the chosen one
+// back over the image after asking (and asking again for one of another
+// card); "恢复到新文件" writes it into a new file, for an image that is lost.
+// The window also holds the switch that turns the snapshots before
+// destructive actions on and off.
 #pragma once
 
 #include <QCheckBox>
@@ -36,22 +39,27 @@ class RestoreWindow final : public QDialog {
   const Snapshot& snapshotAt(int row) const { return snapshots_.at(static_cast<size_t>(row)); }
 
   QLabel* listCaption;
-  QTreeWidget* snapshotList;  // time, action, summary
+  QTreeWidget* snapshotList;  // time, action, summary, where it came from
   QLabel* previewCaption;
   QListWidget* previewList;   // the chosen snapshot's job list
   QCheckBox* keepSnapshotsBox;
   QLabel* folderLabel;
   QPushButton* restoreButton;
+  QPushButton* restoreToFileButton;
   QPushButton* closeButton;
+  // The save dialog of "恢复到新文件"; fileName is the file last written.
+  FileDialogSettings newFileDialog;
 
  public slots:
   void onRestore();
+  void onRestoreToFile();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void showPreview();
+  int chosenRow() const;
 
   CardSession& card_;
   const SnapshotFolder& folder_;

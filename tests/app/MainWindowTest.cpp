@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "card/CardSession.h"
-#include "card/ImageFileAccess.h"
 #include "store/Gbk.h"
 #include "app/CardWatcher.h"
 #include "tests/app/MainWindowFixture.h"
@@ -372,11 +371,9 @@ bool opensForWriting(const fs::path& file) {
   return true;
 }
 
-TEST_F(MainWindowTest, AnImageThatRefusesWritingIsReportedAndNotOpened) {
-  const fs::path first = makeImage("FIRST.VEL");
-  edit(first, fillSample);
-  startWith(first);
+TEST_F(MainWindowTest, AWriteProtectedImageIsReadAndEveryChangeRefusedBeforeAnythingIsAsked) {
   const fs::path locked = makeImage("LOCKED.VEL");
+  edit(locked, fillSample);
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   // The folders on the way must let the ordinary user through.
   fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_read |
@@ -386,23 +383,31 @@ TEST_F(MainWindowTest, AnImageThatRefusesWritingIsReportedAndNotOpened) {
 
   ScopedOrdinaryFileUser user;
   if (opensForWriting(locked)) GTEST_SKIP() << "this system lets the test write a read-only file";
-  ASSERT_TRUE(imageRefusesWriting(locked));
-  EXPECT_FALSE(imageRefusesWriting(scratch.path() / "MISSING.VEL"));
-
-  select(locked);
-  const auto notices = prompts.shownOf(Kind::kOk);
+  const QString refusal =
+      QStringLiteral("存储卡处于写保护状态（或文件只读），记录区只能读取，不能修改！");
+  startWith(locked);
+  // Said once, on opening; the lists are there to read.
+  auto notices = prompts.shownOf(Kind::kOk);
   ASSERT_EQ(notices.size(), 1u);
-  EXPECT_EQ(notices[0].caption, QStringLiteral("警告"));
-  EXPECT_EQ(notices[0].text, QStringLiteral("无法以读写方式打开记录区文件！"));
-  EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
-  EXPECT_FALSE(store.isOpen());
-  EXPECT_FALSE(form->pagesUsable());
-  EXPECT_FALSE(pagesEnabled());
-  EXPECT_EQ(readBytes(locked), before);
+  EXPECT_EQ(notices[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(notices[0].text, refusal);
+  EXPECT_EQ(notices[0].icon, PromptIcon::kInformation);
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->codeList->count(), 2);
 
-  // A missing file still says nothing.
-  select(scratch.path() / "MISSING.VEL");
-  EXPECT_EQ(prompts.shownOf(Kind::kOk).size(), 1u);
+  // Each change says why it cannot be made, before it asks anything.
+  form->jobList->setCurrentRow(0);
+  for (QPushButton* button : {form->deleteJobButton, form->newJobButton,
+                              form->enterPointsButton, form->clearCodesButton}) {
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  notices = prompts.shownOf(Kind::kOk);
+  EXPECT_EQ(notices.size(), 6u);
+  EXPECT_EQ(notices.back().text, refusal);
+  EXPECT_TRUE(prompts.shownOf(Kind::kYesNo).empty());
+  EXPECT_EQ(readBytes(locked), before);
 }
 
 TEST_F(MainWindowTest, AnImageAnotherProgramHasOpenIsRefusedWithABox) {

@@ -54,8 +54,8 @@ TEST(SnapshotFolderTest, KeepsGzipFilesThatGiveBackTheExactBytesAndListsThemNewe
   const std::vector<Snapshot> listed = folder.list("CARD.VEL");
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].time, 2000);
-  // Tabs and line ends would break the index: they become blanks.
-  EXPECT_EQ(listed[0].action, "格式化 记录区 ");
+  // Tabs and line ends, which separate the index's fields and lines, come back as they were.
+  EXPECT_EQ(listed[0].action, "格式化\t记录区\n");
   EXPECT_EQ(listed[1].action, "删除工作文件 JOB1");
   EXPECT_EQ(listed[1].model, "RX3-8");
   EXPECT_EQ(listed[1].imageSize, 100000);

@@ -1,5 +1,6 @@
 // velcard's snapshots: one before each command that removes or overwrites
 // data, none with --no-backup, and the backup, backups and restore commands.
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -136,7 +137,14 @@ TEST_F(SnapshotCommandsTest, RestoreWritesSnapshotNBackAfterKeepingTheCurrentSta
   fs::create_directory(file("other"));
   const std::string other = createImage("RX9-32", "other/CARD.VEL");
   ASSERT_EQ(velcard({"backup", other}).status, 0);
-  const RunResult misfit = velcard({"restore", image, "1"});
+  // Another folder is another card: its snapshot is listed with --all only,
+  // and taken only when asked for.
+  const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+  EXPECT_EQ(lines(velcard({"backups", image}).out), 3);
+  const std::string all = velcard({"backups", "--all", image}).out;
+  EXPECT_EQ(lines(all), 4);
+  EXPECT_NE(all.find(file("other").string()), std::string::npos) << all;
+  const RunResult misfit = velcard({"restore", image, "1", "--from-other-card"});
   EXPECT_EQ(misfit.status, 1);
   EXPECT_NE(misfit.err.find(kSnapshotMismatchText), std::string::npos);
   EXPECT_EQ(readBytes(image), original);

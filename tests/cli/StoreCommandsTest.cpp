@@ -356,13 +356,22 @@ TEST_F(CliTest, FormatEmptiesARecognisedImageAndKeepsItsModel) {
 }
 
 TEST_F(CliTest, FormatWithAModelUsesThatModelsLayout) {
-  const std::string path = createImage("RX3-8");
+  const std::string path = createImage("RX3-32");
   ASSERT_EQ(velcard({"format", path, "RX9-32"}).status, 0);
   EXPECT_EQ(velcard({"info", path}).out,
             "model RX9-32\nsectors 8312\njobs 0\nknown 0\ncapacity 49488\nfree 49488\n");
-  ASSERT_EQ(velcard({"format", path, "RX3-8", "8704"}).status, 0);
-  EXPECT_EQ(velcard({"info", path}).out,
-            "model RX3-8\nsectors 8704\njobs 0\nknown 0\ncapacity 51840\nfree 51840\n");
+  // A model of another image size would leave an image the instrument
+  // cannot use: refused, nothing written.
+  const std::string before = readBytes(path);
+  const RunResult longer = velcard({"format", path, "RX3-8", "8704"});
+  EXPECT_EQ(longer.status, 1);
+  EXPECT_EQ(longer.err,
+            "velcard: " + path +
+                " cannot be changed: its size (2127872 bytes) does not fit RX3-8 (2228224 "
+                "bytes); it can only be read\n");
+  EXPECT_TRUE(readBytes(path) == before);
+  const std::string standard = createImage("RX3-8", "standard.VEL");
+  EXPECT_EQ(velcard({"format", standard, "RX3-8", "8704"}).status, 1);
   EXPECT_EQ(velcard({"format", path, "RX9-32", "8704"}).status, 1);
 }
 

@@ -68,11 +68,14 @@ ssize_t FaultyCalls::pwrite(int fd, const void* buffer, size_t count, off_t offs
     errno = EINVAL;
     return -1;
   }
-  // A write cut short may still have changed the first part of what it covered.
+  // A write cut short may still have changed the first part of what it
+  // covered, up to half of it, in whole device sectors: no disk writes less.
   const bool torn = strikes(Fault::kWrite, writes_);
   const bool crash = strikes(Fault::kCrash, writes_);
   if (torn || crash) {
-    FileSystemCalls::pwrite(fd, buffer, count / 2, offset);
+    const off_t half = offset + static_cast<off_t>(count / 2);
+    const off_t cut = half - half % kDeviceSector;
+    if (cut > offset) FileSystemCalls::pwrite(fd, buffer, static_cast<size_t>(cut - offset), offset);
     if (crash) {
       crashed_ = true;
       throw SimulatedCrash{};

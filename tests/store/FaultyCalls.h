@@ -9,12 +9,15 @@
 
 namespace vel::test {
 
+// The unit a disk writes whole: a write cut short keeps whole ones only.
+constexpr off_t kDeviceSector = 512;
+
 enum class Fault {
   kNone,
-  kWrite,        // the N-th pwrite moves half its bytes, then fails (EIO)
+  kWrite,        // the N-th pwrite moves up to half its bytes, then fails (EIO)
   kPositioning,  // the N-th pread, pwrite or ftruncate fails before moving anything (EINVAL)
   kFsync,        // the N-th fsync fails (EIO)
-  kCrash,        // the N-th pwrite moves half its bytes, then the program ends
+  kCrash,        // the N-th pwrite moves up to half its bytes, then the program ends
 };
 const char* faultName(Fault fault);
 
