@@ -6,7 +6,7 @@
 
 #include "card/CardSession.h"
 #include "fuzz/FuzzTargets.h"
-#include "fuzz/MemoryFiles.h"
+#include "store/MemoryFileSystem.h"
 #include "records/ListLines.h"
 
 namespace vel::fuzz {
@@ -21,11 +21,10 @@ uint64_t little(const uint8_t* bytes, int count) {
 }
 
 // The card a journal is found beside: an RX3-8 image with a job of a few
-// points, a known point and a code, no longer than what was written to it
-// (the model is told by its format word, not by its size).
-std::vector<uint8_t> makeCard(MemoryFiles& files) {
-  files.clear();
-  files.put(kImage, nullptr, 0, 0);
+// points, a known point and a code.
+std::vector<uint8_t> makeCard(MemoryFileSystem& files) {
+  files = MemoryFileSystem();
+  files.putFile(kImage, {}, kSizeLayout0);
   setFileSystemCalls(&files);
   {
     RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
@@ -39,45 +38,63 @@ std::vector<uint8_t> makeCard(MemoryFiles& files) {
     session.finish();
   }
   setFileSystemCalls(nullptr);
-  return files.contents(kImage);
+  return *files.contents(kImage);
 }
 
-// What the journal does to the card when it is whole and valid, read
-// without the store's own decoder; nothing when it is not.
-std::optional<std::vector<uint8_t>> restoredCard(const std::vector<uint8_t>& card,
-                                                 const std::vector<uint8_t>& journal) {
+// What a journal found beside the card comes to, read without the store's
+// own decoder.
+enum class Outcome { kDiscarded, kRestored, kSetAside };
+
+Outcome expectedOutcome(const std::vector<uint8_t>& card, const std::vector<uint8_t>& journal,
+                        std::vector<uint8_t>& restored) {
   const size_t header = 40;
-  const size_t entry = 260;
-  if (journal.size() < header || std::memcmp(journal.data(), "VELJRNL\n", 8) != 0) return {};
+  if (journal.size() < header || std::memcmp(journal.data(), "VELJRNL\n", 8) != 0) {
+    return Outcome::kDiscarded;
+  }
   const uint8_t* bytes = journal.data();
+  const uint64_t version = little(bytes + 8, 4);
+  // Version 1: sector and its bytes before; version 2 adds the checksum after.
+  const size_t entry = version == 2 ? 268 : 260;
   const uint64_t imageSize = little(bytes + 16, 8);
   const uint64_t count = little(bytes + 24, 4);
-  if (little(bytes + 8, 4) != 1 || little(bytes + 12, 4) != 256 || little(bytes + 28, 4) != 0 ||
-      imageSize > card.size() || journal.size() != header + count * entry) {
-    return {};
+  if ((version != 1 && version != 2) || little(bytes + 12, 4) != 256 ||
+      little(bytes + 28, 4) != 0 || imageSize > card.size() ||
+      journal.size() != header + count * entry) {
+    return Outcome::kDiscarded;
   }
   std::vector<uint8_t> copy = journal;
   std::memset(copy.data() + 32, 0, 8);
-  if (fnv1a64(copy.data(), copy.size()) != little(bytes + 32, 8)) return {};
-  std::vector<uint8_t> restored = card;
+  if (fnv1a64(copy.data(), copy.size()) != little(bytes + 32, 8)) return Outcome::kDiscarded;
   int64_t previous = -1;
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint64_t sector = little(bytes + header + i * entry, 4);
+    if (static_cast<int64_t>(sector) <= previous || sector * 256 >= imageSize) {
+      return Outcome::kDiscarded;
+    }
+    previous = static_cast<int64_t>(sector);
+  }
+  // Every sector must hold what the change found or what it wrote.
+  restored = card;
   for (uint64_t i = 0; i < count; ++i) {
     const uint8_t* at = bytes + header + i * entry;
     const uint64_t sector = little(at, 4);
-    if (static_cast<int64_t>(sector) <= previous || sector * 256 >= imageSize) return {};
-    previous = static_cast<int64_t>(sector);
+    uint8_t now[256] = {};
+    std::memcpy(now, card.data() + sector * 256, std::min<uint64_t>(256, card.size() - sector * 256));
+    if (version == 2 && std::memcmp(now, at + 4, 256) != 0 &&
+        fnv1a64(now, 256) != little(at + 260, 8)) {
+      return Outcome::kSetAside;
+    }
     std::memcpy(restored.data() + sector * 256, at + 4,
                 std::min<uint64_t>(256, imageSize - sector * 256));
   }
   restored.resize(imageSize);
-  return restored;
+  return Outcome::kRestored;
 }
-
 }  // namespace
 
 void runJournalInput(const uint8_t* data, size_t size) {
   if (size < 1) return;
-  static MemoryFiles files;
+  static MemoryFileSystem files;
   static const std::vector<uint8_t> card = makeCard(files);
 
   std::vector<uint8_t> journal(data + 1, data + size);
@@ -87,27 +104,41 @@ void runJournalInput(const uint8_t* data, size_t size) {
     const uint64_t hash = fnv1a64(journal.data(), journal.size());
     for (int i = 0; i < 8; ++i) journal[32 + i] = static_cast<uint8_t>(hash >> (8 * i));
   }
-  const std::optional<std::vector<uint8_t>> expected = restoredCard(card, journal);
+  std::vector<uint8_t> restored;
+  const Outcome expected = expectedOutcome(card, journal, restored);
+  // Bit 1: the journal lies under the name earlier versions gave it.
+  const std::string journalPath =
+      (data[0] & 2) ? legacyJournalPathFor(kImage) : journalPathFor(kImage);
 
-  files.clear();
-  files.put(kImage, card.data(), card.size(), 0);
-  files.put(journalPathFor(kImage), journal.data(), journal.size(), 0);
+  files = MemoryFileSystem();
+  files.setTrackDurability(false);
+  files.putFile(kImage, card);
+  files.putFile(journalPath, journal);
   setFileSystemCalls(&files);
   {
     RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
     CardSession session(store);
     const OpenStatus opened = session.open(kImage);
-    // Applied exactly when whole and valid, and gone either way.
-    if (session.restoredFromJournal() != expected.has_value()) __builtin_trap();
-    if (files.exists(journalPathFor(kImage))) __builtin_trap();
-    if (files.contents(kImage) != (expected ? *expected : card)) __builtin_trap();
+    // Applied exactly when whole, valid and not overtaken; gone from its name either way.
+    if (session.restoredFromJournal() != (expected == Outcome::kRestored)) __builtin_trap();
+    if ((session.journalFinding() == JournalFinding::kSetAside) !=
+        (expected == Outcome::kSetAside)) {
+      __builtin_trap();
+    }
+    if (files.exists(journalPath)) __builtin_trap();
+    if (expected == Outcome::kSetAside && !files.exists(session.journalSetAsidePath())) {
+      __builtin_trap();
+    }
+    if (*files.contents(kImage) != (expected == Outcome::kRestored ? restored : card)) {
+      __builtin_trap();
+    }
     if (opened == OpenStatus::kLoaded) {
       for (int p = 0; p < store.jobCount(); ++p) jobListLine(store, p);
       session.recordLines(store.jobSlotAt(0));
     }
   }
   setFileSystemCalls(nullptr);
-  files.clear();
+  files = MemoryFileSystem();
 }
 
 }  // namespace vel::fuzz

@@ -4,7 +4,7 @@
 
 #include "card/CardSession.h"
 #include "fuzz/FuzzTargets.h"
-#include "fuzz/MemoryFiles.h"
+#include "store/MemoryFileSystem.h"
 #include "records/ListLines.h"
 #include "store/RecordAreaStore.h"
 
@@ -125,10 +125,11 @@ void runStoreInput(const uint8_t* data, size_t size) {
   const size_t imageBytes = std::min(headerBytes, size - 2);
 
   // The image lives in memory: a model-sized image costs only the pages written.
-  static MemoryFiles files;
-  files.clear();
+  static MemoryFileSystem files;
+  files = MemoryFileSystem();
+  files.setTrackDurability(false);
   const std::string path = "/card/VEL/FUZZ.VEL";
-  files.put(path, image, imageBytes, imageSize);
+  files.putFile(path, {image, imageBytes}, imageSize);
   setFileSystemCalls(&files);
   {
     RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
@@ -140,8 +141,9 @@ void runStoreInput(const uint8_t* data, size_t size) {
       runOperations(session, script);
       if (session.finish().done()) {
         // Committed: what the store reads of page 0's header is what the file holds.
-        if (files.size(path) != store.imageFileSize()) __builtin_trap();
-        const std::vector<uint8_t> file = files.contents(path, 0, 0x4000);
+        std::vector<uint8_t> file = *files.contents(path);
+        if (static_cast<long long>(file.size()) != store.imageFileSize()) __builtin_trap();
+        file.resize(std::min<size_t>(file.size(), 0x4000));
         uint8_t sector[kTransferBytes];
         for (size_t at = 0; at + kTransferBytes <= file.size(); at += kTransferBytes) {
           store.readImage({0, static_cast<uint16_t>(at)}, 0, sector);
@@ -153,7 +155,7 @@ void runStoreInput(const uint8_t* data, size_t size) {
   }
   setFileSystemCalls(nullptr);
   // Nothing outlives the input: libFuzzer then has no leak to look for.
-  files.clear();
+  files = MemoryFileSystem();
 }
 
 }  // namespace vel::fuzz

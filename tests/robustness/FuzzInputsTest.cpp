@@ -46,6 +46,10 @@ TEST(KeptFuzzInputs, RunCleanThroughTheJournalHarness) {
   EXPECT_GT(runKeptInputs({"journal", runJournalInput}), 0);
 }
 
+TEST(KeptFuzzInputs, RunCleanThroughTheSnapshotHarness) {
+  EXPECT_GT(runKeptInputs({"snapshot", runSnapshotInput}), 0);
+}
+
 TEST(KeptFuzzInputs, RunCleanThroughTheExchangeHarness) {
   EXPECT_GT(runKeptInputs({"exchange", runExchangeInput}), 0);
 }
