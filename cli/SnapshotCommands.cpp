@@ -67,7 +67,8 @@ const Snapshot& numbered(const std::vector<Snapshot>& snapshots, const std::stri
 int restoreToNewFile(const SnapshotArgs& split) {
   const std::string name = imageNameOf(split.words[0]);
   const SnapshotFolder folder(defaultSnapshotFolder());
-  const Snapshot& snapshot = numbered(folder.list(name), split.words[1], name);
+  const std::vector<Snapshot> snapshots = folder.list(name);
+  const Snapshot& snapshot = numbered(snapshots, split.words[1], name);
   struct stat info {};
   if (::lstat(split.to->c_str(), &info) == 0) failIo(*split.to + " already exists");
   const int error = folder.restoreToNewFile(snapshot, *split.to);

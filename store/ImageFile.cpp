@@ -380,9 +380,14 @@ bool ImageFile::syncFolder() {
 
 ImageFile::Found ImageFile::readJournal(const std::string& path, std::vector<uint8_t>& bytes) {
   const int fd = calls_->open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
-  if (fd < 0) return errno == ENOENT ? Found::kNone : Found::kFailed;
+  // A link or a FIFO under the journal's name was never written by a change.
+  if (fd < 0) return errno == ENOENT ? Found::kNone : errno == ELOOP ? Found::kNotOurs : Found::kFailed;
   struct stat info {};
-  bool readable = calls_->fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (calls_->fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+    calls_->close(fd);
+    return Found::kNotOurs;
+  }
+  bool readable = true;
   // A journal longer than any the store can write is not one of ours: it is
   // read as far as needed to tell, no further.
   const auto most = static_cast<long long>(kJournalHeaderBytes +
@@ -450,16 +455,12 @@ ImageFile::Recovery ImageFile::recoverJournal(bool mayWrite) {
 
 ImageFile::Recovery ImageFile::recoverFrom(const std::string& path, bool mayWrite) {
   std::vector<uint8_t> bytes;
-  switch (readJournal(path, bytes)) {
-    case Found::kNone:
-      return Recovery::kNone;
-    case Found::kFailed:
-      return Recovery::kFailed;
-    case Found::kRead:
-      break;
-  }
+  const Found found = readJournal(path, bytes);
+  if (found == Found::kNone) return Recovery::kNone;
+  if (found == Found::kFailed) return Recovery::kFailed;
   rollback();
-  std::optional<RollbackJournal> journal = RollbackJournal::decode(bytes.data(), bytes.size());
+  std::optional<RollbackJournal> journal;
+  if (found == Found::kRead) journal = RollbackJournal::decode(bytes.data(), bytes.size());
   // A change only ever grows the image: a journal of a larger one belongs
   // elsewhere. One that is not whole was never finished: the image was never
   // touched.

@@ -133,7 +133,7 @@ class ImageFile {
   bool writeJournal(const std::vector<uint8_t>& bytes);
   bool removeJournal(const std::string& path);
   bool syncFolder();
-  enum class Found { kNone, kRead, kFailed };
+  enum class Found { kNone, kRead, kNotOurs, kFailed };
   Found readJournal(const std::string& path, std::vector<uint8_t>& bytes);
   bool overtaken(const RollbackJournal& journal);
   Recovery setAside(const std::string& path);

@@ -220,6 +220,60 @@ TEST_F(RestoreTest, ASnapshotOfAnotherModelIsShownButRefused) {
   EXPECT_EQ(readBytes(image), before);
 }
 
+TEST_F(RestoreTest, ASnapshotOfAnotherCardIsAskedForAgainAndAnyGoesIntoANewFile) {
+  load(sample);
+  const std::vector<uint8_t> original = readBytes(image);
+  Snapshot foreign;
+  foreign.imageName = "CARD.VEL";
+  foreign.time = 1;
+  foreign.model = "RX3-8";
+  foreign.action = "X";
+  foreign.card = "uuid:1234-ABCD:/VEL";
+  foreign.place = "OTHER (1234-ABCD) /VEL";
+  ASSERT_EQ(SnapshotFolder(backups).keep(original, foreign), "");
+  prompts.answerYesNo(true);
+  form->jobList->setCurrentRow(0);
+  form->deleteJobButton->click();
+  const std::vector<uint8_t> deleted = readBytes(image);
+  ASSERT_NE(deleted, original);
+
+  const fs::path copy = scratch.path() / "COPY.VEL";
+  ModalDriver driver([&](QDialog& dialog) {
+    auto* window = qobject_cast<RestoreWindow*>(&dialog);
+    ASSERT_NE(window, nullptr);
+    QTreeWidget* list = window->snapshotList;
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("OTHER (1234-ABCD) /VEL"));
+    list->setCurrentItem(list->topLevelItem(1));
+    // Asked whether another card's jobs may go over this card's: no.
+    prompts.answerYesNo(false);
+    QTest::mouseClick(window->restoreButton, Qt::LeftButton);
+    EXPECT_EQ(readBytes(image), deleted);
+    // Yes, and yes to the restore.
+    prompts.answerYesNo(true);
+    prompts.answerYesNo(true);
+    QTest::mouseClick(window->restoreButton, Qt::LeftButton);
+    EXPECT_EQ(readBytes(image), original);
+    // Any snapshot goes into a new file, never over one.
+    list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1));
+    prompts.answerFile(pathToQString(copy));
+    QTest::mouseClick(window->restoreToFileButton, Qt::LeftButton);
+    prompts.answerFile(pathToQString(copy));
+    QTest::mouseClick(window->restoreToFileButton, Qt::LeftButton);
+    dialog.reject();
+  });
+  form->restoreButton->click();
+  ASSERT_TRUE(driver.acted());
+  const auto asked = prompts.shownOf(Kind::kYesNo);
+  ASSERT_GE(asked.size(), 2u);
+  EXPECT_TRUE(asked[1].text.contains(QStringLiteral("OTHER (1234-ABCD) /VEL")));
+  EXPECT_EQ(asked[1].icon, PromptIcon::kExclamation);
+  EXPECT_EQ(readBytes(copy), original);
+  const auto boxes = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("已存在"))) << boxes[0].text.toStdString();
+}
+
 TEST_F(RestoreTest, TheSwitchInTheRestoreWindowTurnsSnapshotsOffForGood) {
   load(sample);
   ModalDriver driver([](QDialog& dialog) {

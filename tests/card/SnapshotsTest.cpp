@@ -1,13 +1,18 @@
 // Snapshots of a whole image before every action that removes or overwrites
 // data, and putting one back.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 
+#include "FaultyCalls.h"
 #include "TestImage.h"
 #include "card/CardSession.h"
 #include "records/MessageTexts.h"
@@ -157,6 +162,120 @@ TEST(SnapshotFolderTest, ADamagedIndexOrFileIsNeverTakenForASnapshot) {
   Snapshot lying = kept;
   lying.imageSize = 10;
   EXPECT_FALSE(folder.load(lying).has_value());
+}
+
+TEST(SnapshotFolderTest, NoFileIsMadeThroughALinkAndATakenNameIsLeftAlone) {
+  ScratchDir scratch;
+  const fs::path backups = scratch.folder("backups");
+  const fs::path victim = scratch.path() / "victim.txt";
+  std::ofstream(victim) << "mine";
+  SnapshotFolder folder(backups);
+  fs::create_symlink(victim, backups / "index.lock");
+  EXPECT_EQ(folder.keep(someImage(1), labelled("C", 1)).rfind(kSnapshotFailedText, 0), 0u);
+  fs::remove(backups / "index.lock");
+  EXPECT_EQ(fileBytes(victim), (Bytes{'m', 'i', 'n', 'e'}));
+
+  // A dangling link where the next snapshot's file would go: another name.
+  fs::create_symlink(scratch.path() / "nowhere", backups / "C-19700101-000002.gz");
+  ASSERT_EQ(folder.keep(someImage(2), labelled("C", 2)), "");
+  const Snapshot kept = folder.list("C").at(0);
+  EXPECT_EQ(kept.file, "C-19700101-000002-2.gz");
+  EXPECT_EQ(folder.load(kept), someImage(2));
+}
+
+TEST(SnapshotFolderTest, ADamagedNewestSnapshotIsNeverTheReasonToKeepNone) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path());
+  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  fs::resize_file(scratch.path() / folder.list("C").at(0).file, 0);
+  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 2)), "");
+  ASSERT_EQ(folder.list("C").size(), 2u);
+  EXPECT_EQ(folder.load(folder.list("C").at(0)), someImage(1));
+}
+
+// Renaming fails, as on a disk that is full when the new index is put in place.
+struct FullDiskAtRename : FileSystemCalls {
+  int rename(const char*, const char*) override {
+    errno = ENOSPC;
+    return -1;
+  }
+};
+
+TEST(SnapshotFolderTest, NothingListedIsLostByAFailure) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path(), SnapshotLimits{1, 1LL << 30});
+  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  const Snapshot first = folder.list("C").at(0);
+  {
+    FullDiskAtRename full;
+    test::InstalledCalls installed(full);
+    EXPECT_NE(folder.keep(someImage(2), labelled("C", 2)).find(kDiskFullText), std::string::npos);
+  }
+  ASSERT_EQ(folder.list("C").size(), 1u) << "pruned only once the new index is in place";
+  EXPECT_EQ(folder.load(first), someImage(1));
+
+  // An index that is there but cannot be read stops the action: it is not
+  // taken for empty, and never waited on.
+  fs::rename(scratch.path() / "index.txt", scratch.path() / "kept.txt");
+  for (const auto& make : std::vector<std::function<void(const fs::path&)>>{
+           [](const fs::path& p) { fs::create_directory(p); },
+           [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }}) {
+    make(scratch.path() / "index.txt");
+    const std::string reason = folder.keep(someImage(3), labelled("C", 3));
+    EXPECT_EQ(reason.rfind("无法读取备份索引", 0), 0u) << reason;
+    fs::remove(scratch.path() / "index.txt");
+  }
+  fs::rename(scratch.path() / "kept.txt", scratch.path() / "index.txt");
+  EXPECT_EQ(folder.list("C").size(), 1u);
+}
+
+TEST(SnapshotFolderTest, SnapshotsBelongToTheirCardAndGoBackIntoANewFile) {
+  ScratchDir scratch;
+  SnapshotFolder folder(scratch.path(), SnapshotLimits{1, 1LL << 30});
+  // An image named alike on two cards, and a line kept before cards were told apart.
+  for (const auto& [card, seed] : {std::pair{"path:/a", 1}, {"path:/b", 2}, {"", 3}}) {
+    Snapshot about = labelled("CARD.VEL", seed);
+    about.card = card;
+    about.place = card;
+    ASSERT_EQ(folder.keep(someImage(seed), about), "");
+  }
+  EXPECT_EQ(folder.list("CARD.VEL").size(), 3u) << "one per card: none pruned the other";
+  const std::vector<Snapshot> ofA = folder.list("CARD.VEL", "path:/a");
+  ASSERT_EQ(ofA.size(), 2u);
+  EXPECT_EQ(ofA[0].card, "");
+  EXPECT_EQ(ofA[1].place, "path:/a");
+
+  const fs::path restored = scratch.path() / "NEW.VEL";
+  EXPECT_EQ(folder.restoreToNewFile(ofA[1], restored), 0);
+  EXPECT_EQ(fileBytes(restored), someImage(1));
+  EXPECT_EQ(folder.restoreToNewFile(ofA[0], restored), EEXIST);
+  EXPECT_EQ(fileBytes(restored), someImage(1));
+
+  // Another folder is another card; the same folder by another path is not.
+  const fs::path one = scratch.folder("one"), two = scratch.folder("two");
+  fs::create_directory_symlink(one, scratch.path() / "link");
+  EXPECT_NE(imageOrigin(one / "CARD.VEL").card, imageOrigin(two / "CARD.VEL").card);
+  EXPECT_EQ(imageOrigin(one / "CARD.VEL").card, imageOrigin(scratch.path() / "link/CARD.VEL").card);
+}
+
+TEST(SnapshotFolderTest, PrivateFilesNamesOfAnyBytesAndALockWaitedForNoLongerThanAsked) {
+  ScratchDir scratch;
+  const fs::path backups = scratch.path() / "new" / "backups";
+  SnapshotFolder folder(backups);
+  const std::string name = "A\tB\nC.VEL";
+  ASSERT_EQ(folder.keep(someImage(1), labelled(name, 1), 0600), "");
+  const Snapshot kept = folder.list(name).at(0);
+  EXPECT_EQ(folder.load(kept), someImage(1));
+  EXPECT_EQ(fs::status(backups).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(backups / kept.file).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  const int holder = ::open((backups / "index.lock").c_str(), O_RDWR);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  folder.setLockWait(std::chrono::milliseconds(0));
+  const std::string reason = folder.keep(someImage(2), labelled(name, 2));
+  EXPECT_NE(reason.find(kFolderInUseText), std::string::npos) << reason;
+  ::close(holder);
 }
 
 TEST(SnapshotFolderTest, TheFolderComesFromTheEnvironmentElseTheDataHome) {
@@ -320,6 +439,15 @@ TEST_F(SessionSnapshotTest, ASnapshotOfAnotherSizeModelOrDamagedIsRefusedUnwritt
   EXPECT_FALSE(session.hasPendingChanges());
   EXPECT_EQ(folder.list(name).size(), 2u);  // no snapshot before a refused restore
   EXPECT_EQ(fileBytes(image), before);
+
+  // One of another card with the same image name: only when asked for.
+  Snapshot elsewhere = labelled(name, 3);
+  elsewhere.card = "path:/another/card";
+  ASSERT_EQ(folder.keep(Bytes(before.size(), 0xFF), elsewhere), "");
+  const Snapshot fromOther = folder.list(name).at(0);
+  EXPECT_EQ(session.restore(folder, fromOther).message, kSnapshotFromOtherCardText);
+  EXPECT_EQ(fileBytes(image), before);
+  EXPECT_TRUE(session.restore(folder, fromOther, true).done());
 }
 
 }  // namespace

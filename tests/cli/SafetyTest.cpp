@@ -19,6 +19,7 @@
 #include "FaultyCalls.h"
 #include "card/CardSession.h"
 #include "store/RollbackJournal.h"
+#include "TestImage.h"
 
 namespace vel::cli::test {
 namespace {
@@ -398,6 +399,88 @@ TEST_F(SafetyTest, TwoProgramsAddingPointsAtOnceLoseNone) {
   const RunResult info = velcard({"info", image_});
   EXPECT_NE(info.out.find("free " + std::to_string(49536 - 52 - stored) + "\n"), std::string::npos)
       << info.out;
+}
+
+// --- At the edges ------------------------------------------------------------------------
+
+// A card with its lock switch on: the file system refuses every write in its folder.
+struct WriteProtectedCard : FileSystemCalls {
+  explicit WriteProtectedCard(std::string folder) : folder_(std::move(folder)) {}
+  int open(const char* path, int flags, mode_t mode) override {
+    if (std::string(path).rfind(folder_, 0) == 0 &&
+        ((flags & O_ACCMODE) != O_RDONLY || (flags & O_CREAT))) {
+      errno = EROFS;
+      return -1;
+    }
+    return FileSystemCalls::open(path, flags, mode);
+  }
+  std::string folder_;
+};
+
+TEST_F(SafetyTest, ACardThatMayNotChangeIsReadAndEveryChangeExitsOneWithTheReason) {
+  const std::string reason = "velcard: " + image_ + " cannot be changed: ";
+  {
+    WriteProtectedCard locked(dir_.string());
+    InstalledCalls installed(locked);
+    EXPECT_EQ(velcard({"info", image_}).status, 0);
+    EXPECT_EQ(velcard({"records", image_, "A"}).out.substr(0, 2), "PT");
+    EXPECT_EQ(velcard({"export", image_, "A", "csv", "-"}).status, 0);
+    EXPECT_EQ(velcard({"backup", image_}).status, 0);
+    const RunResult r = velcard({"delete-job", image_, "A"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, reason + "the card is write-protected (a read-only file or file system); it "
+                              "can only be read\n");
+  }
+  fs::create_hard_link(image_, file("second.VEL"));
+  const RunResult linked = velcard({"add-code", image_, "PIPE"});
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_EQ(linked.err, reason + "the file has more than one name (hard links); copy it to change it\n");
+  fs::remove(file("second.VEL"));
+
+  // velcard asks nothing: a format through a link to another folder is refused.
+  const fs::path outside = file("home");
+  fs::create_directory(outside);
+  fs::create_symlink(image_, outside / "card.vel");
+  EXPECT_EQ(velcard({"format", (outside / "card.vel").string()}).status, 1);
+  EXPECT_TRUE(readBytes(image_) == before_);
+}
+
+TEST_F(SafetyTest, AJournalTheInstrumentOvertookIsReportedKeptAsideAndNotApplied) {
+  {
+    FaultyCalls calls(Fault::kCrash, 3);  // the journal's write, then the image's first two
+    InstalledCalls installed(calls);
+    EXPECT_THROW(velcard({"--no-backup", "delete-job", image_, "A"}), vel::test::SimulatedCrash);
+  }
+  ASSERT_TRUE(fs::exists(journal()));
+  {
+    RecordAreaStore instrument;
+    ASSERT_TRUE(instrument.openImage(image_));
+    ASSERT_EQ(instrument.detectModel(), kModelRecognised);
+    instrument.loadTables();
+    // The torn image lists job B alone: A's deletion had reached its order table.
+    const uint8_t jobB = instrument.jobSlotAt(instrument.findJob("B"));
+    ASSERT_EQ(vel::test::appendPoint(instrument, jobB, "FIELD"), kDone);
+  }
+  const RunResult r = velcard({"records", image_, "B"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("was written since (by the instrument?); nothing was put back"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.out.find("FIELD"), std::string::npos);
+  EXPECT_FALSE(fs::exists(journal()));
+  EXPECT_EQ(velcard({"info", image_}).err, "") << "said once";
+}
+
+TEST_F(SafetyTest, AnImportThatIsNoTextFileIsRefusedWholeWithItsLine) {
+  writeBytes(file("nul.csv"), std::string("N1,,1,2,3\nN2,,1,2,3\nN3\0,,1,2,3\n", 32));
+  const RunResult r = velcard({"import", image_, "B", "csv", file("nul.csv").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "导入错误！\n无法读取文件：" + file("nul.csv").string() +
+                       "\n第3行含有空字节（NUL），这不是文本文件，整个文件未导入\n");
+  writeBytes(file("utf16.csv"), std::string("\xFF\xFEN\0001\0", 6));
+  EXPECT_NE(velcard({"import", image_, "B", "csv", file("utf16.csv").string()}).err.find("UTF-16"),
+            std::string::npos);
+  EXPECT_TRUE(readBytes(image_) == before_);
 }
 
 }  // namespace

@@ -150,5 +150,23 @@ TEST_F(SnapshotCommandsTest, RestoreWritesSnapshotNBackAfterKeepingTheCurrentSta
   EXPECT_EQ(readBytes(image), original);
 }
 
+TEST_F(SnapshotCommandsTest, ASnapshotGoesBackIntoANewFileWhenTheImageIsLost) {
+  ASSERT_EQ(velcard({"backup", image}).status, 0);
+  const std::string kept = readBytes(image);
+  fs::remove(image);
+  // Listed with where it came from, though the image is gone.
+  const std::string all = velcard({"backups", "--all", image}).out;
+  EXPECT_NE(all.find("手动备份"), std::string::npos) << all;
+  EXPECT_NE(all.find(file("").parent_path().string()), std::string::npos) << all;
+  const std::string fresh = file("NEW.VEL").string();
+  const RunResult r = velcard({"restore", image, "1", "--to", fresh});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readBytes(fresh), kept);
+  const RunResult again = velcard({"restore", image, "1", "--to", fresh});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err, "velcard: " + fresh + " already exists\n");
+  EXPECT_EQ(readBytes(fresh), kept);
+}
+
 }  // namespace
 }  // namespace vel::cli::test

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
@@ -63,6 +64,37 @@ TEST(ReadTextLines, ReadsAFileAndFailsWhenItCannot) {
 
   testing_support::writeFile(path, "");
   EXPECT_EQ(readTextLines(path), std::vector<std::string>{});
+}
+
+TEST(ReadTextLines, RefusesWholeWhatIsNoTextFileOrNoFileAtAll) {
+  TempFolder folder;
+  const std::string path = folder.file("in.txt");
+  struct Case {
+    std::string bytes;
+    int error;
+    std::size_t line;
+  };
+  for (const Case& c : {Case{std::string("P1\r\nP2\rP3\n\0P4", 14), kNotText, 4},
+                        Case{std::string("\0", 1), kNotText, 1},
+                        Case{std::string("\xFF\xFEP\0", 4), kUtf16Text, 1},
+                        Case{std::string("\xFE\xFF\0P", 4), kUtf16Text, 1}}) {
+    testing_support::writeFile(path, c.bytes);
+    TextReadFailure failure;
+    EXPECT_FALSE(readTextLines(path, &failure).has_value());
+    EXPECT_EQ(failure.error, c.error);
+    EXPECT_EQ(failure.line, c.line);
+  }
+  // A FIFO nobody writes to would be waited on for ever: it is not read.
+  const std::string fifo = folder.file("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  TextReadFailure failure;
+  EXPECT_FALSE(readTextLines(fifo, &failure).has_value());
+  EXPECT_EQ(failure.error, kNotRegularFile);
+
+  testing_support::writeFile(path, std::string("A\0B", 3));
+  const ImportedFile read = readImportFile(path, kQplFormat);
+  EXPECT_EQ(read.status, ImportStatus::kFailed);
+  EXPECT_NE(read.problem.find("第1行含有空字节"), std::string::npos) << read.problem;
 }
 
 // --- Whole files -----------------------------------------------------------------------
@@ -166,6 +198,7 @@ TEST(WriteExchangeFile, ReportsWhatCannotBeWritten) {
 TEST(WriteExchangeFile, ReportsAFileThatCouldNotBeWrittenInFull) {
   TempFolder folder;
   const std::string path = folder.file("out.QPL");
+  testing_support::writeFile(path, "old");
   // Files may grow to 100 bytes only; the two points take 112.
   rlimit previous{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -177,6 +210,9 @@ TEST(WriteExchangeFile, ReportsAFileThatCouldNotBeWrittenInFull) {
   setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written);
+  // The old file as it was, and nothing else left beside it.
+  EXPECT_EQ(readBytes(path), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
   EXPECT_TRUE(writeExchangeFile(path, kQplFormat, kTwoPoints));
 }
 
