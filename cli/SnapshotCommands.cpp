@@ -89,7 +89,7 @@ int backupCommand(CommandArgs args, Streams& io) {
 
 int backupsCommand(CommandArgs args, Streams& io) {
   const SnapshotArgs split = splitArgs(args, false);
-  if (split.words.size() != 1) failUsage("backups takes one IMAGE");
+  if (split.words.size() != 1) failUsage("wrong number of arguments for backups");
   // Listed by the image's name and card: the image itself is not opened.
   const std::string& image = split.words[0];
   const SnapshotFolder folder(defaultSnapshotFolder());
@@ -104,7 +104,7 @@ int backupsCommand(CommandArgs args, Streams& io) {
 
 int restoreCommand(CommandArgs args, Streams& io) {
   const SnapshotArgs split = splitArgs(args, true);
-  if (split.words.size() != 2) failUsage("restore takes IMAGE and N");
+  if (split.words.size() != 2) failUsage("wrong number of arguments for restore");
   parseIndex(split.words[1], "N");
   if (split.to) return restoreToNewFile(split);
 
