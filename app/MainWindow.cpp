@@ -19,10 +19,9 @@
 #include "app/CardDiscovery.h"
 #include "app/CardWatcher.h"
 #include "card/UsedCapacity.h"
+#include "messages/MessageTexts.h"
 #include "records/ListLines.h"
-#include "records/MessageTexts.h"
 #include "records/PointNames.h"
-#include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 #include "ui/ImportWindow.h"
 #include "ui/JobViewer.h"
@@ -126,9 +125,9 @@ void fillList(QListWidget* list, const std::vector<std::string>& lines) {
 
 }  // namespace
 
-MainWindow::MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
+MainWindow::MainWindow(CardSession& session, Prompts& prompts, const CardMedia& media,
                        const std::filesystem::path& imageToOpen, QWidget* parent)
-    : QWidget(parent), store_(store), prompts_(prompts), media_(media) {
+    : QWidget(parent), session_(session), prompts_(prompts), media_(media) {
   buildWindow();
   connectPages();
   connectWindows();
@@ -362,7 +361,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::onClose() {
-  store_.closeImage();
+  session_.close();
 }
 
 QWidget* MainWindow::dialogParent() {
@@ -380,7 +379,7 @@ void MainWindow::setLoaded(bool loaded) {
 }
 
 bool MainWindow::pagesUsable() const {
-  return loaded_ && store_.isOpen();
+  return loaded_ && session_.isOpen();
 }
 
 void MainWindow::onSelectImage() {
@@ -430,14 +429,9 @@ void MainWindow::loadSelectedImage() {
 
   refreshSummary();
   refreshJobList();
-  if (store_.jobCount() != 0) {
-    int row = 0;
-    if (store_.hasCurrentJob()) {
-      const int position = store_.jobPositionOf(store_.currentJob());
-      // A current job byte that names no listed job falls back to the first.
-      if (position < jobList->count()) row = position;
-    }
-    jobList->setCurrentRow(row);
+  if (session_.jobCount() != 0) {
+    // A current job byte that names no listed job falls back to the first.
+    jobList->setCurrentRow(session_.currentJob().value_or(JobPosition{0}).value);
   }
   refreshKnownPointList();
   refreshCodeList();
@@ -448,26 +442,13 @@ bool MainWindow::changesUsable() {
 }
 
 void MainWindow::onFormat() {
-  if (!store_.isOpen() || !changesAllowed(session_, prompts_, dialogParent())) return;
+  if (!session_.isOpen() || !changesAllowed(session_, prompts_, dialogParent())) return;
   if (!prompts_.askYesNo(dialogParent(), tr(kWarningCaption), tr(kFormatWarning),
                          PromptIcon::kExclamation)) {
     return;
   }
-  const CardResult formatted = session_.format();
-  if (formatted.notBackedUp()) {
-    showNotBackedUp(prompts_, dialogParent(), formatted.message);
-    return;
-  }
-  if (!session_.finish().done() || !formatted.done()) {
-    prompts_.showOk(dialogParent(), tr(kWarningCaption), messageText(kCardWriteFailedText),
-                    PromptIcon::kExclamation);
-    if (session_.imageGone()) {
-      dropVanishedImage();
-      return;
-    }
-    // What the card now holds is neither the old area nor a new one.
-    setLoaded(false);
-  }
+  // A format the card did not take leaves the area as it was.
+  if (!act(FormatArea{})) return;
   refreshSummary();
   clearLists();
 }
@@ -505,15 +486,16 @@ void MainWindow::dropVanishedImage() {
   imageNameLabel->setText(tr(kNoRecordArea));
   jobCountLabel->setText(QStringLiteral("0"));
   knownPointCountLabel->setText(QStringLiteral("0"));
-  usageGauge->SetProgress(0);
+  usageGauge->setProgress(0);
   clearLists();
   // Asked once the window that met the failure (the job viewer, say) has
   // closed, so that no window goes on showing the image let go.
   QTimer::singleShot(0, this, [this] {
-    if (store_.isOpen()) return;
-    if (prompts_.askYesNo(dialogParent(), tr("选取记录区"),
-                          tr("记录区文件已不存在（存储卡可能已被拔出）。\r\n\r\n现在重新选取记录区吗？"),
-                          PromptIcon::kQuestion)) {
+    if (session_.isOpen()) return;
+    if (prompts_.askYesNo(
+            dialogParent(), tr("选取记录区"),
+            tr("记录区文件已不存在（存储卡可能已被拔出）。\r\n\r\n现在重新选取记录区吗？"),
+            PromptIcon::kQuestion)) {
       onSelectImage();
     }
   });
@@ -563,22 +545,23 @@ void MainWindow::connectPlanMenu(QListWidget* list) {
 
 void MainWindow::onShowPlan() {
   if (!pagesUsable()) return;
-  uint8_t slot = store_.knownPointFile();
+  JobSlot job = session_.knownPointFile();
   if (planMenuList_ == jobList) {
     const int row = selectedRow(jobList);
     if (row < 0) return;
-    slot = store_.jobSlotAt(row);
+    job = session_.jobAt(JobPosition{row});
   }
-  showPlanWindow(cardPlan(store_, slot, imageFileName()), prompts_, this);
+  showPlanWindow(cardPlan(session_, job, imageFileName()), prompts_, this);
 }
 
 void MainWindow::refreshSummary() {
-  if (!store_.isOpen()) return;
+  if (!session_.isOpen()) return;
+  const CardSummary summary = session_.summary();
   imageNameLabel->setText(imageFileName());
-  modelLabel->setText(QString::fromLatin1(modelName(store_.instrumentModel())));
-  jobCountLabel->setText(QString::number(store_.jobCount()));
-  knownPointCountLabel->setText(QString::number(store_.recordCount(store_.knownPointFile())));
-  usageGauge->SetProgress(usedCapacityPercent(store_.capacity(), store_.freeRecords()));
+  modelLabel->setText(QString::fromLatin1(modelName(summary.model)));
+  jobCountLabel->setText(QString::number(summary.jobs));
+  knownPointCountLabel->setText(QString::number(summary.knownPoints));
+  usageGauge->setProgress(summary.usedPercent);
 }
 
 void MainWindow::refreshJobList() {
@@ -597,55 +580,51 @@ void MainWindow::refreshCodeList() {
   if (codeList->count() > 0) codeList->setCurrentRow(0);
 }
 
-bool MainWindow::appendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record) {
-  if (!pagesUsable()) return false;
-  // A record of another length is none the store takes.
-  if (length != kRecordSize) return showOutcome(CardResult::refused(kRecordAreaFullText));
-  return showOutcome(session_.appendRecord(slot, record));
+bool MainWindow::act(const Action& action) {
+  return showOutcome(session_.run(action));
 }
 
-bool MainWindow::commitOutcome(const CardResult& result) {
-  return showOutcome(result) && finishAction();
-}
-
-bool MainWindow::showOutcome(const CardResult& result) {
-  if (result.notBackedUp()) {
-    showNotBackedUp(prompts_, dialogParent(), result.message);
-  } else if (result.writeFailed()) {
-    reportWriteFailure();
-  } else if (result.status == CardResult::kRefused && !result.message.empty()) {
-    prompts_.showTimedMessage(this, messageText(result.message));
+bool MainWindow::showOutcome(const Outcome& outcome) {
+  switch (outcome.kind) {
+    case Outcome::Kind::kNotBackedUp:
+      showNotBackedUp(prompts_, dialogParent(), outcome.backup);
+      break;
+    case Outcome::Kind::kWriteFailed:
+      reportWriteFailure();
+      break;
+    case Outcome::Kind::kRefused:
+      if (const QString text = refusalMessage(outcome.refusal); !text.isEmpty()) {
+        prompts_.showTimedMessage(this, text);
+      }
+      break;
+    case Outcome::Kind::kNotAllowed:
+      prompts_.showOk(dialogParent(), tr("提示"), notAllowedMessage(outcome),
+                      PromptIcon::kInformation);
+      break;
+    case Outcome::Kind::kDone:
+      break;
   }
-  return result.done();
+  if (outcome.unconfirmed) {
+    prompts_.showOk(dialogParent(), tr("提示"), messageText(kCommitUnconfirmedText),
+                    PromptIcon::kInformation);
+  }
+  return outcome.done();
 }
 
 void MainWindow::reportWriteFailure() {
   prompts_.showOk(dialogParent(), tr(kWarningCaption), messageText(kCardWriteFailedText),
                   PromptIcon::kExclamation);
-  if (!store_.isOpen()) return;
+  if (!session_.isOpen()) return;
   if (session_.imageGone()) {
     dropVanishedImage();
     return;
   }
-  // Whatever part of the change did land is kept as it is, like the rest.
-  session_.finish();
-  store_.loadTables();
+  // The session is back to what the card holds; so are the lists.
+  setLoaded(session_.recognised());
   refreshSummary();
   refreshJobList();
   refreshKnownPointList();
   refreshCodeList();
-}
-
-bool MainWindow::finishAction() {
-  if (!store_.isOpen()) return true;
-  const CardResult finished = session_.finish();
-  if (finished.unconfirmed) {
-    prompts_.showOk(dialogParent(), tr("提示"), messageText(kCommitUnconfirmedText),
-                    PromptIcon::kInformation);
-  }
-  if (finished.done()) return true;
-  reportWriteFailure();
-  return false;
 }
 
 int selectedRow(const QListWidget* list) {
@@ -657,23 +636,14 @@ int selectedRow(const QListWidget* list) {
 
 // The job viewer and the coordinate import, opened by the pages.
 void MainWindow::connectWindows() {
-  openJobViewer = [this](uint8_t slot) {
-    showJobViewer(slot, session_, prompts_, openDialog.fileName, this,
+  openJobViewer = [this](JobSlot job) {
+    showJobViewer(job, session_, prompts_, openDialog.fileName, this,
                   [this] { reportWriteFailure(); });
   };
-  importCoordinates = [this](uint8_t target, unsigned& formatChoice) {
-    // The snapshot is kept when the first row is about to be stored.
-    bool kept = false;
-    const ImportHost host{prompts_, store_.byteOrder(),
-                          [this, &kept](uint8_t slot, uint8_t length, const uint8_t* record) {
-                            if (!kept && !showOutcome(session_.keepImportSnapshot(slot))) {
-                              return false;
-                            }
-                            kept = true;
-                            return appendRecordChecked(slot, length, record);
-                          },
-                          this};
-    return vel::importCoordinates(target, formatChoice, host);
+  importCoordinates = [this](JobSlot target, int& formatId) {
+    const ImportHost host{session_, prompts_,
+                          [this](const Outcome& outcome) { return showOutcome(outcome); }, this};
+    return vel::importCoordinates(target, formatId, host) == 1;
   };
 }
 
@@ -743,11 +713,10 @@ void MainWindow::onNewJob() {
                                kNameLength) != 1) {
     return;
   }
-  if (!commitOutcome(session_.createJob(nameOf(name)))) return;
+  if (!act(CreateJob{nameOf(name)})) return;
   // A new job always takes the last position.
-  const int position = jobList->count();
-  jobList->addItem(ansiToQString(jobListLine(store_, position)));
-  jobList->setCurrentRow(position);
+  refreshJobList();
+  jobList->setCurrentRow(jobList->count() - 1);
   refreshSummary();
 }
 
@@ -755,12 +724,12 @@ void MainWindow::onDeleteJob() {
   if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
-  const QString name = ansiToQString(store_.jobName(store_.jobSlotAt(row)));
+  const QString name = ansiToQString(session_.jobName(session_.jobAt(JobPosition{row})));
   if (!prompts_.askYesNo(dialogParent(), tr(kJobCaption), tr("删除工作文件%1吗？").arg(name),
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (!commitOutcome(session_.deleteJob(row))) return;
+  if (!act(DeleteJob{JobPosition{row}})) return;
   refreshSummary();
   removeRowKeepingSelection(jobList, row);
 }
@@ -774,21 +743,20 @@ void MainWindow::onRenameJob() {
                                kNameLength) != 1) {
     return;
   }
-  if (!commitOutcome(session_.renameJob(store_.jobSlotAt(row), nameOf(name)))) return;
-  jobList->item(row)->setText(ansiToQString(jobListLine(store_, row)));
+  if (!act(RenameJob{session_.jobAt(JobPosition{row}), nameOf(name)})) return;
+  jobList->item(row)->setText(ansiToQString(session_.jobLines().at(static_cast<size_t>(row))));
 }
 
 void MainWindow::onViewJob() {
   if (!pagesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0 || !openJobViewer) return;
-  openJobViewer(store_.jobSlotAt(row));
+  openJobViewer(session_.jobAt(JobPosition{row}));
   // A card pulled out while the viewer was open has been let go.
   if (!pagesUsable()) return;
   // The viewer may have deleted records: counts and capacity changed.
   refreshJobList();
   refreshSummary();
-  finishAction();
 }
 
 void MainWindow::onJobListDoubleClick() {
@@ -803,44 +771,45 @@ void MainWindow::onEnterPoints() {
   if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
-  if (enterPoints(store_.jobSlotAt(row), tr(kJobCaption))) refreshJobList();
+  if (enterPoints(session_.jobAt(JobPosition{row}), tr(kJobCaption))) refreshJobList();
 }
 
 // The coordinate dialog opens again after each stored point, with the next
 // name proposed, until it is cancelled or the card refuses a point.
-bool MainWindow::enterPoints(uint8_t slot, const QString& caption) {
-  if (!showOutcome(session_.checkRoomForEntry(slot))) return false;
-  const bool knownPoints = session_.isKnownPointFile(slot);
+bool MainWindow::enterPoints(JobSlot target, const QString& caption) {
+  if (!showOutcome(roomFor(target))) return false;
+  const bool knownPoints = session_.isKnownPointFile(target);
   NameBuffer name{};
   PointValues values{};
   bool stored = false;
   while (entryDialogs_->enterCoordinates(dialogParent(), caption, 0,
                                          std::span<char, kNameLength>(name.data(), kNameLength),
                                          values) == 1) {
-    if (!pagesUsable() ||
-        !showOutcome(session_.addPoint(slot, nameOf(name), values[0], values[1], values[2]))) {
+    if (!pagesUsable() || !act(AddPoint{target, nameOf(name), values[0], values[1], values[2]})) {
       break;
     }
     if (knownPoints) knownPointList->addItem(knownPointRow(nameOf(name), values));
     refreshSummary();
     stored = true;
-    if (!finishAction()) break;
     std::string next = nameOf(name);
-    vel::NextPointName(next);
+    vel::nextPointName(next);
     setName(name, next);
   }
   return stored;
+}
+
+Outcome MainWindow::roomFor(JobSlot target) {
+  const Refusal full = session_.roomForEntry(target);
+  return full == Refusal::kNone ? Outcome::ok() : Outcome::refusedFor(full);
 }
 
 void MainWindow::onImportPoints() {
   if (!changesUsable()) return;
   const int row = selectedRow(jobList);
   if (row < 0) return;
-  const uint8_t slot = store_.jobSlotAt(row);
-  if (!showOutcome(session_.checkRoomForEntry(slot)) || !importCoordinates) return;
-  const bool confirmed = importCoordinates(slot, importFormatChoice) == 1;
-  // The rows stored before a refusal are committed too.
-  if (!finishAction() || !confirmed) return;
+  const JobSlot job = session_.jobAt(JobPosition{row});
+  if (!showOutcome(roomFor(job)) || !importCoordinates) return;
+  if (!importCoordinates(job, importFormatChoice) || !pagesUsable()) return;
   refreshJobList();
   refreshSummary();
 }
@@ -850,15 +819,14 @@ void MainWindow::onImportPoints() {
 void MainWindow::onEnterKnownPoints() {
   if (!changesUsable()) return;
   // The store's order, which free places left by deletions may change.
-  if (enterPoints(store_.knownPointFile(), tr(kKnownPointCaption))) refreshKnownPointList();
+  if (enterPoints(session_.knownPointFile(), tr(kKnownPointCaption))) refreshKnownPointList();
 }
 
 void MainWindow::onImportKnownPoints() {
   if (!changesUsable()) return;
-  const uint8_t file = store_.knownPointFile();
-  if (!showOutcome(session_.checkRoomForEntry(file)) || !importCoordinates) return;
-  const bool confirmed = importCoordinates(file, importFormatChoice) == 1;
-  if (!finishAction() || !confirmed) return;
+  const JobSlot file = session_.knownPointFile();
+  if (!showOutcome(roomFor(file)) || !importCoordinates) return;
+  if (!importCoordinates(file, importFormatChoice) || !pagesUsable()) return;
   refreshKnownPointList();
   refreshSummary();
 }
@@ -867,13 +835,13 @@ void MainWindow::onDeleteKnownPoint() {
   if (!changesUsable()) return;
   const int row = selectedRow(knownPointList);
   if (row < 0) return;
-  const uint8_t file = store_.knownPointFile();
-  const QString name = ansiToQString(store_.recordPointName(file, row));
+  const JobSlot file = session_.knownPointFile();
+  const QString name = ansiToQString(session_.pointName(file, row));
   if (!prompts_.askYesNo(dialogParent(), tr(kKnownPointCaption), tr("删除点号%1吗？").arg(name),
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (!commitOutcome(session_.deleteRecord(file, row))) return;
+  if (!act(DeleteRecord{file, row})) return;
   refreshSummary();
   removeRowKeepingSelection(knownPointList, row);
 }
@@ -884,7 +852,7 @@ void MainWindow::onClearKnownPoints() {
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (!commitOutcome(session_.clearKnownPoints())) return;
+  if (!act(ClearKnownPoints{})) return;
   knownPointList->clear();
   refreshSummary();
 }
@@ -900,7 +868,7 @@ void MainWindow::onEnterCodes() {
   NameBuffer code{};
   while (entryDialogs_->enterName(dialogParent(), tr(kCodeCaption), tr("输入特征码："), code,
                                   kNameLength) == 1) {
-    if (!commitOutcome(session_.addFeatureCode(nameOf(code)))) return;
+    if (!act(AddFeatureCode{nameOf(code)})) return;
     codeList->addItem(ansiToQString(nameOf(code)));
     codeList->setCurrentRow(codeList->count() - 1);
     code.fill('\0');  // the dialog opens empty again
@@ -911,7 +879,7 @@ void MainWindow::onDeleteCode() {
   if (!changesUsable()) return;
   const int row = selectedRow(codeList);
   if (row < 0) return;
-  if (!commitOutcome(session_.deleteFeatureCode(row))) return;
+  if (!act(DeleteFeatureCode{row})) return;
   removeRowKeepingSelection(codeList, row);
 }
 
@@ -921,7 +889,7 @@ void MainWindow::onClearCodes() {
                          PromptIcon::kQuestion)) {
     return;
   }
-  if (!commitOutcome(session_.clearFeatureCodes())) return;
+  if (!act(ClearFeatureCodes{})) return;
   codeList->clear();
 }
 

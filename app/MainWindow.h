@@ -1,6 +1,6 @@
 // The main window: the summary of the selected record area, the pages of job
 // files, known points and feature codes, and the selection and formatting of
-// a record area. It decides when the store opens and closes an image.
+// a record area. It decides when the session opens and closes an image.
 #pragma once
 
 #include <QLabel>
@@ -34,26 +34,23 @@ class MainWindow final : public QWidget {
   // record-area selection, before the window is shown. An image named by the
   // caller (the command line, a double-clicked file) is loaded instead of
   // asking for one.
-  MainWindow(RecordAreaStore& store, Prompts& prompts, const CardMedia& media,
+  MainWindow(CardSession& session, Prompts& prompts, const CardMedia& media,
              const std::filesystem::path& imageToOpen = {}, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // --- The summary and the lists, rebuilt from the store ---------------------
+  // --- The summary and the lists, rebuilt from the session -------------------
   void refreshSummary();
   void refreshJobList();
   void refreshKnownPointList();
   void refreshCodeList();
 
-  // Appends one record and turns the store's refusals into popup messages.
-  // True when the record was stored.
-  bool appendRecordChecked(uint8_t slot, uint8_t length, const uint8_t* record);
-
-  // Shows what an action answered: a refusal's text with the timed popup, a
-  // write failure with its box. True when the action was done.
-  bool showOutcome(const CardResult& result);
-  // The same, and a done action is committed to the card at once: false when
-  // it was refused or the card did not take it.
-  bool commitOutcome(const CardResult& result);
+  // Runs an action through the session and shows what it came to; true when
+  // it was done.
+  bool act(const Action& action);
+  // Shows what an action came to: a refusal's text with the timed popup, a
+  // write failure, a snapshot not kept or an image that takes no change
+  // with their boxes. True when it was done.
+  bool showOutcome(const Outcome& outcome);
 
   // A write the card did not take: says so, then shows what the card holds;
   // when the image's file is gone (the card pulled out), the image is let go
@@ -71,12 +68,6 @@ class MainWindow final : public QWidget {
   // Draws one page tab; called for each tab in order.
   void drawPageTab(QPainter& painter, int index, const QRect& rect, bool active);
 
-  // Forces what a handler wrote to the card before the window waits for
-  // input again, so that a card pulled out afterwards holds it. A sync the
-  // card refuses is a failed write.
-  // False (after the report) when the card did not take it.
-  bool finishAction();
-
   // Whether actions that remove or overwrite data keep a snapshot first; the
   // choice is kept in the program's settings.
   void setKeepSnapshots(bool keep);
@@ -90,13 +81,14 @@ class MainWindow final : public QWidget {
 
   // The job viewer and the coordinate import are windows of their own; whoever
   // builds them sets these. Unset, their buttons do nothing.
-  // openJobViewer(job slot) returns when the viewer has closed.
-  std::function<void(uint8_t)> openJobViewer;
-  // importCoordinates(target slot, format choice): 1 when the user confirmed the import.
-  std::function<uint8_t(uint8_t, unsigned&)> importCoordinates;
+  // openJobViewer(job) returns when the viewer has closed.
+  std::function<void(JobSlot)> openJobViewer;
+  // importCoordinates(target, format choice): true when the user confirmed
+  // an import that stored rows.
+  std::function<bool(JobSlot, int&)> importCoordinates;
 
   Prompts& prompts() const { return prompts_; }
-  RecordAreaStore& store() const { return store_; }
+  CardSession& session() const { return session_; }
   const Scaler& scale() const { return scale_; }
 
   // --- Controls ----------------------------------------------------------------
@@ -141,8 +133,8 @@ class MainWindow final : public QWidget {
 
   // The open dialog's settings; its fileName is the selected image's path.
   FileDialogSettings openDialog;
-  // The exchange format both import buttons offer first (1-based); lives for one run.
-  unsigned importFormatChoice = 1;
+  // The format both import buttons offer first (its number); lives for one run.
+  int importFormatChoice = 1;
 
  public slots:
   void onSelectImage();
@@ -208,8 +200,10 @@ class MainWindow final : public QWidget {
   // The selected image's file name, without its folder.
   QString imageFileName() const;
 
-  // Typed points into the slot, one per confirmed dialog; true when any was stored.
-  bool enterPoints(uint8_t slot, const QString& caption);
+  // Typed points into the target, one per confirmed dialog; true when any was stored.
+  bool enterPoints(JobSlot target, const QString& caption);
+  // What an entry into the target meets first: a refusal when it is full.
+  Outcome roomFor(JobSlot target);
 
   // Shows the image anew after it was replaced whole (a restore).
   void reloadImage();
@@ -219,8 +213,7 @@ class MainWindow final : public QWidget {
   // A card put in while no record area is loaded: offers to open its image.
   void offerCard(const CardPresets& presets);
 
-  RecordAreaStore& store_;
-  CardSession session_{store_};
+  CardSession& session_;
   SnapshotFolder snapshotFolder_{defaultSnapshotFolder()};
   CardWatcher* cardWatcher_ = nullptr;
   Prompts& prompts_;

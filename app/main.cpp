@@ -10,7 +10,7 @@
 #include "app/CardDiscovery.h"
 #include "app/MainWindow.h"
 #include "app/StartupProbe.h"
-#include "store/RecordAreaStore.h"
+#include "card/CardSession.h"
 #include "store/StandardDescriptors.h"
 #include "ui/AnsiText.h"
 #include "ui/Language.h"
@@ -124,12 +124,12 @@ int main(int argc, char** argv) {
       vel::chooseLanguage(QLocale::system().uiLanguages(), namedLanguage));
 
   const vel::ListedMedia media(cardFolders());
-  vel::RecordAreaStore store;
+  vel::CardSession session;
   vel::QtPrompts prompts;
 
   const bool probe = vel::startupProbeWanted();
   if (probe) vel::armStartupDialogAnswer();
-  vel::MainWindow form(store, prompts, media, imageArgument(QApplication::arguments()));
+  vel::MainWindow form(session, prompts, media, imageArgument(QApplication::arguments()));
   if (probe) vel::reportWhenShown(&form, started);
   form.show();
   return QApplication::exec();

@@ -106,11 +106,9 @@ long changedSectors(const std::string& before, const std::string& after) {
 // A formatted RX3-8 card with one empty job, as the store leaves it, out of the page cache.
 void makeCard(const fs::path& path) {
   vel::bench::writeCardFile(path, vel::kSizeLayout0);
-  vel::RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   session.open(path.string(), [] { return true; });
-  session.createJob("F");
-  session.finish();
+  session.run(vel::CreateJob{"F"});
   session.close();
   const int fd = ::open(path.c_str(), O_RDONLY);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
@@ -130,11 +128,11 @@ void importInto(benchmark::State& state, const fs::path& folder) {
     calls.reset();
     state.ResumeTiming();
 
-    vel::RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     if (session.open(path.string()) != OpenStatus::kLoaded) state.SkipWithError("cannot open");
-    const CardSession::ImportOutcome outcome = session.importRows(all, store.jobSlotAt(0));
-    if (!outcome.stop.done() || !session.finish().done()) state.SkipWithError("import failed");
+    if (!session.run(vel::ImportRows{session.jobAt(vel::JobPosition{0}), all}).done()) {
+      state.SkipWithError("import failed");
+    }
     session.close();
 
     state.PauseTiming();
@@ -202,17 +200,12 @@ BENCHMARK(BM_Import3072OnSyncMount)->Unit(benchmark::kMillisecond)->Iterations(5
 // A full card: a job of 3072 records, 3072 known points, 64 codes.
 void makeFullCard(const fs::path& path) {
   makeCard(path);
-  vel::RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   session.open(path.string());
-  // Each action is committed before the next begins.
-  session.importRows(rows(vel::kMaxJobRecords), store.jobSlotAt(0));
-  session.finish();
-  session.importRows(rows(vel::kMaxJobRecords), store.knownPointFile());
-  session.finish();
+  session.run(vel::ImportRows{session.jobAt(vel::JobPosition{0}), rows(vel::kMaxJobRecords)});
+  session.run(vel::ImportRows{session.knownPointFile(), rows(vel::kMaxJobRecords)});
   for (int i = 0; i < vel::kMaxFeatureCodes; ++i) {
-    session.addFeatureCode(std::string(1, 'C') += std::to_string(i));
-    session.finish();
+    session.run(vel::AddFeatureCode{std::string(1, 'C') += std::to_string(i)});
   }
 }
 
@@ -226,11 +219,11 @@ void BM_OpenFullCard(benchmark::State& state) {
   size_t lines = 0;
   for (auto _ : state) {
     calls.reset();
-    vel::RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     if (session.open(path.string()) != OpenStatus::kLoaded) state.SkipWithError("cannot open");
     lines = session.jobLines().size() + session.knownPointLines().size() +
-            session.featureCodes().size() + session.recordLines(store.jobSlotAt(0)).size();
+            session.featureCodes().size() +
+            session.recordLines(session.jobAt(vel::JobPosition{0})).size();
   }
   vel::setFileSystemCalls(nullptr);
   fs::remove(path);
@@ -252,8 +245,7 @@ void snapshotOf(benchmark::State& state, bool full) {
   } else {
     makeCard(path);
   }
-  vel::RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   session.open(path.string());
   long long stored = 0;
   for (auto _ : state) {
@@ -262,7 +254,7 @@ void snapshotOf(benchmark::State& state, bool full) {
     vel::SnapshotFolder snapshots(folder);
     session.setSnapshotFolder(&snapshots);
     state.ResumeTiming();
-    if (!session.keepSnapshot("bench").done()) state.SkipWithError("no snapshot kept");
+    if (!session.backUp().done()) state.SkipWithError("no snapshot kept");
     state.PauseTiming();
     stored = snapshots.all().at(0).storedSize;
     state.ResumeTiming();

@@ -1,54 +1,31 @@
 #include "card/CardSession.h"
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <initializer_list>
 
 #include "card/ImageFileAccess.h"
+#include "card/UsedCapacity.h"
 #include "records/ListLines.h"
-#include "records/MessageTexts.h"
 #include "records/SurveyRecord.h"
 #include "store/Gbk.h"
+#include "store/MemoryFileSystem.h"
 
 namespace vel {
+namespace {
 
-CardResult CardSession::fromStore(uint8_t result, std::string refusal) {
-  if (result == kWriteFailed) return failedAction();
-  if (result == kDone) return CardResult::ok();
-  return CardResult::refused(std::move(refusal));
+// The list row of the job at a list position; empty past the list.
+std::string jobLineAt(RecordAreaStore& store, int position) {
+  const uint8_t slot = store.jobSlotAt(position);
+  if (slot >= store.jobLimit()) return {};
+  return jobListLine(store.jobEntry(slot), store.entrySize() == DirectoryEntry::kLongBytes,
+                     slot == store.currentJob());
 }
 
-// --- Transactions -------------------------------------------------------------------
+}  // namespace
 
-CardResult CardSession::failedAction() {
-  rollback();
-  return CardResult::failed();
-}
-
-void CardSession::rollback() {
-  store_.imageFile().rollback();
-  reloadTables();
-}
-
-void CardSession::reloadTables() {
-  // The image is as it was before the action: its own model and tables again.
-  recognised_ = store_.isOpen() && store_.detectModel() == kModelRecognised;
-  if (recognised_) store_.loadTables();
-}
-
-CardResult CardSession::finish() {
-  if (store_.syncImage()) {
-    CardResult done = CardResult::ok();
-    done.unconfirmed = store_.imageFile().commitUnconfirmed();
-    return done;
-  }
-  reloadTables();
-  return CardResult::failed();
-}
+// --- Opening ---------------------------------------------------------------------------
 
 OpenStatus CardSession::open(const std::string& path, const std::function<bool()>& askToFormat) {
   store_.closeImage();
@@ -77,9 +54,8 @@ OpenStatus CardSession::open(const std::string& path, const std::function<bool()
     changeRefusal_ = ChangeRefusal::kLinkLeavesFolder;
   }
   origin_ = imageOrigin(imagePath_);
-  file.useJournal();
   // Before anything is read: the image as it was before a change cut short.
-  switch (file.recoverJournal(changeRefusal_ == ChangeRefusal::kNone)) {
+  switch (file.recoverJournal(changesAllowed())) {
     case ImageFile::Recovery::kRestored:
       journalFinding_ = JournalFinding::kRestored;
       break;
@@ -101,44 +77,21 @@ OpenStatus CardSession::open(const std::string& path, const std::function<bool()
   }
   if (store_.detectModel() != kModelRecognised) {
     if (file.ioFailed()) return unreadable();
-    if (!askToFormat || !checkChangesAllowed().done() ||
-        store_.imageFileSize() != modelImageSize() || !askToFormat()) {
+    if (!askToFormat || !changesAllowed() || store_.imageFileSize() != modelImageSize() ||
+        !askToFormat()) {
       return OpenStatus::kNotRecognised;
     }
     // A half-written record area is no record area: it stays unloaded.
-    const bool formatted = format().done();
-    if (!finish().done() || !formatted) return OpenStatus::kWriteFailed;
+    if (!run(FormatArea{}).done()) return OpenStatus::kWriteFailed;
   }
   store_.loadTables();
   // Tables that could not be read whole would lead every change astray.
   if (file.ioFailed()) return unreadable();
   recognised_ = true;
-  if (changeRefusal_ == ChangeRefusal::kNone && store_.imageFileSize() != modelImageSize()) {
+  if (changesAllowed() && store_.imageFileSize() != modelImageSize()) {
     changeRefusal_ = ChangeRefusal::kSizeMisfit;
   }
   return OpenStatus::kLoaded;
-}
-
-long long CardSession::modelImageSize() const {
-  const int sectors =
-      store_.modelSettled() ? store_.sectorCount() : store_.modelForUnrecognisedImage().second;
-  return sectors * kSectorSize;
-}
-
-CardSession::SizeMisfit CardSession::sizeMisfit() const {
-  const int model =
-      store_.modelSettled() ? store_.instrumentModel() : store_.modelForUnrecognisedImage().first;
-  return {store_.imageFileSize(), model, modelImageSize()};
-}
-
-CardResult CardSession::checkChangesAllowed() const {
-  if (changeRefusal_ == ChangeRefusal::kNone) return CardResult::ok();
-  return {CardResult::kNotAllowed, {}};
-}
-
-CardResult CardSession::notAllowed(ChangeRefusal why) {
-  changeRefusal_ = why;
-  return checkChangesAllowed();
 }
 
 bool CardSession::imageGone() const {
@@ -152,85 +105,224 @@ OpenStatus CardSession::unreadable() {
   return OpenStatus::kWriteFailed;
 }
 
-CardResult CardSession::format() {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
+long long CardSession::modelImageSize() const {
+  const int sectors =
+      store_.modelSettled() ? store_.sectorCount() : store_.modelForUnrecognisedImage().second;
+  return sectors * kSectorSize;
+}
+
+SizeMisfit CardSession::sizeMisfit() const {
+  const int model =
+      store_.modelSettled() ? store_.instrumentModel() : store_.modelForUnrecognisedImage().first;
+  return {store_.imageFileSize(), model, modelImageSize()};
+}
+
+void CardSession::reloadTables() {
+  // The image as it is on the card: its own model and tables again.
+  recognised_ = store_.isOpen() && store_.detectModel() == kModelRecognised;
+  if (recognised_) store_.loadTables();
+}
+
+// --- One action, one transaction ----------------------------------------------------------
+
+Outcome CardSession::run(const Action& action) {
+  if (!store_.isOpen()) return Outcome::refusedFor(Refusal::kNothingThere);
+  if (!changesAllowed()) {
+    Outcome refused = Outcome::of(Outcome::Kind::kNotAllowed);
+    refused.notAllowedBecause = changeRefusal_;
+    refused.misfit = sizeMisfit();
+    return refused;
+  }
+  Outcome outcome = std::visit([this](const auto& each) { return apply(each); }, action);
+  ImageFile& file = store_.imageFile();
+  if (outcome.writeFailed() || outcome.notBackedUp() || outcome.notAllowed()) {
+    // Nothing of it stays: the image and the tables as before it.
+    file.rollback();
+    reloadTables();
+    return outcome;
+  }
+  // A refusal may follow what was done before it (the rows of an import).
+  if (file.hasPendingChanges()) {
+    if (!store_.commitImage()) {
+      reloadTables();
+      return Outcome::failed();
+    }
+    outcome.unconfirmed = file.commitUnconfirmed();
+  }
+  return outcome;
+}
+
+Outcome CardSession::fromStore(uint8_t result, Refusal refusal) {
+  if (result == kWriteFailed) return Outcome::failed();
+  if (result == kDone) return Outcome::ok();
+  return Outcome::refusedFor(refusal);
+}
+
+Outcome CardSession::apply(const FormatArea& action) {
+  if (action.as) store_.useModel(action.as->model, action.as->sectors);
   // Formatting makes the area of a model: the file must have that model's size.
-  if (store_.imageFileSize() != modelImageSize()) return notAllowed(ChangeRefusal::kSizeMisfit);
-  if (CardResult kept = keepSnapshot(kFormatAction); !kept.done()) return kept;
-  const CardResult formatted = fromStore(store_.formatRecordArea());
+  if (store_.imageFileSize() != modelImageSize()) {
+    Outcome refused = Outcome::of(Outcome::Kind::kNotAllowed);
+    refused.notAllowedBecause = ChangeRefusal::kSizeMisfit;
+    refused.misfit = sizeMisfit();
+    return refused;
+  }
+  if (Outcome kept = keepSnapshot({SnapshotAction::kFormat}); !kept.done()) return kept;
+  const Outcome formatted = fromStore(store_.formatRecordArea());
   if (formatted.done()) recognised_ = true;
   return formatted;
 }
 
-// --- Snapshots ------------------------------------------------------------------------
-
-CardResult CardSession::keepSnapshot(std::string action) {
-  if (snapshots_ == nullptr) return CardResult::ok();
-  // Never more than the model's image is read whole (a sparse file of
-  // gigabytes would be read into memory); an unrecognised one is bounded by
-  // what the store can address.
-  if (recognised_ && store_.imageFileSize() > modelImageSize()) {
-    return {CardResult::kNotBackedUp, std::string(kSnapshotFailedText) +
-                                          snapshots_->path().string() + "\r\n" +
-                                          kImageSizeMisfitReasonText};
+Outcome CardSession::apply(const CreateJob& action) {
+  if (store_.findJob(action.name) != kRefused) {
+    return Outcome::refusedFor(Refusal::kDuplicateJobName);
   }
-  if (store_.imageFileSize() > kMaxImageBytes) {
-    return {CardResult::kNotBackedUp, std::string(kSnapshotFailedText) +
-                                          snapshots_->path().string() + "\r\n" +
-                                          kImageTooLargeText};
-  }
-  std::vector<uint8_t> image;
-  if (!store_.imageFile().readWhole(image)) return failedAction();
-  Snapshot about;
-  about.time = static_cast<int64_t>(std::time(nullptr));
-  about.imageName = imageName_;
-  about.model = recognised_ ? modelName(store_.instrumentModel()) : "";
-  about.action = std::move(action);
-  about.summary = summary();
-  about.card = origin_.card;
-  about.place = origin_.place;
-  std::string failure = snapshots_->keep(image, std::move(about), store_.imageFile().mode());
-  if (failure.empty()) return CardResult::ok();
-  return {CardResult::kNotBackedUp, std::move(failure)};
+  const uint8_t created = store_.createJob(action.name);
+  if (created == kWriteFailed) return Outcome::failed();
+  if (created == kRefused) return Outcome::refusedFor(Refusal::kNoFreeJobSlot);
+  Outcome done;
+  done.created = JobSlot{created};
+  return done;
 }
 
-std::string CardSession::summary() {
-  if (!recognised_) return kUnrecognisedSummaryText;
-  std::string jobs;
-  for (int position = 0, n = store_.jobCount(); position < n; ++position) {
-    const uint8_t slot = store_.jobSlotAt(position);
-    if (!jobs.empty()) jobs += ' ';
-    jobs += gbkToUtf8(store_.jobName(slot)) + "(" + std::to_string(store_.recordCount(slot)) + ")";
-  }
-  if (jobs.empty()) jobs = kNoJobsText;
-  return placeValues(kSummaryText,
-                     {jobs, std::to_string(store_.recordCount(store_.knownPointFile())),
-                      std::to_string(store_.featureCodeCount())});
+Outcome CardSession::apply(const RenameJob& action) {
+  if (store_.findJob(action.name) != kRefused) return Outcome::refusedFor(Refusal::kRenameTaken);
+  const ActionLabel label{SnapshotAction::kRenameJob,
+                          {gbkToUtf8(store_.jobName(action.job.value)), gbkToUtf8(action.name)}};
+  if (Outcome kept = keepSnapshot(label); !kept.done()) return kept;
+  return fromStore(store_.renameJob(action.job.value, action.name));
 }
 
-bool CardSession::snapshotFits(const Snapshot& snapshot) const {
-  const bool otherModel = recognised_ && snapshot.model != modelName(store_.instrumentModel());
-  return store_.isOpen() && snapshot.imageSize == store_.imageFile().size() && !otherModel;
+Outcome CardSession::apply(const DeleteJob& action) {
+  const int position = action.job.value;
+  if (position < 0 || position >= store_.jobCount()) {
+    return Outcome::refusedFor(Refusal::kNothingThere);
+  }
+  const std::string job = gbkToUtf8(store_.jobName(store_.jobSlotAt(position)));
+  if (Outcome kept = keepSnapshot({SnapshotAction::kDeleteJob, {job}}); !kept.done()) return kept;
+  return fromStore(store_.deleteJob(position));
 }
 
-CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snapshot,
-                                bool fromOtherCard) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (!snapshotFits(snapshot)) return CardResult::refused(kSnapshotMismatchText);
-  if (!fromOtherCard && !fromCard(snapshot, origin_.card)) {
-    return CardResult::refused(kSnapshotFromOtherCardText);
+Outcome CardSession::apply(const ClearKnownPoints&) {
+  if (Outcome kept = keepSnapshot({SnapshotAction::kClearKnownPoints}); !kept.done()) return kept;
+  return fromStore(store_.deleteJob(store_.knownPointFile()));
+}
+
+Outcome CardSession::appendRecord(JobSlot target, const uint8_t* record) {
+  const uint8_t result = store_.appendRecord(target.value, kRecordSize, record);
+  if (result == kJobFull) return Outcome::refusedFor(Refusal::kJobFullWhileStoring);
+  return fromStore(result, Refusal::kRecordAreaFull);
+}
+
+Outcome CardSession::apply(const AddPoint& action) {
+  std::array<uint8_t, kRecordSize> record{};
+  buildPointRecord(store_.byteOrder(), action.name, action.n, action.e, action.z, record);
+  return appendRecord(action.target, record.data());
+}
+
+Outcome CardSession::apply(const DeleteRecord& action) {
+  return apply(DeleteRecords{action.target, {action.number}});
+}
+
+Outcome CardSession::apply(const DeleteRecords& action) {
+  const uint8_t slot = action.target.value;
+  std::vector<int> numbers = action.numbers;
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  // A number past the records names none: the store is left untouched.
+  const int count = store_.recordCount(slot);
+  if (numbers.empty() || numbers.front() < 0 || numbers.back() >= count) {
+    return Outcome::refusedFor(Refusal::kNothingThere);
   }
+  ActionLabel label;
+  if (numbers.size() > 1) {
+    label = {SnapshotAction::kDeleteRecords,
+             {gbkToUtf8(store_.jobName(slot)), std::to_string(numbers.size())}};
+  } else if (isKnownPointFile(action.target)) {
+    label = {SnapshotAction::kDeleteKnownPoint,
+             {gbkToUtf8(store_.recordPointName(slot, numbers[0]))}};
+  } else {
+    label = {SnapshotAction::kDeleteRecord,
+             {gbkToUtf8(store_.jobName(slot)), std::to_string(numbers[0] + 1)}};
+  }
+  if (Outcome kept = keepSnapshot(label); !kept.done()) return kept;
+  // From the last, so that the numbers before it still name their records.
+  for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {
+    if (Outcome deleted = fromStore(store_.deleteRecord(slot, *number)); !deleted.done()) {
+      return deleted;
+    }
+  }
+  return Outcome::ok();
+}
+
+Outcome CardSession::apply(const ImportRows& action) {
+  // A grid of empty rows (the window's rows past the file's) changes nothing
+  // and needs no snapshot.
+  const bool anything =
+      std::any_of(action.rows.begin(), action.rows.end(), [](const ImportRow& row) {
+        return std::any_of(row.begin(), row.end(),
+                           [](const std::string& cell) { return !cell.empty(); });
+      });
+  if (!anything) return Outcome::ok();
+  const ActionLabel label = isKnownPointFile(action.target)
+                                ? ActionLabel{SnapshotAction::kImportKnownPoints}
+                                : ActionLabel{SnapshotAction::kImportJob,
+                                              {gbkToUtf8(store_.jobName(action.target.value))}};
+  Outcome outcome = keepSnapshot(label);
+  if (!outcome.done()) return outcome;
+  int stored = 0;
+  const uint8_t confirmed = storeImportRows(action.rows, action.target.value, store_.byteOrder(),
+                                            [&](uint8_t, const uint8_t* record) {
+                                              outcome = appendRecord(action.target, record);
+                                              if (outcome.done()) ++stored;
+                                              return outcome.done();
+                                            });
+  outcome.stored = stored;
+  outcome.firstRowRefused = confirmed == 0;
+  return outcome;
+}
+
+Outcome CardSession::apply(const AddFeatureCode& action) {
+  const uint8_t added = store_.addFeatureCode(action.code);
+  if (added == kWriteFailed) return Outcome::failed();
+  if (added == kRefused) return Outcome::refusedFor(Refusal::kCodeLibraryFull);
+  return Outcome::ok();
+}
+
+Outcome CardSession::apply(const DeleteFeatureCode& action) {
+  if (action.position < 0 || action.position >= store_.featureCodeCount()) {
+    return Outcome::refusedFor(Refusal::kNothingThere);
+  }
+  const ActionLabel label{SnapshotAction::kDeleteCode,
+                          {gbkToUtf8(store_.featureCodeAt(action.position))}};
+  if (Outcome kept = keepSnapshot(label); !kept.done()) return kept;
+  return fromStore(store_.deleteFeatureCode(action.position));
+}
+
+Outcome CardSession::apply(const ClearFeatureCodes&) {
+  // An empty list is left alone.
+  if (store_.featureCodeCount() == 0) return Outcome::ok();
+  if (Outcome kept = keepSnapshot({SnapshotAction::kClearCodes}); !kept.done()) return kept;
+  return fromStore(store_.clearFeatureCodes());
+}
+
+Outcome CardSession::apply(const RestoreSnapshot& action) {
+  const Snapshot& snapshot = action.snapshot;
+  if (action.from == nullptr || !snapshotFits(snapshot)) {
+    return Outcome::refusedFor(Refusal::kSnapshotMismatch);
+  }
+  if (!action.fromOtherCard && !fromCard(snapshot, origin_.card)) {
+    return Outcome::refusedFor(Refusal::kSnapshotFromOtherCard);
+  }
+  const std::optional<std::vector<uint8_t>> bytes = action.from->load(snapshot);
+  if (!bytes) return Outcome::refusedFor(Refusal::kSnapshotDamaged);
   ImageFile& file = store_.imageFile();
-  const std::optional<std::vector<uint8_t>> bytes = from.load(snapshot);
-  if (!bytes) return CardResult::refused(kSnapshotDamagedText);
   std::vector<uint8_t> current;
-  if (!file.readWhole(current)) return failedAction();
-  if (CardResult kept =
-          keepSnapshot(placeValues(kRestoreAction, {snapshotTimeText(snapshot.time)}));
-      !kept.done()) {
-    return kept;
-  }
-  // Only the sectors that differ are written.
+  if (!file.readWhole(current)) return Outcome::failed();
+  const ActionLabel label{SnapshotAction::kRestore, {snapshotTimeText(snapshot.time)}};
+  if (Outcome kept = keepSnapshot(label); !kept.done()) return kept;
+  // Only the sectors that differ are written; the image is never larger than
+  // the store can address, so every sector has its page.
   for (size_t at = 0; at < current.size(); at += kTransferBytes) {
     const size_t count = std::min<size_t>(kTransferBytes, current.size() - at);
     if (std::equal(current.begin() + at, current.begin() + at + count, bytes->begin() + at)) {
@@ -238,133 +330,77 @@ CardResult CardSession::restore(const SnapshotFolder& from, const Snapshot& snap
     }
     const ImageAddress address{static_cast<uint8_t>(at >> 16), static_cast<uint16_t>(at & 0xFFFF)};
     if (!file.write(address, static_cast<uint8_t>(count), bytes->data() + at)) {
-      return failedAction();
+      return Outcome::failed();
     }
   }
   reloadTables();
-  return CardResult::ok();
+  return Outcome::ok();
 }
 
-// --- Jobs -------------------------------------------------------------------------
-
-CardResult CardSession::createJob(std::string_view name) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (store_.findJob(name) != kRefused) return CardResult::refused(kDuplicateJobNameText);
-  const uint8_t created = store_.createJob(name);
-  if (created == kWriteFailed) return failedAction();
-  if (created == kRefused) return CardResult::refused(kNoFreeJobSlotText);
-  return CardResult::ok(created);
-}
-
-CardResult CardSession::renameJob(uint8_t slot, std::string_view name) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (store_.findJob(name) != kRefused) return CardResult::refused(kRenameTakenText);
-  const std::string action =
-      placeValues(kRenameJobAction, {gbkToUtf8(store_.jobName(slot)), gbkToUtf8(name)});
-  if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
-  return fromStore(store_.renameJob(slot, name));
-}
-
-CardResult CardSession::deleteJob(int position) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (position >= 0 && position < store_.jobCount()) {
-    const std::string job = gbkToUtf8(store_.jobName(store_.jobSlotAt(position)));
-    if (CardResult kept = keepSnapshot(placeValues(kDeleteJobAction, {job})); !kept.done())
-      return kept;
+Refusal CardSession::roomForEntry(JobSlot target) {
+  if (store_.recordCount(target.value) < kMaxJobRecords) {
+    return Refusal::kNone;
   }
-  return fromStore(store_.deleteJob(position));
+  return isKnownPointFile(target) ? Refusal::kKnownFileFullBefore : Refusal::kJobFullBefore;
 }
 
-CardResult CardSession::clearKnownPoints() {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (CardResult kept = keepSnapshot(kClearKnownPointsAction); !kept.done()) return kept;
-  return fromStore(store_.deleteJob(store_.knownPointFile()));
-}
+// --- Snapshots ------------------------------------------------------------------------
 
-// --- Points -----------------------------------------------------------------------
-
-CardResult CardSession::checkRoomForEntry(uint8_t slot) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (store_.recordCount(slot) < kMaxJobRecords) return CardResult::ok();
-  return CardResult::refused(isKnownPointFile(slot) ? kKnownFileFullBeforeText
-                                                    : kJobFullBeforeText);
-}
-
-CardResult CardSession::appendRecord(uint8_t slot, const uint8_t* record) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  const uint8_t result = store_.appendRecord(slot, kRecordSize, record);
-  if (result == kJobFull) return CardResult::refused(kJobFullWhileStoringText);
-  return fromStore(result, kRecordAreaFullText);
-}
-
-CardResult CardSession::addPoint(uint8_t slot, std::string_view name, FixedValue n, FixedValue e,
-                                 FixedValue z) {
-  std::array<uint8_t, kRecordSize> record{};
-  buildPointRecord(store_.byteOrder(), name, n, e, z, record);
-  return appendRecord(slot, record.data());
-}
-
-CardResult CardSession::deleteRecord(uint8_t slot, int number) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  // A number past the records names none: the store refuses it untouched.
-  if (number >= 0 && number < store_.recordCount(slot)) {
-    const std::string action =
-        isKnownPointFile(slot) ? placeValues(kDeleteKnownPointAction,
-                                             {gbkToUtf8(store_.recordPointName(slot, number))})
-                               : placeValues(kDeleteRecordAction, {gbkToUtf8(store_.jobName(slot)),
-                                                                   std::to_string(number + 1)});
-    if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
+Outcome CardSession::keepSnapshot(ActionLabel label) {
+  if (snapshots_ == nullptr) return Outcome::ok();
+  const auto notBackedUp = [this](SnapshotFailure::Reason reason) {
+    Outcome outcome = Outcome::of(Outcome::Kind::kNotBackedUp);
+    outcome.backup.reason = reason;
+    outcome.backup.folder = snapshots_->path().string();
+    return outcome;
+  };
+  // Never more than the model's image is read whole (a sparse file of
+  // gigabytes would be read into memory); an unrecognised one is bounded by
+  // what the store can address.
+  if (recognised_ && store_.imageFileSize() > modelImageSize()) {
+    return notBackedUp(SnapshotFailure::Reason::kImageSizeMisfit);
   }
-  return fromStore(store_.deleteRecord(slot, number));
-}
-
-CardResult CardSession::keepImportSnapshot(uint8_t target) {
-  return keepSnapshot(isKnownPointFile(target)
-                          ? std::string(kImportKnownPointsAction)
-                          : placeValues(kImportJobAction, {gbkToUtf8(store_.jobName(target))}));
-}
-
-CardSession::ImportOutcome CardSession::importRows(const std::vector<ImportRow>& rows,
-                                                   uint8_t target) {
-  ImportOutcome outcome;
-  if (outcome.stop = checkChangesAllowed(); !outcome.stop.done()) return outcome;
-  // An empty grid changes nothing and needs no snapshot.
-  if (!rows.empty()) {
-    if (outcome.stop = keepImportSnapshot(target); !outcome.stop.done()) return outcome;
+  if (store_.imageFileSize() > kMaxImageBytes) {
+    return notBackedUp(SnapshotFailure::Reason::kImageTooLarge);
   }
-  outcome.confirmed =
-      storeImportRows(rows, target, store_.byteOrder(), [&](uint8_t slot, const uint8_t* record) {
-        outcome.stop = appendRecord(slot, record);
-        return outcome.stop.done();
-      });
+  std::vector<uint8_t> image;
+  if (!store_.imageFile().readWhole(image)) return Outcome::failed();
+  Snapshot about;
+  about.time = static_cast<int64_t>(std::time(nullptr));
+  about.imageName = imageName_;
+  about.model = recognised_ ? modelName(store_.instrumentModel()) : "";
+  about.label = std::move(label);
+  about.contents = contents();
+  about.card = origin_.card;
+  about.place = origin_.place;
+  Outcome outcome;
+  outcome.backup = snapshots_->keep(image, std::move(about), store_.imageFile().mode());
+  if (!outcome.backup.kept()) outcome.kind = Outcome::Kind::kNotBackedUp;
   return outcome;
 }
 
-// --- Feature codes ------------------------------------------------------------------
-
-CardResult CardSession::addFeatureCode(std::string_view code) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  const uint8_t added = store_.addFeatureCode(code);
-  if (added == kWriteFailed) return failedAction();
-  if (added == kRefused) return CardResult::refused(kCodeLibraryFullText);
-  return CardResult::ok(added);
+Outcome CardSession::backUp() {
+  if (!store_.isOpen()) return Outcome::refusedFor(Refusal::kNothingThere);
+  return keepSnapshot({SnapshotAction::kManual});
 }
 
-CardResult CardSession::deleteFeatureCode(int position) {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  if (position < 0 || position >= store_.featureCodeCount()) return CardResult::refused();
-  const std::string action =
-      placeValues(kDeleteCodeAction, {gbkToUtf8(store_.featureCodeAt(position))});
-  if (CardResult kept = keepSnapshot(action); !kept.done()) return kept;
-  return fromStore(store_.deleteFeatureCode(position));
+SnapshotContents CardSession::contents() {
+  SnapshotContents contents;
+  contents.recorded = true;
+  contents.recognised = recognised_;
+  if (!recognised_) return contents;
+  for (int position = 0, n = store_.jobCount(); position < n; ++position) {
+    const uint8_t slot = store_.jobSlotAt(position);
+    contents.jobs.emplace_back(gbkToUtf8(store_.jobName(slot)), store_.recordCount(slot));
+  }
+  contents.knownPoints = store_.recordCount(store_.knownPointFile());
+  contents.codes = store_.featureCodeCount();
+  return contents;
 }
 
-CardResult CardSession::clearFeatureCodes() {
-  if (CardResult allowed = checkChangesAllowed(); !allowed.done()) return allowed;
-  // An empty list is left alone.
-  if (store_.featureCodeCount() == 0) return CardResult::ok();
-  if (CardResult kept = keepSnapshot(kClearCodesAction); !kept.done()) return kept;
-  return fromStore(store_.clearFeatureCodes());
+bool CardSession::snapshotFits(const Snapshot& snapshot) const {
+  const bool otherModel = recognised_ && snapshot.model != modelName(store_.instrumentModel());
+  return store_.isOpen() && snapshot.imageSize == store_.imageFile().size() && !otherModel;
 }
 
 std::optional<std::vector<std::string>> snapshotJobLines(const SnapshotFolder& folder,
@@ -372,36 +408,43 @@ std::optional<std::vector<std::string>> snapshotJobLines(const SnapshotFolder& f
                                                          bool* recognised) {
   const std::optional<std::vector<uint8_t>> bytes = folder.load(snapshot);
   if (!bytes) return std::nullopt;
-  // The store reads images from files: the snapshot is read from a private
-  // copy in the temporary folder, never from the card.
-  std::string path = (std::filesystem::temp_directory_path() / "vel-snapshot-XXXXXX").string();
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) return std::nullopt;
-  const bool written =
-      ::write(fd, bytes->data(), bytes->size()) == static_cast<ssize_t>(bytes->size());
-  ::close(fd);
-  std::optional<std::vector<std::string>> lines;
+  // The snapshot is read in memory, never from the card or a disk.
+  MemoryFileSystem memory;
+  const std::string path = "/snapshot.VEL";
+  memory.putFile(path, *bytes);
   RecordAreaStore store;
-  if (written && store.openImage(path)) {
-    const bool known = store.detectModel() == kModelRecognised;
-    if (recognised != nullptr) *recognised = known;
-    lines.emplace();
-    if (known) {
-      store.loadTables();
-      lines = CardSession(store).jobLines();
+  if (!store.openImage(path, memory)) return std::nullopt;
+  std::vector<std::string> lines;
+  const bool known = store.detectModel() == kModelRecognised;
+  if (recognised != nullptr) *recognised = known;
+  if (known) {
+    store.loadTables();
+    for (int position = 0, n = store.jobCount(); position < n; ++position) {
+      lines.push_back(jobLineAt(store, position));
     }
-    store.closeImage();
   }
-  ::unlink(path.c_str());
   return lines;
 }
 
-// --- Listings -------------------------------------------------------------------------
+// --- Queries ----------------------------------------------------------------------------
+
+CardSummary CardSession::summary() {
+  RecordAreaStore& store = store_;
+  CardSummary summary;
+  summary.model = store.instrumentModel();
+  summary.sectors = store.sectorCount();
+  summary.jobs = store.jobCount();
+  summary.knownPoints = store.recordCount(store.knownPointFile());
+  summary.capacity = store.capacity();
+  summary.freeRecords = store.freeRecords();
+  summary.usedPercent = usedCapacityPercent(summary.capacity, summary.freeRecords);
+  return summary;
+}
 
 std::vector<std::string> CardSession::jobLines() {
   std::vector<std::string> lines;
   for (int position = 0, n = store_.jobCount(); position < n; ++position) {
-    lines.push_back(jobListLine(store_, position));
+    lines.push_back(jobLineAt(store_, position));
   }
   return lines;
 }
@@ -410,7 +453,12 @@ std::vector<std::string> CardSession::knownPointLines() {
   std::vector<std::string> lines;
   const int count = store_.recordCount(store_.knownPointFile());
   lines.reserve(count);
-  for (int number = 0; number < count; ++number) lines.push_back(knownPointLine(store_, number));
+  std::array<uint8_t, kRecordSize> record{};
+  for (int number = 0; number < count; ++number) {
+    const bool read =
+        store_.readRecord(store_.knownPointFile(), number, kRecordSize, record.data()) == kDone;
+    lines.push_back(read ? knownPointLine(store_.byteOrder(), record) : std::string());
+  }
   return lines;
 }
 
@@ -422,17 +470,47 @@ std::vector<std::string> CardSession::featureCodes() {
   return codes;
 }
 
-std::vector<std::string> CardSession::recordLines(uint8_t slot) {
+std::vector<std::string> CardSession::recordLines(JobSlot job) {
   std::vector<std::string> lines;
-  const int count = store_.recordCount(slot);
+  const int count = store_.recordCount(job.value);
   lines.reserve(count);
   std::array<uint8_t, kRecordSize> record{};
   for (int i = 0; i < count; ++i) {
     // An unreadable record shows as a record of no known kind.
-    if (store_.readRecord(slot, i, kRecordSize, record.data()) != kDone) record.fill(0xFF);
+    if (store_.readRecord(job.value, i, kRecordSize, record.data()) != kDone) record.fill(0xFF);
     lines.push_back(recordText(store_.byteOrder(), record));
   }
   return lines;
+}
+
+std::vector<SurveyPoint> CardSession::points(JobSlot job) {
+  std::vector<SurveyPoint> points;
+  const bool known = isKnownPointFile(job);
+  const std::string name = known ? std::string() : store_.jobName(job.value);
+  const int count = store_.recordCount(job.value);
+  points.reserve(count);
+  std::array<uint8_t, kRecordSize> record{};
+  for (int i = 0; i < count; ++i) {
+    if (store_.readRecord(job.value, i, kRecordSize, record.data()) != kDone) continue;
+    if (auto point = surveyPointOf(store_.byteOrder(), record, known, name)) {
+      points.push_back(std::move(*point));
+    }
+  }
+  return points;
+}
+
+std::optional<JobPosition> CardSession::findJob(std::string_view name) {
+  const uint8_t position = store_.findJob(name);
+  if (position == kRefused) return std::nullopt;
+  return JobPosition{position};
+}
+
+std::optional<JobPosition> CardSession::currentJob() const {
+  if (!store_.hasCurrentJob()) return std::nullopt;
+  const int position = store_.jobPositionOf(store_.currentJob());
+  // A current job byte that names no listed job is none.
+  if (position >= store_.jobCount()) return std::nullopt;
+  return JobPosition{position};
 }
 
 }  // namespace vel

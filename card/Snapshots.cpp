@@ -17,7 +17,6 @@
 #include <sstream>
 #include <thread>
 
-#include "records/MessageTexts.h"
 #include "store/FileSystemCalls.h"
 #include "store/ImageFile.h"
 #include "store/RollbackJournal.h"
@@ -29,8 +28,29 @@ namespace fs = std::filesystem;
 
 constexpr const char* kIndexName = "index.txt";
 constexpr const char* kLockName = "index.lock";
-constexpr int kOldIndexFields = 9;  // lines written before cards were told apart
-constexpr int kIndexFields = 11;
+// Lines written before cards were told apart have 9 fields, before actions
+// were kept as codes 11; those of this version 14.
+constexpr int kOldIndexFields = 9;
+constexpr int kCardIndexFields = 11;
+constexpr int kIndexFields = 14;
+constexpr char kValueSeparator = '\x1F';
+
+// The codes of the actions as the index spells them.
+constexpr std::pair<SnapshotAction, const char*> kActionCodes[] = {
+    {SnapshotAction::kFormat, "format"},
+    {SnapshotAction::kDeleteJob, "delete-job"},
+    {SnapshotAction::kRenameJob, "rename-job"},
+    {SnapshotAction::kDeleteRecord, "delete-record"},
+    {SnapshotAction::kDeleteKnownPoint, "delete-known-point"},
+    {SnapshotAction::kClearKnownPoints, "clear-known"},
+    {SnapshotAction::kDeleteCode, "delete-code"},
+    {SnapshotAction::kClearCodes, "clear-codes"},
+    {SnapshotAction::kImportJob, "import-job"},
+    {SnapshotAction::kImportKnownPoints, "import-known"},
+    {SnapshotAction::kRestore, "restore"},
+    {SnapshotAction::kManual, "backup"},
+    {SnapshotAction::kDeleteRecords, "delete-records"},
+};
 // An index of the most snapshots the limits keep is a few hundred KiB.
 constexpr long long kMaxIndexBytes = 16LL << 20;
 constexpr mode_t kPrivateFile = 0600;
@@ -93,6 +113,70 @@ std::string unescapedField(std::string_view field) {
   return text;
 }
 
+std::string joinedValues(const std::vector<std::string>& values) {
+  std::string joined;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) joined += kValueSeparator;
+    joined += values[i];
+  }
+  return joined;
+}
+
+std::vector<std::string> splitValues(const std::string& joined) {
+  std::vector<std::string> values;
+  if (joined.empty()) return values;
+  size_t start = 0;
+  for (size_t at; (at = joined.find(kValueSeparator, start)) != std::string::npos; start = at + 1) {
+    values.push_back(joined.substr(start, at - start));
+  }
+  values.push_back(joined.substr(start));
+  return values;
+}
+
+std::string actionCode(SnapshotAction action) {
+  for (const auto& [known, code] : kActionCodes) {
+    if (known == action) return code;
+  }
+  return {};
+}
+
+SnapshotAction actionOf(const std::string& code) {
+  for (const auto& [action, known] : kActionCodes) {
+    if (code == known) return action;
+  }
+  return SnapshotAction::kUnknown;
+}
+
+// recognised, known points, codes, then each job's name and record count.
+std::string contentsField(const SnapshotContents& contents) {
+  if (!contents.recorded) return {};
+  std::vector<std::string> values = {contents.recognised ? "1" : "0",
+                                     std::to_string(contents.knownPoints),
+                                     std::to_string(contents.codes)};
+  for (const auto& [job, records] : contents.jobs) {
+    values.push_back(job);
+    values.push_back(std::to_string(records));
+  }
+  return joinedValues(values);
+}
+
+SnapshotContents contentsOf(const std::string& field) {
+  SnapshotContents contents;
+  const std::vector<std::string> values = splitValues(field);
+  if (values.size() < 3 || values.size() % 2 == 0) return contents;
+  const auto number = [](const std::string& text) {
+    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+  };
+  contents.recorded = true;
+  contents.recognised = values[0] == "1";
+  contents.knownPoints = number(values[1]);
+  contents.codes = number(values[2]);
+  for (size_t i = 3; i + 1 < values.size(); i += 2) {
+    contents.jobs.emplace_back(values[i], number(values[i + 1]));
+  }
+  return contents;
+}
+
 std::string indexLine(const Snapshot& s) {
   char checksum[17];
   std::snprintf(checksum, sizeof checksum, "%016llx", static_cast<unsigned long long>(s.checksum));
@@ -100,7 +184,10 @@ std::string indexLine(const Snapshot& s) {
   line << s.time << '\t' << escapedField(s.file) << '\t' << escapedField(s.imageName) << '\t'
        << escapedField(s.model) << '\t' << s.imageSize << '\t' << checksum << '\t' << s.storedSize
        << '\t' << escapedField(s.action) << '\t' << escapedField(s.summary) << '\t'
-       << escapedField(s.card) << '\t' << escapedField(s.place) << '\n';
+       << escapedField(s.card) << '\t' << escapedField(s.place) << '\t'
+       << escapedField(actionCode(s.label.action)) << '\t'
+       << escapedField(joinedValues(s.label.values)) << '\t'
+       << escapedField(contentsField(s.contents)) << '\n';
   return line.str();
 }
 
@@ -122,7 +209,10 @@ std::optional<Snapshot> parseIndexLine(const std::string& line) {
   }
   fields.push_back(line.substr(start));
   // Later versions may add fields after these.
-  if (fields.size() != kOldIndexFields && fields.size() < kIndexFields) return std::nullopt;
+  if (fields.size() != kOldIndexFields && fields.size() != kCardIndexFields &&
+      fields.size() < kIndexFields) {
+    return std::nullopt;
+  }
   for (std::string& field : fields) field = unescapedField(field);
   Snapshot s;
   long long time = 0, checksum = 0;
@@ -141,9 +231,13 @@ std::optional<Snapshot> parseIndexLine(const std::string& line) {
   s.model = fields[3];
   s.action = fields[7];
   s.summary = fields[8];
-  if (fields.size() >= kIndexFields) {
+  if (fields.size() >= kCardIndexFields) {
     s.card = fields[9];
     s.place = fields[10];
+  }
+  if (fields.size() >= kIndexFields) {
+    s.label = {actionOf(fields[11]), splitValues(fields[12])};
+    s.contents = contentsOf(fields[13]);
   }
   return s;
 }
@@ -222,9 +316,8 @@ bool writeNewFile(const fs::path& path, std::span<const uint8_t> bytes, mode_t m
   const int fd =
       calls().open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd < 0) return false;
-  bool written =
-      calls().fchmod(fd, mode) == 0 && writeWhole(fd, bytes.data(), bytes.size()) &&
-      calls().fsync(fd) == 0;
+  bool written = calls().fchmod(fd, mode) == 0 && writeWhole(fd, bytes.data(), bytes.size()) &&
+                 calls().fsync(fd) == 0;
   int error = errno;
   if (calls().close(fd) != 0 && written) {
     written = false;
@@ -259,28 +352,31 @@ mode_t currentUmask() {
   return mask;
 }
 
-// The reason a write failed, in the user's words.
-std::string failureReason(int error) {
+SnapshotFailure failure(const fs::path& folder, int error) {
+  SnapshotFailure why;
+  why.folder = folder.string();
+  why.error = error;
   switch (error) {
     case ENOSPC:
     case EDQUOT:
-      return kDiskFullText;
+      why.reason = SnapshotFailure::Reason::kDiskFull;
+      break;
     case EACCES:
     case EPERM:
     case EROFS:
-      return kNoWritePermissionText;
+      why.reason = SnapshotFailure::Reason::kNoPermission;
+      break;
     case EEXIST:
     case ELOOP:
-      return kNameTakenText;
+      why.reason = SnapshotFailure::Reason::kNameTaken;
+      break;
     case EWOULDBLOCK:
-      return kFolderInUseText;
+      why.reason = SnapshotFailure::Reason::kFolderInUse;
+      break;
     default:
-      return std::to_string(error) + " " + std::strerror(error);
+      why.reason = SnapshotFailure::Reason::kSystemError;
   }
-}
-
-std::string writeFailureText(const fs::path& folder, int error) {
-  return std::string(kSnapshotFailedText) + folder.string() + "\r\n" + failureReason(error);
+  return why;
 }
 
 // The index, or nothing (errno set) when it is there but cannot be read:
@@ -408,65 +504,45 @@ std::vector<bool> pastLimits(const Index& index, const SnapshotLimits& limits) {
   return drop;
 }
 
-// Whether a snapshot's file is whole: its size as listed, and a gzip trailer
-// that holds the image's CRC-32 and size. A file emptied or cut short is no
-// copy of anything.
-bool fileIsWhole(const fs::path& file, const Snapshot& s, uint32_t crc) {
-  const int fd = calls().open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
-  if (fd < 0) return false;
-  struct stat info {};
-  uint8_t head[2] = {0, 0};
-  uint8_t trailer[8] = {};
-  const bool read = calls().fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                    info.st_size == s.storedSize && info.st_size >= 18 &&
-                    calls().pread(fd, head, 2, 0) == 2 &&
-                    calls().pread(fd, trailer, 8, info.st_size - 8) == 8;
-  calls().close(fd);
-  const auto little = [&](int at) {
-    return uint32_t{trailer[at]} | uint32_t{trailer[at + 1]} << 8 |
-           uint32_t{trailer[at + 2]} << 16 | uint32_t{trailer[at + 3]} << 24;
-  };
-  return read && head[0] == 0x1F && head[1] == 0x8B && little(0) == crc &&
-         little(4) == static_cast<uint32_t>(s.imageSize);
-}
-
 }  // namespace
 
 SnapshotFolder::SnapshotFolder(fs::path folder, SnapshotLimits limits)
     : folder_(std::move(folder)), limits_(limits) {}
 
-std::string SnapshotFolder::keep(std::span<const uint8_t> image, Snapshot about, mode_t mode) {
+SnapshotFailure SnapshotFolder::keep(std::span<const uint8_t> image, Snapshot about, mode_t mode) {
   if (static_cast<long long>(image.size()) > kMaxImageBytes) {
-    return std::string(kSnapshotFailedText) + folder_.string() + "\r\n" + kImageTooLargeText;
+    SnapshotFailure tooLarge = failure(folder_, EFBIG);
+    tooLarge.reason = SnapshotFailure::Reason::kImageTooLarge;
+    return tooLarge;
   }
-  if (!makeFolders(folder_)) return writeFailureText(folder_, errno);
+  if (!makeFolders(folder_)) return failure(folder_, errno);
   const FolderLock lock(folder_, lockWait_);
-  if (!lock.held()) return writeFailureText(folder_, errno);
+  if (!lock.held()) return failure(folder_, errno);
 
   std::optional<Index> index = readIndex(folder_);
   if (!index) {
-    return placeValues(kSnapshotIndexUnreadableText,
-                       {(folder_ / kIndexName).string(), failureReason(errno)});
+    SnapshotFailure unreadable = failure(folder_, errno);
+    unreadable.reason = SnapshotFailure::Reason::kIndexUnreadable;
+    unreadable.index = (folder_ / kIndexName).string();
+    return unreadable;
   }
   about.imageSize = static_cast<long long>(image.size());
   about.checksum = fnv1a64(image.data(), image.size());
-  const auto crc = static_cast<uint32_t>(
-      crc32(crc32(0L, Z_NULL, 0), image.data(), static_cast<uInt>(image.size())));
   for (auto line = index->rbegin(); line != index->rend(); ++line) {
     if (!line->snapshot) continue;
     const Snapshot& s = *line->snapshot;
     if (s.imageName != about.imageName || s.card != about.card) continue;
-    // Stored once: the newest copy of this image holds these very bytes, in
-    // a file that is whole.
-    if (s.imageSize == about.imageSize && s.checksum == about.checksum &&
-        fileIsWhole(folder_ / s.file, s, crc)) {
-      return {};
+    // Stored once: the newest copy of this image holds these very bytes, and
+    // gives them back (a file emptied, cut short or garbled is no copy).
+    if (s.imageSize == about.imageSize && s.checksum == about.checksum) {
+      const std::optional<std::vector<uint8_t>> kept = load(s);
+      if (kept && std::equal(kept->begin(), kept->end(), image.begin(), image.end())) return {};
     }
     break;
   }
 
   const std::vector<uint8_t> gzip = gzipBytes(image);
-  if (gzip.empty()) return writeFailureText(folder_, ENOMEM);
+  if (gzip.empty()) return failure(folder_, ENOMEM);
   about.storedSize = static_cast<long long>(gzip.size());
   // A name that is taken (a snapshot of the same second, a link planted
   // there) is left alone: the next name is tried.
@@ -477,11 +553,7 @@ std::string SnapshotFolder::keep(std::span<const uint8_t> image, Snapshot about,
     if (!written && errno != EEXIST && errno != ELOOP) break;
   }
   const fs::path file = folder_ / about.file;
-  if (!written || !syncFolder(folder_)) {
-    const int failure = errno;
-    if (written) calls().unlink(file.c_str());
-    return writeFailureText(folder_, failure);
-  }
+  if (!written) return failure(folder_, errno);
 
   index->push_back({{}, about});
   const std::vector<bool> drop = pastLimits(*index, limits_);
@@ -490,9 +562,9 @@ std::string SnapshotFolder::keep(std::span<const uint8_t> image, Snapshot about,
     if (!drop[i]) kept.push_back((*index)[i]);
   }
   if (!writeIndex(folder_, kept)) {
-    const int failure = errno;
+    const int error = errno;
     calls().unlink(file.c_str());
-    return writeFailureText(folder_, failure);
+    return failure(folder_, error);
   }
   // Only now that the index no longer lists them.
   for (size_t i = 0; i < index->size(); ++i) {
@@ -591,8 +663,7 @@ std::string volumeName(const fs::path& folder, dev_t device) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     struct stat info {};
-    if (::stat(it->path().c_str(), &info) == 0 && S_ISBLK(info.st_mode) &&
-        info.st_rdev == device) {
+    if (::stat(it->path().c_str(), &info) == 0 && S_ISBLK(info.st_mode) && info.st_rdev == device) {
       return unescapedField(it->path().filename().string());
     }
   }
@@ -605,10 +676,11 @@ ImageOrigin imageOrigin(const fs::path& image) {
   std::error_code error;
   const fs::path folder = fs::weakly_canonical(fs::absolute(image, error).parent_path(), error);
   struct stat info {};
-  if (error || ::stat(folder.c_str(), &info) != 0) return {"path:" + folder.string(), folder.string()};
+  if (error || ::stat(folder.c_str(), &info) != 0)
+    return {"path:" + folder.string(), folder.string()};
   // The volume's mount point: the highest folder on the same device.
   fs::path mount = folder;
-  for (struct stat above {}; mount.has_relative_path(); mount = mount.parent_path()) {
+  for (struct stat above{}; mount.has_relative_path(); mount = mount.parent_path()) {
     if (::stat(mount.parent_path().c_str(), &above) != 0 || above.st_dev != info.st_dev) break;
   }
   const std::string within = "/" + folder.lexically_relative(mount).generic_string();

@@ -28,16 +28,78 @@
 
 namespace vel {
 
+// What a snapshot was kept before, as a code with its values (UTF-8), so
+// that each front end says it in its own words.
+enum class SnapshotAction : uint8_t {
+  kUnknown,            // a line of an earlier version: only its words (Snapshot::action) are known
+  kFormat,             //
+  kDeleteJob,          // job
+  kRenameJob,          // old name, new name
+  kDeleteRecord,       // job, record number from 1
+  kDeleteKnownPoint,   // point
+  kClearKnownPoints,   //
+  kDeleteCode,         // code
+  kClearCodes,         //
+  kImportJob,          // job
+  kImportKnownPoints,  //
+  kRestore,            // the restored snapshot's time, as snapshotTimeText gives it
+  kManual,             //
+  kDeleteRecords,      // job, how many
+};
+struct ActionLabel {
+  ActionLabel(SnapshotAction action = SnapshotAction::kUnknown,
+              std::vector<std::string> values = {})
+      : action(action), values(std::move(values)) {}
+  SnapshotAction action;
+  std::vector<std::string> values;
+  bool operator==(const ActionLabel&) const = default;
+};
+
+// What the image held: its jobs with their record counts, its known points
+// and codes (names UTF-8). Lines of earlier versions hold only words
+// (Snapshot::summary): then `recorded` is false.
+struct SnapshotContents {
+  bool recorded = false;
+  bool recognised = false;
+  std::vector<std::pair<std::string, int>> jobs;
+  int knownPoints = 0;
+  int codes = 0;
+  bool operator==(const SnapshotContents&) const = default;
+};
+
+// Why a snapshot could not be kept.
+struct SnapshotFailure {
+  enum class Reason {
+    kNone,  // it was kept
+    kDiskFull,
+    kNoPermission,
+    kNameTaken,        // a name it needed is taken (or is a link)
+    kFolderInUse,      // another program holds the folder for longer than the wait
+    kSystemError,      // `error` says what
+    kIndexUnreadable,  // the index is there but cannot be read (`index`, `error`)
+    kImageTooLarge,    // more than the store can address
+    kImageSizeMisfit,  // larger than its model's image
+  };
+  Reason reason = Reason::kNone;
+  std::string folder;
+  std::string index;
+  int error = 0;
+  bool kept() const { return reason == Reason::kNone; }
+};
+
 struct Snapshot {
-  std::string file;         // the gzip file's name in the folder
-  int64_t time = 0;         // when it was taken: seconds since 1970 (UTC)
-  std::string imageName;    // the image's file name, without its folder
-  std::string model;        // "RX3-8" ..., empty for an image no model recognised
-  long long imageSize = 0;  // bytes of the image
-  uint64_t checksum = 0;    // FNV-1a 64 of the image's bytes
-  long long storedSize = 0; // bytes of the gzip file
-  std::string action;       // what was about to happen, e.g. "删除工作文件 JOB1" (UTF-8)
-  std::string summary;      // the jobs with their record counts, known points, codes (UTF-8)
+  std::string file;           // the gzip file's name in the folder
+  int64_t time = 0;           // when it was taken: seconds since 1970 (UTC)
+  std::string imageName;      // the image's file name, without its folder
+  std::string model;          // "RX3-8" ..., empty for an image no model recognised
+  long long imageSize = 0;    // bytes of the image
+  uint64_t checksum = 0;      // FNV-1a 64 of the image's bytes
+  long long storedSize = 0;   // bytes of the gzip file
+  ActionLabel label;          // what was about to happen
+  SnapshotContents contents;  // what the image held
+  // The words earlier versions kept instead of a label and contents (UTF-8).
+  std::string action;
+  std::string summary;
   // The card the image was on (ImageOrigin::card), empty for snapshots kept
   // before cards were told apart, and where that was, as the lists show it.
   std::string card;
@@ -60,8 +122,8 @@ inline bool fromCard(const Snapshot& snapshot, const std::string& card) {
 }
 
 struct SnapshotLimits {
-  size_t perImage = 100;                  // snapshots kept of one image name
-  long long totalBytes = 200LL * 1000000; // gzip bytes kept in all
+  size_t perImage = 100;                   // snapshots kept of one image name
+  long long totalBytes = 200LL * 1000000;  // gzip bytes kept in all
 };
 
 class SnapshotFolder {
@@ -73,14 +135,13 @@ class SnapshotFolder {
   void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
   // Keeps `image` as the newest snapshot of about.imageName on about.card,
-  // labelled with about's time, model, action, summary and place (its file,
+  // labelled with about's time, model, label, contents and place (its file,
   // size, checksum and stored size are settled here), in a file with the
   // permission bits `mode`, then removes the oldest past the limits. The
   // same bytes as that image's newest snapshot are not stored again, as long
-  // as that snapshot's file is whole. Answers the reason (UTF-8) when the
-  // snapshot could not be written whole, in which case nothing of it is
-  // left; empty when it is kept.
-  std::string keep(std::span<const uint8_t> image, Snapshot about, mode_t mode = 0600);
+  // as that snapshot's file is whole. Answers why when the snapshot could not
+  // be written whole, in which case nothing of it is left.
+  SnapshotFailure keep(std::span<const uint8_t> image, Snapshot about, mode_t mode = 0600);
 
   // The snapshots of an image name, newest first: of every card, or of one
   // (fromCard). Index lines that are damaged, or whose file is gone, are

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "card/ImageFileAccess.h"
+#include "messages/Messages.h"
 #include "records/CharacterFilters.h"
 #include "store/Gbk.h"
 
@@ -50,8 +51,8 @@ ImageSession::ImageSession(std::string path, Streams& io) : io_(io), path_(std::
   switch (card_.journalFinding()) {
     case JournalFinding::kRestored:
       io.err << "velcard: " << path_
-             << " was put back as it was before an interrupted change (from "
-             << store_.imageFile().journalPath() << ")\n";
+             << " was put back as it was before an interrupted change (from " << card_.journalPath()
+             << ")\n";
       break;
     case JournalFinding::kSetAside:
       io.err << "velcard: " << path_
@@ -84,12 +85,12 @@ void ImageSession::requireRecognisedImage() {
 }
 
 void ImageSession::requireChangesAllowed() {
-  if (!card_.checkChangesAllowed().done()) failNotAllowed();
+  if (!card_.changesAllowed()) failNotAllowed(card_.changeRefusal(), card_.sizeMisfit());
 }
 
-void ImageSession::failNotAllowed() {
+void ImageSession::failNotAllowed(ChangeRefusal why, const SizeMisfit& misfit) {
   std::string reason;
-  switch (card_.changeRefusal()) {
+  switch (why) {
     case ChangeRefusal::kWriteProtected:
       reason = "the card is write-protected (a read-only file or file system); it can only be read";
       break;
@@ -99,45 +100,50 @@ void ImageSession::failNotAllowed() {
     case ChangeRefusal::kLinkLeavesFolder:
       reason = "it is named through a symlink to a file outside the link's folder";
       break;
-    case ChangeRefusal::kSizeMisfit: {
-      const CardSession::SizeMisfit misfit = card_.sizeMisfit();
+    case ChangeRefusal::kSizeMisfit:
       reason = "its size (" + std::to_string(misfit.size) + " bytes) does not fit " +
                modelName(misfit.model) + " (" + std::to_string(misfit.expected) +
                " bytes); it can only be read";
       break;
-    }
     case ChangeRefusal::kNone:
       break;
   }
   failIo(path_ + " cannot be changed: " + reason);
 }
 
-const CardResult& ImageSession::checked(const CardResult& result) {
-  if (result.notAllowed()) failNotAllowed();
-  if (result.writeFailed()) failIo("write to image " + path_ + " failed");
-  if (result.status == CardResult::kRefused) failRefused(result.message);
-  if (result.notBackedUp()) failNotBackedUp(result.message);
-  return result;
-}
-
-void ImageSession::finishChanges() {
-  const CardResult finished = card_.finish();
-  if (!finished.done()) failIo("cannot flush image " + path_ + " to the device");
-  if (finished.unconfirmed) {
+const Outcome& ImageSession::checked(const Outcome& outcome) {
+  switch (outcome.kind) {
+    case Outcome::Kind::kNotAllowed:
+      failNotAllowed(outcome.notAllowedBecause, outcome.misfit);
+    case Outcome::Kind::kWriteFailed:
+      failIo("write to image " + path_ + " failed");
+    case Outcome::Kind::kRefused:
+      failRefused(refusalText(outcome.refusal, asWritten));
+    case Outcome::Kind::kNotBackedUp:
+      failNotBackedUp(notBackedUpText(outcome.backup, asWritten));
+    case Outcome::Kind::kDone:
+      break;
+  }
+  if (outcome.unconfirmed) {
     io_.err << "velcard: warning: the change to " << path_
             << " is done, but the card did not confirm that its folder was written\n";
   }
+  return outcome;
 }
 
-JobTarget resolveJob(RecordAreaStore& store, const std::string& argument, bool knownAllowed) {
+Outcome ImageSession::run(const Action& action) {
+  return checked(card_.run(action));
+}
+
+JobTarget resolveJob(CardSession& card, const std::string& argument, bool knownAllowed) {
   if (argument == kKnownPointArgument) {
     if (!knownAllowed) failUsage("the known-point file is not a job for this command");
-    return JobTarget{store.knownPointFile(), -1, true};
+    return JobTarget{card.knownPointFile(), JobPosition{-1}, true};
   }
   // Names on the card are GBK; the user types what velcard printed, in UTF-8.
-  uint8_t position = store.findJob(utf8ToGbk(argument));
-  if (position == kRefused) failUsage("no job named " + argument);
-  return JobTarget{store.jobSlotAt(position), position, false};
+  const std::optional<JobPosition> position = card.findJob(utf8ToGbk(argument));
+  if (!position) failUsage("no job named " + argument);
+  return JobTarget{card.jobAt(*position), *position, false};
 }
 
 std::string typedName(const std::string& text, const char* what) {

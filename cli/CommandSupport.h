@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "card/CardSession.h"
-#include "store/RecordAreaStore.h"
 
 namespace vel::cli {
 
@@ -52,8 +51,7 @@ std::string withoutCarriageReturns(std::string_view text);
 [[noreturn]] void failNotBackedUp(const std::string& message);
 
 // The image named on the command line, opened in place and locked for one
-// command and closed when the command ends; what the command did not finish
-// is dropped then.
+// command and closed when the command ends.
 class ImageSession {
  public:
   // Opens and recognises the image, waiting up to io.lockWait for another
@@ -62,7 +60,6 @@ class ImageSession {
   // from its journal is said once on io.err.
   ImageSession(std::string path, Streams& io);
 
-  RecordAreaStore& store() { return store_; }
   CardSession& card() { return card_; }
   // The folder the snapshots of this image are kept in, whether or not the
   // command keeps one.
@@ -77,38 +74,36 @@ class ImageSession {
   // fail with kExitUsage and the reason, before anything is done.
   void requireChangesAllowed();
 
-  // Ends the command on a refusal (its text on stderr, exit 2), a write that
-  // did not reach the file (an I/O error), or a snapshot that could not be
-  // kept (its text, exit 1); passes a done result through.
-  const CardResult& checked(const CardResult& result);
-
-  // Commits the command's changes, all or nothing; every changing command
-  // ends with it. A change that is done but whose last step the card did not
-  // confirm is done: a warning on stderr.
-  void finishChanges();
+  // Runs one action and ends the command on a refusal (its text on stderr,
+  // exit 2), an image that takes no change (the reason, exit 1), a write
+  // that did not reach the file (an I/O error), or a snapshot that could
+  // not be kept (its text, exit 1). A change done but whose last step the
+  // card did not confirm is done: a warning on stderr.
+  Outcome run(const Action& action);
+  // The same for an outcome at hand.
+  const Outcome& checked(const Outcome& outcome);
 
  private:
-  [[noreturn]] void failNotAllowed();
+  [[noreturn]] void failNotAllowed(ChangeRefusal why, const SizeMisfit& misfit);
 
   Streams& io_;
   std::string path_;
   SnapshotFolder snapshots_{defaultSnapshotFolder()};
-  RecordAreaStore store_;
-  CardSession card_{store_};
+  CardSession card_;
   OpenStatus opened_ = OpenStatus::kMissing;
 };
 
 // A JOB argument: a job of the list, or with `--known` the known-point file.
 struct JobTarget {
-  uint8_t slot = 0;
-  int position = -1;  // -1 for the known-point file
+  JobSlot slot;
+  JobPosition position{-1};  // -1 for the known-point file
   bool knownPointFile = false;
 };
 constexpr const char* kKnownPointArgument = "--known";
 
 // Looks the name up as the desktop program does (case-insensitive); an
 // unknown name, or `--known` where only a listed job will do, is a usage error.
-JobTarget resolveJob(RecordAreaStore& store, const std::string& argument, bool knownAllowed);
+JobTarget resolveJob(CardSession& card, const std::string& argument, bool knownAllowed);
 
 // A job name, point name or feature code as the name dialog would have let it
 // be typed, cut to 8 characters; an empty result is a usage error.
@@ -120,10 +115,6 @@ int parseIndex(const std::string& text, const char* what);
 
 // "RX3-8", "RX2-8", "RX3-32" or "RX9-32" (any letter case) with optional
 // SECTORS, which only RX3-8 takes and only as its second geometry.
-struct ModelChoice {
-  int model = kRX3_8;
-  int sectors = kStandardSectors;
-};
 ModelChoice parseModel(const std::string& name, const std::string* sectors);
 
 }  // namespace vel::cli

@@ -11,17 +11,15 @@
 #include "card/ImageFileAccess.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFile.h"
-#include "exchange/ExchangeFormats.h"
+#include "exchange/FormatRegistry.h"
 #include "exchange/PointOutput.h"
+#include "messages/MessageTexts.h"
+#include "messages/Messages.h"
 #include "records/CharacterFilters.h"
-#include "records/MessageTexts.h"
 #include "store/Gbk.h"
 
 namespace vel::cli {
 namespace {
-
-constexpr std::array<const char*, 7> kFormatNames = {"qpl",  "pts", "scs2002", "sv300",
-                                                     "cass", "csv", "dxf"};
 
 // A coordinate typed into the dialog: only digits, "." and "-" get in, and an
 // empty field cannot be confirmed.
@@ -34,27 +32,29 @@ FixedValue typedCoordinate(const std::string& text, const char* what) {
   return parseFixed(kept);
 }
 
+// "1 to 7: qpl, pts, ..." for the formats that read or write.
+std::string formatList(const std::vector<const ExchangeFormatEntry*>& formats) {
+  std::string list = "1 to " + std::to_string(formats.empty() ? 0 : formats.back()->id) + ":";
+  for (size_t i = 0; i < formats.size(); ++i) list += (i ? ", " : " ") + formats[i]->name;
+  return list;
+}
+
 }  // namespace
 
-int parseFormat(const std::string& text, bool forImport) {
-  int format = 0;
-  if (text.size() == 1 && text[0] >= '1' && text[0] <= '7') format = text[0] - '0';
-  for (size_t i = 0; i < kFormatNames.size(); ++i) {
-    if (strcasecmp(text.c_str(), kFormatNames[i]) == 0) format = static_cast<int>(i) + 1;
+const ExchangeFormatEntry& parseFormat(const std::string& text, bool forImport) {
+  const FormatRegistry& registry = FormatRegistry::instance();
+  const ExchangeFormatEntry* format = registry.byName(text);
+  if (format == nullptr || !(forImport ? format->reads() : format->writes())) {
+    failUsage("unknown format " + text + " (" +
+              formatList(forImport ? registry.readers() : registry.writers()) + ")");
   }
-  const bool allowed = forImport ? isImportFormat(format) : isExchangeFormat(format);
-  if (!allowed) {
-    failUsage("unknown format " + text +
-              (forImport ? " (1 to 6: qpl, pts, scs2002, sv300, cass, csv)"
-                         : " (1 to 7: qpl, pts, scs2002, sv300, cass, csv, dxf)"));
-  }
-  return format;
+  return *format;
 }
 
 int recordsCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
-  const JobTarget job = resolveJob(image.store(), args[1], true);
+  const JobTarget job = resolveJob(image.card(), args[1], true);
   for (const std::string& line : image.card().recordLines(job.slot)) {
     io.out << gbkToUtf8(line) << '\n';
   }
@@ -69,67 +69,68 @@ int addPointCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  const JobTarget target = resolveJob(image.store(), args[1], true);
-  image.checked(image.card().checkRoomForEntry(target.slot));
-  image.checked(image.card().addPoint(target.slot, name, n, e, z));
-  image.finishChanges();
+  const JobTarget target = resolveJob(image.card(), args[1], true);
+  if (const Refusal full = image.card().roomForEntry(target.slot); full != Refusal::kNone) {
+    image.checked(Outcome::refusedFor(full));
+  }
+  image.run(AddPoint{target.slot, name, n, e, z});
   return kExitDone;
 }
 
 int exportCommand(CommandArgs args, Streams& io) {
-  const int format = parseFormat(args[2], false);
+  const ExchangeFormatEntry& format = parseFormat(args[2], false);
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  const JobTarget job = resolveJob(store, args[1], true);
+  const JobTarget job = resolveJob(image.card(), args[1], true);
   // The window's grid, filled from the job and saved unedited.
-  const std::vector<std::string> lines =
-      collectGridLines(outputGridCells(jobPointLines(store, job.slot)));
+  const std::vector<SurveyPoint> shown = outputPoints(image.card().points(job.slot));
+  const std::vector<SurveyPoint> points = collectGridPoints(outputGridCells(shown), shown);
   const std::string& outFile = args[3];
   if (outFile != "-" && isSameFile(outFile, image.path())) {
     failIo("cannot write " + outFile + ": it is the image " + image.path());
   }
   if (outFile == "-") {
-    io.out << exchangeFileText(format, lines);
-  } else if (!writeExchangeFile(outFile, format, lines)) {
+    if (!format.text)
+      failUsage("format " + format.name + " cannot be written to the standard output");
+    io.out << format.text(points);
+  } else if (!format.write(outFile, points, WriteContext{}).written()) {
     failIo("cannot write " + outFile);
   }
   return kExitDone;
 }
 
 int importCommand(CommandArgs args, Streams& io) {
-  const int format = parseFormat(args[2], true);
+  const ExchangeFormatEntry& format = parseFormat(args[2], true);
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  const JobTarget target = resolveJob(image.store(), args[1], true);
+  const JobTarget target = resolveJob(image.card(), args[1], true);
   // The known points page refuses at 3072 rows, the job page above 3071
   // records: the same limit.
-  image.checked(image.card().checkRoomForEntry(target.slot));
+  if (const Refusal full = image.card().roomForEntry(target.slot); full != Refusal::kNone) {
+    image.checked(Outcome::refusedFor(full));
+  }
 
-  const ImportedFile file = readImportFile(args[3], format);
-  if (file.status == ImportStatus::kFormatError) {
+  const ReadResult file = format.read(args[3]);
+  const ReadProblem& problem = file.problem;
+  if (problem.kind == ReadProblem::Kind::kCountMismatch) {
     throw CommandFailure{kExitUsage, kImportFormatErrorText};
   }
-  if (file.status == ImportStatus::kFailed) {
+  if (!file.read()) {
     std::string message = kImportFailedText;
     // Files that could be read but are not taken say why; a file that cannot
     // be read at all says no more than the window does.
-    if (file.error == EFBIG || file.error == kNotText || file.error == kUtf16Text ||
-        file.error == kNotRegularFile) {
-      message += '\n' + withoutCarriageReturns(file.problem);
+    const int error = problem.error;
+    if (problem.kind == ReadProblem::Kind::kUnreadable &&
+        (error == EFBIG || error == kNotText || error == kUtf16Text || error == kNotRegularFile)) {
+      message += '\n' + withoutCarriageReturns(readProblemText(problem, asWritten));
     }
     throw CommandFailure{kExitUsage, message};
   }
 
-  // The window's grid, confirmed unedited. What was stored stays stored: it
-  // reaches the device before any refusal is reported.
-  const CardSession::ImportOutcome outcome =
-      image.card().importRows(importGridCells(file.pointLines), target.slot);
-  // A failure, or a snapshot not kept, ends it before the commit.
-  if (outcome.stop.writeFailed() || outcome.stop.notBackedUp()) image.checked(outcome.stop);
-  image.finishChanges();
-  image.checked(outcome.stop);
+  // The window's grid, confirmed unedited. What was stored before a refusal
+  // stays stored: it is on the card before the refusal is reported.
+  image.run(ImportRows{target.slot, importGridCells(file.points)});
   return kExitDone;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/CommandSupport.h"
+#include "exchange/FormatRegistry.h"
 
 namespace vel::cli {
 
@@ -11,8 +12,9 @@ int addPointCommand(CommandArgs args, Streams& io);
 int exportCommand(CommandArgs args, Streams& io);
 int importCommand(CommandArgs args, Streams& io);
 
-// A format index 1 to 7, or qpl, pts, scs2002, sv300, cass, csv, dxf in any
-// letter case; import takes 1 to 6 only. Anything else is a usage error.
-int parseFormat(const std::string& text, bool forImport);
+// A format of the registry by its number or name (any letter case), one
+// that reads for an import and writes for an export; anything else is a
+// usage error.
+const ExchangeFormatEntry& parseFormat(const std::string& text, bool forImport);
 
 }  // namespace vel::cli

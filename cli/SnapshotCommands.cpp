@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "card/ImageFileAccess.h"
-#include "records/MessageTexts.h"
+#include "messages/Messages.h"
 
 namespace vel::cli {
 namespace {
@@ -48,7 +48,8 @@ std::string imageNameOf(const std::string& image) {
 void printSnapshots(const std::vector<Snapshot>& snapshots, bool withPlace, Streams& io) {
   for (size_t i = 0; i < snapshots.size(); ++i) {
     const Snapshot& s = snapshots[i];
-    io.out << i + 1 << "  " << snapshotTimeText(s.time) << "  " << s.action << "  " << s.summary;
+    io.out << i + 1 << "  " << snapshotTimeText(s.time) << "  " << snapshotActionText(s, asWritten)
+           << "  " << snapshotContentsText(s, asWritten);
     if (withPlace) io.out << "  " << (s.place.empty() ? "?" : s.place);
     io.out << '\n';
   }
@@ -81,9 +82,9 @@ int restoreToNewFile(const SnapshotArgs& split) {
 
 int backupCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
-  // Asked for by name: kept even under --no-backup.
+  // Asked for by name: kept even under --no-backup, and of a card that takes no change.
   image.card().setSnapshotFolder(&image.snapshots());
-  image.checked(image.card().keepSnapshot(kManualSnapshotAction));
+  image.checked(image.card().backUp());
   return kExitDone;
 }
 
@@ -117,11 +118,13 @@ int restoreCommand(CommandArgs args, Streams& io) {
       split.fromOtherCard ? image.snapshots().list(card.imageName())
                           : image.snapshots().list(card.imageName(), card.origin().card);
   const Snapshot& snapshot = numbered(snapshots, split.words[1], card.imageName());
-  const CardResult restored = card.restore(image.snapshots(), snapshot, split.fromOtherCard);
+  const Outcome restored =
+      card.run(RestoreSnapshot{&image.snapshots(), snapshot, split.fromOtherCard});
   // A snapshot that does not fit is no refusal of the card: nothing was tried.
-  if (restored.status == CardResult::kRefused) throw CommandFailure{kExitUsage, restored.message};
+  if (restored.refused()) {
+    throw CommandFailure{kExitUsage, refusalText(restored.refusal, asWritten)};
+  }
   image.checked(restored);
-  image.finishChanges();
   return kExitDone;
 }
 

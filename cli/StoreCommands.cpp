@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/Gbk.h"
+#include "store/ModelLayout.h"
 #include "store/RollbackJournal.h"
 
 namespace vel::cli {
@@ -52,9 +53,7 @@ int createCommand(CommandArgs args, Streams& io) {
     ImageSession image(path, io);
     // A file just made holds nothing to keep.
     image.card().setSnapshotFolder(nullptr);
-    image.store().useModel(choice.model, choice.sectors);
-    image.checked(image.card().format());
-    image.finishChanges();
+    image.run(FormatArea{choice});
   } catch (...) {
     // Half a new image is worse than none, and no journal may outlive it.
     std::remove(path.c_str());
@@ -70,23 +69,20 @@ int formatCommand(CommandArgs args, Streams& io) {
   // Without a model the store keeps the recognised one, or chooses one for an
   // image it does not recognise.
   ImageSession image(args[0], io);
-  image.requireChangesAllowed();
-  if (choice) image.store().useModel(choice->model, choice->sectors);
-  image.checked(image.card().format());
-  image.finishChanges();
+  image.run(FormatArea{choice});
   return kExitDone;
 }
 
 int infoCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
-  RecordAreaStore& store = image.store();
-  io.out << "model " << modelName(store.instrumentModel()) << '\n'
-         << "sectors " << store.sectorCount() << '\n'
-         << "jobs " << store.jobCount() << '\n'
-         << "known " << store.recordCount(store.knownPointFile()) << '\n'
-         << "capacity " << store.capacity() << '\n'
-         << "free " << store.freeRecords() << '\n';
+  const CardSummary summary = image.card().summary();
+  io.out << "model " << modelName(summary.model) << '\n'
+         << "sectors " << summary.sectors << '\n'
+         << "jobs " << summary.jobs << '\n'
+         << "known " << summary.knownPoints << '\n'
+         << "capacity " << summary.capacity << '\n'
+         << "free " << summary.freeRecords << '\n';
   return kExitDone;
 }
 
@@ -122,8 +118,7 @@ int newJobCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  image.checked(image.card().createJob(name));
-  image.finishChanges();
+  image.run(CreateJob{name});
   return kExitDone;
 }
 
@@ -132,9 +127,8 @@ int renameJobCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  JobTarget job = resolveJob(image.store(), args[1], false);
-  image.checked(image.card().renameJob(job.slot, name));
-  image.finishChanges();
+  const JobTarget job = resolveJob(image.card(), args[1], false);
+  image.run(RenameJob{job.slot, name});
   return kExitDone;
 }
 
@@ -142,9 +136,8 @@ int deleteJobCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  JobTarget job = resolveJob(image.store(), args[1], false);
-  image.checked(image.card().deleteJob(job.position));
-  image.finishChanges();
+  const JobTarget job = resolveJob(image.card(), args[1], false);
+  image.run(DeleteJob{job.position});
   return kExitDone;
 }
 
@@ -153,9 +146,8 @@ int deleteRecordCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  JobTarget job = resolveJob(image.store(), args[1], true);
-  image.checked(image.card().deleteRecord(job.slot, number));
-  image.finishChanges();
+  const JobTarget job = resolveJob(image.card(), args[1], true);
+  image.run(DeleteRecord{job.slot, number});
   return kExitDone;
 }
 
@@ -163,8 +155,7 @@ int clearKnownCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  image.checked(image.card().clearKnownPoints());
-  image.finishChanges();
+  image.run(ClearKnownPoints{});
   return kExitDone;
 }
 
@@ -173,8 +164,7 @@ int addCodeCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  image.checked(image.card().addFeatureCode(code));
-  image.finishChanges();
+  image.run(AddFeatureCode{code});
   return kExitDone;
 }
 
@@ -183,8 +173,7 @@ int deleteCodeCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  image.checked(image.card().deleteFeatureCode(position));
-  image.finishChanges();
+  image.run(DeleteFeatureCode{position});
   return kExitDone;
 }
 
@@ -192,8 +181,7 @@ int clearCodesCommand(CommandArgs args, Streams& io) {
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  image.checked(image.card().clearFeatureCodes());
-  image.finishChanges();
+  image.run(ClearFeatureCodes{});
   return kExitDone;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "exchange/ExchangeFile.h"
@@ -19,20 +18,38 @@ void keepFirst(std::vector<std::string>& lines) {
   if (lines.size() > static_cast<std::size_t>(kImportGridRows)) lines.resize(kImportGridRows);
 }
 
-ImportedFile failed(ImportStatus status, std::string problem) {
-  return {status, {}, std::move(problem)};
+ReadResult failed(ReadProblem::Kind kind, std::size_t line = 0, int format = 0) {
+  ReadResult result;
+  result.problem.kind = kind;
+  result.problem.line = line;
+  result.problem.format = format;
+  return result;
+}
+
+// A point line's fields as the line gives them back.
+ReadResult pointsOf(const std::vector<std::string>& lines) {
+  ReadResult result;
+  result.points.reserve(lines.size());
+  for (const std::string& line : lines) {
+    SurveyPoint point;
+    point.name = pointLineName(line);
+    point.code = pointLineCode(line);
+    point.n = pointLineN(line);
+    point.e = pointLineE(line);
+    point.z = pointLineZ(line);
+    result.points.push_back(std::move(point));
+  }
+  return result;
 }
 
 }  // namespace
 
-ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
+ReadResult convertImportLines(int format, std::vector<std::string> lines) {
   if (format == kScs2002Format) {
     std::optional<std::vector<std::string>> points = convertScs2002Lines(lines);
-    if (!points) {
-      return failed(ImportStatus::kFormatError, kImportCountMismatchText);
-    }
+    if (!points) return failed(ReadProblem::Kind::kCountMismatch);
     keepFirst(*points);
-    return {ImportStatus::kRead, std::move(*points), {}};
+    return pointsOf(*points);
   }
 
   keepFirst(lines);
@@ -46,10 +63,7 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
         break;
       case kSv300Format: {
         std::optional<std::string> pointLine = parseSv300Line(line);
-        if (!pointLine) {
-          return failed(ImportStatus::kFailed,
-                        placeValues(kImportNoCommaText, {std::to_string(i + 1)}));
-        }
+        if (!pointLine) return failed(ReadProblem::Kind::kNoComma, i + 1);
         line = std::move(*pointLine);
         break;
       }
@@ -60,61 +74,28 @@ ImportedFile convertImportLines(int format, std::vector<std::string> lines) {
         line = parseCsvLine(line);
         break;
       default:
-        return failed(ImportStatus::kFailed,
-                      placeValues(kImportNoSuchFormatText, {std::to_string(format)}));
+        return failed(ReadProblem::Kind::kNotReadable, 0, format);
     }
   }
-  return {ImportStatus::kRead, std::move(lines), {}};
+  return pointsOf(lines);
 }
 
-ImportedFile readImportFile(const std::string& path, int format) {
+ReadResult readImportFile(const std::string& path, int format) {
   TextReadFailure failure;
   std::optional<std::vector<std::string>> lines = readTextLines(path, &failure);
   if (!lines) {
-    std::string reason = systemReasonText(failure.error);
-    if (failure.error == kNotText) {
-      reason = placeValues(kImportNulText, {std::to_string(failure.line)});
-    }
-    ImportedFile unread =
-        failed(ImportStatus::kFailed, placeValues(kImportUnreadableText, {path, reason}));
-    unread.error = failure.error;
+    ReadResult unread = failed(ReadProblem::Kind::kUnreadable, failure.line);
+    unread.problem.path = path;
+    unread.problem.error = failure.error;
     return unread;
   }
   return convertImportLines(format, std::move(*lines));
 }
 
-std::string systemReasonText(int error) {
-  switch (error) {
-    case ENOENT:
-      return kNoSuchFileText;
-    case ENOTDIR:
-      return kNotAFolderOnPathText;
-    case EACCES:
-    case EPERM:
-      return kNoReadPermissionText;
-    case EISDIR:
-      return kIsAFolderText;
-    case ENAMETOOLONG:
-      return kNameTooLongText;
-    case EIO:
-      return kInputOutputErrorText;
-    case EFBIG:
-      return kImportTooLargeText;
-    case kNotRegularFile:
-      return kNotRegularFileText;
-    case kUtf16Text:
-      return kImportUtf16Text;
-    default:
-      return placeValues(kSystemErrorText, {std::to_string(error), std::strerror(error)});
-  }
-}
-
-std::vector<ImportRow> importGridCells(const std::vector<std::string>& pointLines) {
+std::vector<ImportRow> importGridCells(const std::vector<SurveyPoint>& points) {
   std::vector<ImportRow> rows;
-  rows.reserve(pointLines.size());
-  for (const std::string& line : pointLines) {
-    rows.push_back({pointLineName(line), pointLineN(line), pointLineE(line), pointLineZ(line)});
-  }
+  rows.reserve(points.size());
+  for (const SurveyPoint& point : points) rows.push_back({point.name, point.n, point.e, point.z});
   return rows;
 }
 

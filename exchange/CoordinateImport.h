@@ -9,40 +9,25 @@
 #include <string>
 #include <vector>
 
-#include "records/MessageTexts.h"  // the texts shown when a file cannot be taken over
+#include "exchange/FormatRegistry.h"
 #include "store/ImageByteOrder.h"
 
 namespace vel {
 
 constexpr int kImportGridRows = 3072;  // grid rows 1 to 3072; row 0 is the header
 
-enum class ImportStatus {
-  kRead,         // the point lines are the file's points
-  kFormatError,  // an SCS2002 file whose count or end line does not fit
-  kFailed,       // the file cannot be read, or an SV300 line holds no comma
-};
-
-struct ImportedFile {
-  ImportStatus status = ImportStatus::kRead;
-  std::vector<std::string> pointLines;  // empty unless kRead
-  std::string problem;                  // why, in the user's words (UTF-8); empty for kRead
-  int error = 0;                        // the system's error number when the file was not read
-};
-
-// The lines of a file in the format (1 to 6) as point lines: QPL lines as they
-// are, the others through their readers. At most the first 3072 are kept
-// (lines, or SCS2002 points).
-ImportedFile convertImportLines(int format, std::vector<std::string> lines);
+// The lines of a file in the format (1 to 6) as points: QPL lines as they
+// are, the others through their readers, each point's fields as the point
+// line gives them back. At most the first 3072 are kept (lines, or SCS2002
+// points).
+ReadResult convertImportLines(int format, std::vector<std::string> lines);
 
 // The file read as text lines and converted as above.
-ImportedFile readImportFile(const std::string& path, int format);
+ReadResult readImportFile(const std::string& path, int format);
 
-// The system's reason for an errno value, in the user's words (UTF-8).
-std::string systemReasonText(int error);
-
-// One grid row: name, N, E, Z as the extractors give them.
+// One grid row: name, N, E, Z.
 using ImportRow = std::array<std::string, 4>;
-std::vector<ImportRow> importGridCells(const std::vector<std::string>& pointLines);
+std::vector<ImportRow> importGridCells(const std::vector<SurveyPoint>& points);
 
 // Stores one record into the slot; false when the store refused it (the main
 // window's AppendRecordChecked, which has shown the refusal by then).

@@ -8,10 +8,6 @@
 
 namespace vel {
 
-// Shown when a typed coordinate is outside the range; the cell keeps the focus.
-inline constexpr const char* kCoordinateRangeText =
-    "输入的坐标数据超出最大范围:\r\n(-999999.999m~9999999.999m)\r\n请重新输入!";
-
 // Name and code cells: the trimmed text cut to its first 8 bytes when longer,
 // otherwise the cell as it was.
 std::string checkTextCell(std::string_view cell);

@@ -1,31 +1,31 @@
-// The point output without its window: a job's points as point lines, the
-// grid cells they fill, and the point lines collected back from the grid.
-// Writing them is writeExchangeFile (ExchangeFile.h).
+// The point output without its window: a job's points as the output grid
+// shows them, and the points collected back from the grid.
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-namespace vel {
+#include "exchange/SurveyPoint.h"
 
-class RecordAreaStore;
+namespace vel {
 
 constexpr int kOutputGridRows = 3072;  // grid rows 1 to 3072; row 0 is the header
 
-// One point line per PT, CRD and STN record of the job, in record order; other
-// kinds, and records the store cannot deliver, give none.
-std::vector<std::string> jobPointLines(RecordAreaStore& store, uint8_t slot);
+// The points of a job the output writes: PT, CRD and STN (a backsight
+// carries coordinates too, but is no point of the job).
+std::vector<SurveyPoint> outputPoints(std::vector<SurveyPoint> points);
 
-// One grid row: name, N, E, Z, code.
+// One grid row: name, N, E, Z, code, each as the point line's columns give
+// it back (the columns the seven text formats are written from).
 using OutputRow = std::array<std::string, 5>;
-std::vector<OutputRow> outputGridCells(const std::vector<std::string>& pointLines);
+std::vector<OutputRow> outputGridCells(const std::vector<SurveyPoint>& points);
 
-// rows[0] is grid row 1. Rows whose trimmed name, N or E is empty are left out
-// and the rest close up. N, E and Z are taken as the cells hold them (a Z cell
-// without any character is "0.000") and cut to 11 bytes; name and code go in as
-// they are. Rows after the 3072nd are not looked at.
-std::vector<std::string> collectGridLines(const std::vector<OutputRow>& rows);
+// rows[0] is grid row 1, shown[i] the point row i was filled from (its kind
+// and job stay with it; a row past them is a PT of the same job). Rows
+// whose trimmed name, N or E is empty are left out and the rest close up;
+// every cell goes in as it is. Rows after the 3072nd are not looked at.
+std::vector<SurveyPoint> collectGridPoints(const std::vector<OutputRow>& rows,
+                                           const std::vector<SurveyPoint>& shown);
 
 }  // namespace vel

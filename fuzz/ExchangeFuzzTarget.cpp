@@ -2,12 +2,13 @@
 #include <vector>
 
 #include "exchange/CoordinateImport.h"
-#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/ExchangeFormats.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
-#include "records/PointLine.h"
+#include "exchange/TextFormats.h"
 #include "fuzz/FuzzTargets.h"
+#include "records/PointLine.h"
 #include "records/SurveyRecord.h"
 
 namespace vel::fuzz {
@@ -21,16 +22,21 @@ void writeEveryFormat(const std::vector<std::string>& pointLines) {
   }
 }
 
-// Each point line through the extractors, the grid check and back.
-void throughTheGrid(const std::vector<std::string>& pointLines) {
-  std::vector<OutputRow> rows = outputGridCells(pointLines);
+// Each point through the output grid, the grid check and back.
+void throughTheGrid(const std::vector<SurveyPoint>& points) {
+  std::vector<OutputRow> rows = outputGridCells(points);
   for (OutputRow& row : rows) {
     row[0] = checkTextCell(row[0]);
     for (int c = 1; c <= 3; ++c) {
       if (auto checked = checkCoordinateCell(row[c])) row[c] = *checked;
     }
   }
-  writeEveryFormat(collectGridLines(rows));
+  writeEveryFormat(pointLinesOf(collectGridPoints(rows, points)));
+}
+
+// The point lines as points, as a file of QPL gives them.
+std::vector<SurveyPoint> pointsOf(const std::vector<std::string>& lines) {
+  return convertImportLines(kQplFormat, lines).points;
 }
 
 }  // namespace
@@ -60,17 +66,17 @@ void runExchangeInput(const uint8_t* data, size_t size) {
       break;
     case 5:
       // QPL: the lines are the point lines.
-      throughTheGrid(lines);
+      throughTheGrid(pointsOf(lines));
       break;
     default: {
       // The whole import: any format, the grid cells, the confirm loop.
       const int format = kQplFormat + (data[0] / 8) % kCsvFormat;
-      const ImportedFile file = convertImportLines(format, lines);
-      const std::vector<ImportRow> rows = importGridCells(file.pointLines);
+      const ReadResult file = convertImportLines(format, lines);
+      const std::vector<ImportRow> rows = importGridCells(file.points);
       const ImageByteOrder order(data[0] & 0x80);
       size_t stored = 0;
       storeImportRows(rows, 0, order, [&](uint8_t, const uint8_t*) { return ++stored % 97 != 0; });
-      throughTheGrid(file.pointLines);
+      throughTheGrid(file.points);
       break;
     }
   }

@@ -6,8 +6,8 @@
 
 #include "card/CardSession.h"
 #include "fuzz/FuzzTargets.h"
-#include "store/MemoryFileSystem.h"
 #include "records/ListLines.h"
+#include "store/MemoryFileSystem.h"
 
 namespace vel::fuzz {
 namespace {
@@ -27,15 +27,14 @@ std::vector<uint8_t> makeCard(MemoryFileSystem& files) {
   files.putFile(kImage, {}, kSizeLayout0);
   setFileSystemCalls(&files);
   {
-    RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
-    CardSession session(store);
+    CardSession session([] { return JobTime{2024, 1, 2, 3, 4}; });
     session.open(kImage, [] { return true; });
-    session.createJob("JOB1");
-    for (int i = 0; i < 60; ++i)
-      session.addPoint(0, "P" + std::to_string(i), {i, 5}, {1, 0}, {2, 0});
-    session.addPoint(store.knownPointFile(), "K1", {1, 0}, {2, 0}, {3, 0});
-    session.addFeatureCode("TREE");
-    session.finish();
+    session.run(CreateJob{"JOB1"});
+    for (int i = 0; i < 60; ++i) {
+      session.run(AddPoint{JobSlot{0}, "P" + std::to_string(i), {i, 5}, {1, 0}, {2, 0}});
+    }
+    session.run(AddPoint{session.knownPointFile(), "K1", {1, 0}, {2, 0}, {3, 0}});
+    session.run(AddFeatureCode{"TREE"});
   }
   setFileSystemCalls(nullptr);
   return *files.contents(kImage);
@@ -79,7 +78,8 @@ Outcome expectedOutcome(const std::vector<uint8_t>& card, const std::vector<uint
     const uint8_t* at = bytes + header + i * entry;
     const uint64_t sector = little(at, 4);
     uint8_t now[256] = {};
-    std::memcpy(now, card.data() + sector * 256, std::min<uint64_t>(256, card.size() - sector * 256));
+    std::memcpy(now, card.data() + sector * 256,
+                std::min<uint64_t>(256, card.size() - sector * 256));
     if (version == 2 && std::memcmp(now, at + 4, 256) != 0 &&
         fnv1a64(now, 256) != little(at + 260, 8)) {
       return Outcome::kSetAside;
@@ -116,8 +116,7 @@ void runJournalInput(const uint8_t* data, size_t size) {
   files.putFile(journalPath, journal);
   setFileSystemCalls(&files);
   {
-    RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
-    CardSession session(store);
+    CardSession session([] { return JobTime{2024, 1, 2, 3, 4}; });
     const OpenStatus opened = session.open(kImage);
     // Applied exactly when whole, valid and not overtaken; gone from its name either way.
     if (session.restoredFromJournal() != (expected == Outcome::kRestored)) __builtin_trap();
@@ -133,8 +132,8 @@ void runJournalInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
     if (opened == OpenStatus::kLoaded) {
-      for (int p = 0; p < store.jobCount(); ++p) jobListLine(store, p);
-      session.recordLines(store.jobSlotAt(0));
+      session.jobLines();
+      session.recordLines(session.jobAt(JobPosition{0}));
     }
   }
   setFileSystemCalls(nullptr);

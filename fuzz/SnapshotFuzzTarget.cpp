@@ -46,7 +46,7 @@ void runSnapshotInput(const uint8_t* data, size_t size) {
     about.imageName = "CARD.VEL";
     about.time = 1700000000;
     const std::vector<uint8_t> image(4096, 0x5A);
-    if (!folder.keep(image, about).empty()) __builtin_trap();
+    if (!folder.keep(image, about).kept()) __builtin_trap();
     const std::vector<Snapshot> after = folder.all();
     for (const Snapshot& s : before) {
       const bool listed = std::any_of(after.begin(), after.end(),

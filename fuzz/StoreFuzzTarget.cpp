@@ -4,8 +4,8 @@
 
 #include "card/CardSession.h"
 #include "fuzz/FuzzTargets.h"
-#include "store/MemoryFileSystem.h"
 #include "records/ListLines.h"
+#include "store/MemoryFileSystem.h"
 #include "store/RecordAreaStore.h"
 
 namespace vel::fuzz {
@@ -46,12 +46,18 @@ void listEverything(RecordAreaStore& store) {
   // Every position past the end of the list is refused alike: one of them will do.
   for (int p = 0, end = std::min<int>(store.jobCount() + 1, store.jobLimit()); p <= end; ++p) {
     const uint8_t slot = store.jobSlotAt(p);
-    jobListLine(store, p);
+    if (slot < store.jobLimit()) {
+      jobListLine(store.jobEntry(slot), store.entrySize() == DirectoryEntry::kLongBytes, false);
+    }
     store.jobName(slot);
     if (p < 4) firstAndLast(slot, [&](int i) { store.recordPointName(slot, i); });
   }
-  firstAndLast(store.knownPointFile(), [&](int i) { knownPointLine(store, i); });
-  knownPointLine(store, store.recordCount(store.knownPointFile()));
+  firstAndLast(store.knownPointFile(), [&](int i) {
+    std::array<uint8_t, kRecordSize> record{};
+    if (store.readRecord(store.knownPointFile(), i, kRecordSize, record.data()) == kDone) {
+      knownPointLine(store.byteOrder(), record);
+    }
+  });
   for (int p = 0; p <= kMaxFeatureCodes; ++p) store.featureCodeAt(p);
   store.capacity();
   store.freeRecords();
@@ -59,8 +65,12 @@ void listEverything(RecordAreaStore& store) {
   store.jobPositionOf(store.currentJob());
 }
 
-void runOperations(CardSession& session, Script& script) {
-  RecordAreaStore& store = session.store();
+// Reloads the tables from what the image holds, as a rolled-back action does.
+void reload(RecordAreaStore& store) {
+  if (store.detectModel() == kModelRecognised) store.loadTables();
+}
+
+void runOperations(RecordAreaStore& store, Script& script) {
   uint8_t record[kRecordSize];
   for (int steps = 0; steps < 120 && !script.done(); ++steps) {
     const int jobs = store.jobCount();
@@ -105,10 +115,11 @@ void runOperations(CardSession& session, Script& script) {
         if (store.detectModel() == kModelRecognised) store.loadTables();
         break;
       case 12:
-        session.finish();
+        if (!store.commitImage()) reload(store);
         break;
       case 13:
-        session.rollback();
+        store.imageFile().rollback();
+        reload(store);
         break;
     }
   }
@@ -133,13 +144,16 @@ void runStoreInput(const uint8_t* data, size_t size) {
   setFileSystemCalls(&files);
   {
     RecordAreaStore store([] { return JobTime{2024, 1, 2, 3, 4}; });
-    CardSession session(store);
     // An image the store does not recognise is formatted, as a user answering Yes would.
-    const OpenStatus opened = session.open(path, [] { return true; });
-    if (opened == OpenStatus::kLoaded) {
+    bool usable = store.openImage(path);
+    if (usable && store.detectModel() != kModelRecognised) {
+      usable = store.formatRecordArea() == kDone && store.commitImage();
+    }
+    if (usable) {
+      store.loadTables();
       Script script(image + imageBytes, size - 2 - imageBytes);
-      runOperations(session, script);
-      if (session.finish().done()) {
+      runOperations(store, script);
+      if (store.commitImage()) {
         // Committed: what the store reads of page 0's header is what the file holds.
         std::vector<uint8_t> file = *files.contents(path);
         if (static_cast<long long>(file.size()) != store.imageFileSize()) __builtin_trap();

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "store/RecordAreaStore.h"
-
 namespace vel {
 
 std::string knownPointText(std::string_view name, FixedValue n, FixedValue e, FixedValue z) {
@@ -21,33 +19,30 @@ std::string formatJobDate(const JobTime& time) {
   return text;
 }
 
-std::string jobListLine(RecordAreaStore& store, int position) {
-  const uint8_t slot = store.jobSlotAt(position);
-  if (slot >= store.jobLimit()) return {};
-  const DirectoryEntry entry = store.jobEntry(slot);
+std::string jobListLine(const DirectoryEntry& entry, bool withCreationTime, bool current) {
   const std::string name = entry.nameBytes();
   const unsigned count = entry.recordCount;
-
   char line[128];
-  if (store.entrySize() == DirectoryEntry::kLongBytes) {
+  if (withCreationTime) {
     std::snprintf(line, sizeof line, " %-8s   %5u      %12s", name.c_str(), count,
                   formatJobDate(entry.created).c_str());
   } else {
     std::snprintf(line, sizeof line, " %-8s         %5u", name.c_str(), count);
   }
   std::string text = line;
-  if (slot == store.currentJob()) text[0] = '*';
+  if (current) text[0] = '*';
   return text;
 }
 
-std::string knownPointLine(RecordAreaStore& store, int number) {
-  uint8_t record[kRecordSize];
-  if (store.readRecord(store.knownPointFile(), number, kRecordSize, record) != kDone) return {};
+std::string knownPointLine(const ImageByteOrder& order, RecordView record) {
+  namespace layout = record_layout;
   std::string name;
-  for (int i = 1; i <= kNameLength && record[i] != 0; ++i) name.push_back(static_cast<char>(record[i]));
-  const ImageByteOrder& order = store.byteOrder();
-  return knownPointText(name, order.fixedFromImage(record + 19), order.fixedFromImage(record + 25),
-                        order.fixedFromImage(record + 31));
+  for (int i = layout::kName; i < layout::kName + kNameLength && record[i] != 0; ++i) {
+    name.push_back(static_cast<char>(record[i]));
+  }
+  return knownPointText(name, order.fixedFromImage(record.data() + layout::kPointN),
+                        order.fixedFromImage(record.data() + layout::kPointE),
+                        order.fixedFromImage(record.data() + layout::kPointZ));
 }
 
 }  // namespace vel

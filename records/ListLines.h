@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "records/SurveyRecord.h"
 #include "store/DirectoryEntry.h"
 #include "store/FixedValue.h"
+#include "store/ImageByteOrder.h"
 
 namespace vel {
-
-class RecordAreaStore;
 
 // A known point's list row: the name in 8 columns, then N, E and Z each as the
 // 11-character wide text padded to 12, two blanks between the fields.
@@ -19,13 +19,12 @@ std::string knownPointText(std::string_view name, FixedValue n, FixedValue e, Fi
 // "yy-mm-dd hh:mm", the hour padded with a space.
 std::string formatJobDate(const JobTime& time);
 
-// The job list's row for the job at a list position: a '*' for the current
-// job, the name, the record count and, on the RX9-32, the creation time.
-// Empty for a position past the list.
-std::string jobListLine(RecordAreaStore& store, int position);
+// A job list's row: a '*' for the instrument's current job, the name, the
+// record count and, with the creation time (the RX9-32's long entries), the
+// date it was made.
+std::string jobListLine(const DirectoryEntry& entry, bool withCreationTime, bool current);
 
-// The known-point list's row for record `number` of the known-point file;
-// empty when it cannot be read.
-std::string knownPointLine(RecordAreaStore& store, int number);
+// The known-point list's row of a PT record.
+std::string knownPointLine(const ImageByteOrder& order, RecordView record);
 
 }  // namespace vel

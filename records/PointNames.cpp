@@ -1,10 +1,10 @@
 #include "records/PointNames.h"
 
-#include "store/RecordAreaStore.h"
+#include "store/ModelLayout.h"
 
 namespace vel {
 
-void NextPointName(std::string& name) {
+void nextPointName(std::string& name) {
   // A NUL ends the name, as in the fixed name buffers of the records.
   if (const size_t end = name.find('\0'); end != std::string::npos) name.resize(end);
 

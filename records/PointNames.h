@@ -9,6 +9,6 @@ namespace vel {
 // P010, PT -> PT0. Names hold at most 8 characters, so an 8-character name
 // never grows: its digits wrap to zeros (ABCDEF99 -> ABCDEF00) and a name
 // without digits stays as it is.
-void NextPointName(std::string& name);
+void nextPointName(std::string& name);
 
 }  // namespace vel

@@ -10,7 +10,7 @@
 
 #include "store/FixedValue.h"
 #include "store/ImageByteOrder.h"
-#include "store/RecordAreaStore.h"
+#include "store/ModelLayout.h"
 
 namespace vel {
 

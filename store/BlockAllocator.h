@@ -9,14 +9,9 @@
 
 #include "store/ImageFile.h"
 #include "store/ModelLayout.h"
+#include "store/StoreCodes.h"
 
 namespace vel {
-
-// Result codes of the store's operations.
-constexpr uint8_t kDone = 0;
-constexpr uint8_t kWriteFailed = 253;  // bytes did not reach the image file
-constexpr uint8_t kJobFull = 254;      // the job already holds kMaxJobRecords records
-constexpr uint8_t kRefused = 255;      // none, not found, full or refused
 
 struct AllocationEntry {
   uint8_t owner = 0xFF;  // 0xFF free, otherwise job slot + 1

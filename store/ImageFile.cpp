@@ -38,9 +38,9 @@ ImageFile::~ImageFile() {
   close();
 }
 
-bool ImageFile::open(const std::string& path) {
+bool ImageFile::open(const std::string& path, FileSystemCalls& calls) {
   close();
-  calls_ = &fileSystemCalls();
+  calls_ = &calls;
   writable_ = true;
   readOnlyError_ = 0;
   // Never blocks: a FIFO or a device under the image's name is refused below.
@@ -81,12 +81,10 @@ int ImageFile::linkCount() {
 
 void ImageFile::close() {
   if (fd_ < 0) return;
-  if (!journaled_ && writable_) calls_->fsync(fd_);
   rollback();
   shownBefore_.clear();
   calls_->close(fd_);
   fd_ = -1;
-  journaled_ = false;
 }
 
 bool ImageFile::readAll(int fd, uint8_t* buffer, size_t count, long long position, size_t& got) {
@@ -140,13 +138,6 @@ bool ImageFile::read(ImageAddress address, uint8_t count, uint8_t* buffer) {
   if (fd_ < 0) return false;
   const size_t wanted = count == 0 ? kTransferBytes : count;
   const long long position = filePosition(address);
-  if (!journaled_) {
-    size_t got = 0;
-    readAll(fd_, buffer, wanted, position, got);
-    std::memset(buffer + got, 0, wanted - got);
-    return got == wanted;
-  }
-
   // As a file read: what lies past the end reads as missing.
   const size_t available = static_cast<size_t>(
       std::clamp<long long>(size_ - position, 0, static_cast<long long>(wanted)));
@@ -168,7 +159,6 @@ bool ImageFile::write(ImageAddress address, uint8_t count, const uint8_t* buffer
   if (fd_ < 0) return false;
   const size_t wanted = count == 0 ? kTransferBytes : count;
   const long long position = filePosition(address);
-  if (!journaled_) return writeAll(fd_, buffer, wanted, position);
 
   const auto first = static_cast<uint32_t>(position / kSector);
   const auto last =
@@ -191,25 +181,15 @@ bool ImageFile::write(ImageAddress address, uint8_t count, const uint8_t* buffer
   return true;
 }
 
-bool ImageFile::sync() {
-  if (fd_ < 0) return false;
-  if (journaled_) return commit();
-  return calls_->fsync(fd_) == 0;
-}
-
 long long ImageFile::size() const {
-  if (fd_ < 0) return -1;
-  if (journaled_) return size_;
-  struct stat info {};
-  if (calls_->fstat(fd_, &info) != 0) return -1;
-  return info.st_size;
+  return fd_ < 0 ? -1 : size_;
 }
 
 bool ImageFile::readWhole(std::vector<uint8_t>& bytes) {
   const long long total = size();
   if (total < 0 || total > kMaxImageBytes) return false;
   bytes.assign(static_cast<size_t>(total), 0);
-  const size_t onFile = static_cast<size_t>(journaled_ ? std::min(fileSize_, total) : total);
+  const size_t onFile = static_cast<size_t>(std::min(fileSize_, total));
   size_t got = 0;
   if (!readAll(fd_, bytes.data(), onFile, 0, got) || got != onFile) return false;
   // The sectors at hand are what the transaction sees, written ones included.
@@ -244,12 +224,7 @@ bool ImageFile::lockExclusive(std::chrono::milliseconds wait) {
   }
 }
 
-// --- Journaled mode -------------------------------------------------------------------
-
-void ImageFile::useJournal() {
-  rollback();
-  journaled_ = fd_ >= 0;
-}
+// --- Transactions ----------------------------------------------------------------------
 
 void ImageFile::rollback() {
   cache_.clear();
@@ -261,7 +236,6 @@ void ImageFile::rollback() {
 bool ImageFile::commit() {
   if (fd_ < 0) return false;
   unconfirmed_ = false;
-  if (!journaled_) return calls_->fsync(fd_) == 0;
   if (failed_) {
     rollback();
     return false;
@@ -381,7 +355,8 @@ bool ImageFile::syncFolder() {
 ImageFile::Found ImageFile::readJournal(const std::string& path, std::vector<uint8_t>& bytes) {
   const int fd = calls_->open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
   // A link or a FIFO under the journal's name was never written by a change.
-  if (fd < 0) return errno == ENOENT ? Found::kNone : errno == ELOOP ? Found::kNotOurs : Found::kFailed;
+  if (fd < 0)
+    return errno == ENOENT ? Found::kNone : errno == ELOOP ? Found::kNotOurs : Found::kFailed;
   struct stat info {};
   if (calls_->fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
     calls_->close(fd);
@@ -390,8 +365,8 @@ ImageFile::Found ImageFile::readJournal(const std::string& path, std::vector<uin
   bool readable = true;
   // A journal longer than any the store can write is not one of ours: it is
   // read as far as needed to tell, no further.
-  const auto most = static_cast<long long>(kJournalHeaderBytes +
-                                           size_t{kJournalMaxEntries} * kJournalEntryBytes);
+  const auto most =
+      static_cast<long long>(kJournalHeaderBytes + size_t{kJournalMaxEntries} * kJournalEntryBytes);
   bytes.clear();
   if (readable) {
     bytes.resize(static_cast<size_t>(std::clamp<long long>(info.st_size, 0, most + 1)));

@@ -1,11 +1,10 @@
 // The image file on the card: one open descriptor, every transfer checked.
 //
-// Two modes. Straight through (as opened): every write goes to the file at
-// once. Journaled (useJournal, as a card session opens an image): the file is
-// read a 256-byte sector at a time, each sector at most once while it stays
-// open; writes change an in-memory copy of the sectors they touch, which reads
-// see; commit() makes them one all-or-nothing change of the file through a
-// rollback journal beside it (store/RollbackJournal.h).
+// The file is read a 256-byte sector at a time, each sector at most once
+// while it stays open; writes change an in-memory copy of the sectors they
+// touch, which reads see; commit() makes them one all-or-nothing change of
+// the file through a rollback journal beside it (store/RollbackJournal.h).
+// Nothing reaches the file but through commit().
 #pragma once
 
 #include <chrono>
@@ -43,9 +42,9 @@ class ImageFile {
 
   // Opens an existing regular file in place, for reading and writing, or for
   // reading only when the file or its file system refuses writing (a
-  // write-protected card); never creates it. The file's calls are those of
-  // fileSystemCalls() now.
-  bool open(const std::string& path);
+  // write-protected card); never creates it. Every call goes through `calls`,
+  // which must outlive the open file.
+  bool open(const std::string& path, FileSystemCalls& calls = fileSystemCalls());
   // False when the file was opened for reading only; readOnlyError() then
   // tells why writing was refused (EROFS, EACCES, EPERM).
   bool writable() const { return writable_; }
@@ -54,8 +53,7 @@ class ImageFile {
   int linkCount();
   // The file's permission bits.
   mode_t mode() const { return mode_; }
-  // Straight through: forces what was written. Journaled: drops what was not
-  // committed. Then closes, which lets go of the lock.
+  // Drops what was not committed, then closes, which lets go of the lock.
   void close();
   bool isOpen() const { return fd_ >= 0; }
   // The open descriptor, -1 when none is open.
@@ -65,13 +63,10 @@ class ImageFile {
   // bytes were moved; a short read fills the rest of the buffer with 0.
   bool read(ImageAddress address, uint8_t count, uint8_t* buffer);
   bool write(ImageAddress address, uint8_t count, const uint8_t* buffer);
-  // Straight through: forces what was written to the device. Journaled: commit().
-  bool sync();
-  // Size of the open file in bytes (journaled: with the pending writes), -1
-  // when none is open.
+  // Size of the open file in bytes with the pending writes, -1 when none is open.
   long long size() const;
-  // The whole file as reads see it (journaled: with the pending writes), in
-  // one read of the file. False when no image is open, the read fails or the
+  // The whole file as reads see it (with the pending writes), in one read of
+  // the file. False when no image is open, the read fails or the
   // file is larger than kMaxImageBytes.
   bool readWhole(std::vector<uint8_t>& bytes);
 
@@ -81,16 +76,14 @@ class ImageFile {
   // is still held then. A file system without such locks is used unlocked.
   bool lockExclusive(std::chrono::milliseconds wait);
 
-  // --- Journaled mode -------------------------------------------------------------
-  void useJournal();
-  bool journaled() const { return journaled_; }
+  // --- Transactions --------------------------------------------------------------
   const std::string& journalPath() const { return journalPath_; }
 
   enum class Recovery {
     kNone,
-    kRestored,   // put back into the image, forced, and removed
-    kDiscarded,  // not whole: never finished, the image never touched; removed
-    kSetAside,   // overtaken by another writer: renamed (setAsidePath), not applied
+    kRestored,       // put back into the image, forced, and removed
+    kDiscarded,      // not whole: never finished, the image never touched; removed
+    kSetAside,       // overtaken by another writer: renamed (setAsidePath), not applied
     kShownAsBefore,  // may not write: reads see the image as before the change
     kOvertaken,      // may not write, and overtaken: reads see the image as it is
     kFailed,         // it could not be read, applied, removed or set aside
@@ -148,10 +141,9 @@ class ImageFile {
   std::string journalPath_;
   std::string setAsidePath_;
   bool unconfirmed_ = false;
-  bool journaled_ = false;
-  // Journaled mode: the sectors read so far as the transaction sees them, the
-  // touched ones as they were before it, and the file's size on the card and
-  // as the transaction sees it.
+  // The sectors read so far as the transaction sees them, the touched ones as
+  // they were before it, and the file's size on the card and as the
+  // transaction sees it.
   std::unordered_map<uint32_t, Sector> cache_;
   std::map<uint32_t, Sector> originals_;
   // A journal that may not be put back on the card: its sectors as reads see them.

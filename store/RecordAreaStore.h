@@ -1,10 +1,10 @@
 // The record area of the instrument, byte for byte: the one open image file,
 // its model and geometry, and in-memory copies of the small header tables.
 // Every operation that changes something writes the affected bytes through
-// the image file before it returns: straight into the file, or, when a card
-// session has put the file in its journaled mode, into the transaction that
-// syncImage() commits. The one facade callers use; the layout, the directory
-// entries and the block allocator are its parts.
+// the image file before it returns, into the transaction that commitImage()
+// puts on the card whole. The one facade its caller (the card session) uses;
+// the layout, the directory entries and the block allocator are its parts,
+// and its answers are the codes of store/StoreCodes.h.
 #pragma once
 
 #include <array>
@@ -20,14 +20,9 @@
 #include "store/ImageByteOrder.h"
 #include "store/ImageFile.h"
 #include "store/ModelLayout.h"
+#include "store/StoreCodes.h"
 
 namespace vel {
-
-// Results of detectModel.
-constexpr uint8_t kModelRecognised = 1;
-constexpr uint8_t kModelNotRecognised = 0;
-constexpr uint8_t kModelJobOrderPlausible = 2;  // unknown format word, job order table passes
-constexpr uint8_t kNoImage = 255;
 
 class RecordAreaStore {
  public:
@@ -37,8 +32,10 @@ class RecordAreaStore {
   RecordAreaStore& operator=(const RecordAreaStore&) = delete;
 
   // --- Image access -------------------------------------------------------
-  // Opens an existing file for reading and writing in place; never creates it.
-  bool openImage(const std::string& path) { return file_.open(path); }
+  // Opens an existing file in place (ImageFile::open); never creates it.
+  bool openImage(const std::string& path, FileSystemCalls& calls = fileSystemCalls()) {
+    return file_.open(path, calls);
+  }
   void closeImage() { file_.close(); }
   bool isOpen() const { return file_.isOpen(); }
   // count 0 means 256; see ImageFile.
@@ -48,8 +45,8 @@ class RecordAreaStore {
   bool writeImage(ImageAddress address, uint8_t count, const uint8_t* buffer) {
     return file_.write(address, count, buffer);
   }
-  // Forces what was written to the device (journaled: commits it).
-  bool syncImage() { return file_.sync(); }
+  // Puts what was written since the last commit on the card, whole or not at all.
+  bool commitImage() { return file_.commit(); }
   // The file itself, for locking and transactions.
   ImageFile& imageFile() { return file_; }
   const ImageFile& imageFile() const { return file_; }

@@ -199,6 +199,70 @@ The change&apos;s journal was kept as: %1</translation>
         <source>记录区文件的大小与机型不符</source>
         <translation>The record area file&apos;s size does not fit its model</translation>
     </message>
+    <message>
+        <source>格式化记录区</source>
+        <translation>Format record area</translation>
+    </message>
+    <message>
+        <source>删除工作文件 %1</source>
+        <translation>Delete job %1</translation>
+    </message>
+    <message>
+        <source>工作文件改名 %1 → %2</source>
+        <translation>Rename job %1 → %2</translation>
+    </message>
+    <message>
+        <source>删除记录 %1 第%2条</source>
+        <translation>Delete record %2 of %1</translation>
+    </message>
+    <message>
+        <source>删除记录 %1 共%2条</source>
+        <translation>Delete %2 records of %1</translation>
+    </message>
+    <message>
+        <source>删除已知点 %1</source>
+        <translation>Delete known point %1</translation>
+    </message>
+    <message>
+        <source>清空已知点</source>
+        <translation>Clear known points</translation>
+    </message>
+    <message>
+        <source>删除特征码 %1</source>
+        <translation>Delete feature code %1</translation>
+    </message>
+    <message>
+        <source>清空特征码</source>
+        <translation>Clear feature codes</translation>
+    </message>
+    <message>
+        <source>导入坐标到 %1</source>
+        <translation>Import coordinates into %1</translation>
+    </message>
+    <message>
+        <source>导入已知点</source>
+        <translation>Import known points</translation>
+    </message>
+    <message>
+        <source>恢复备份 %1</source>
+        <translation>Restore backup of %1</translation>
+    </message>
+    <message>
+        <source>手动备份</source>
+        <translation>Manual backup</translation>
+    </message>
+    <message>
+        <source>工作文件 %1；已知点 %2；特征码 %3</source>
+        <translation>Jobs %1; known points %2; feature codes %3</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>未识别的记录区</source>
+        <translation>unrecognised record area</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -227,27 +291,7 @@ The change&apos;s journal was kept as: %1</translation>
     </message>
 </context>
 <context>
-    <name>vel::ImportWindow</name>
-    <message>
-        <source>坐标编辑</source>
-        <translation>Edit coordinates</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Note</translation>
-    </message>
-    <message>
-        <source>确  定</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>取  消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>警告</source>
-        <translation>Warning</translation>
-    </message>
+    <name>vel::Formats</name>
     <message>
         <source>全站坐标记录文件</source>
         <translation>Total station coordinate file </translation>
@@ -271,6 +315,33 @@ The change&apos;s journal was kept as: %1</translation>
     <message>
         <source>文本文件(逗号分隔)</source>
         <translation>Comma-separated text </translation>
+    </message>
+    <message>
+        <source>AutoCAD DXF 文件</source>
+        <translation>AutoCAD DXF file </translation>
+    </message>
+</context>
+<context>
+    <name>vel::ImportWindow</name>
+    <message>
+        <source>坐标编辑</source>
+        <translation>Edit coordinates</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>确  定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取  消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
     </message>
     <message>
         <source>   点    号</source>
@@ -638,34 +709,6 @@ Open its record area now?</translation>
         <translation>The file could not be written.</translation>
     </message>
     <message>
-        <source>全站坐标记录文件</source>
-        <translation>Total station coordinate file </translation>
-    </message>
-    <message>
-        <source>拓普康 GTS700/600/800 Points</source>
-        <translation>Topcon GTS700/600/800 points </translation>
-    </message>
-    <message>
-        <source>SCS2002 坐标文件</source>
-        <translation>SCS2002 coordinate file </translation>
-    </message>
-    <message>
-        <source>SV300坐标文件</source>
-        <translation>SV300 coordinate file </translation>
-    </message>
-    <message>
-        <source>CASS5.X文件</source>
-        <translation>CASS5.X file </translation>
-    </message>
-    <message>
-        <source>文本文件(逗号分隔)</source>
-        <translation>Comma-separated text </translation>
-    </message>
-    <message>
-        <source>AutoCAD DXF 文件</source>
-        <translation>AutoCAD DXF file </translation>
-    </message>
-    <message>
         <source>   点    号</source>
         <translation>   Point</translation>
     </message>
@@ -783,6 +826,10 @@ Replace the loaded record area with it all the same?</translation>
     <message>
         <source>无法写入文件%1：</source>
         <translation>Cannot write the file %1: </translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
     </message>
 </context>
 </TS>

@@ -128,7 +128,7 @@ OwnerDrawnPageControl::OwnerDrawnPageControl(int tabWidth, int tabHeight, QWidge
 
 PercentGauge::PercentGauge(QWidget* parent) : QWidget(parent) {}
 
-void PercentGauge::SetProgress(int percent) {
+void PercentGauge::setProgress(int percent) {
   progress_ = std::clamp(percent, 0, 100);
   update();
 }

@@ -99,8 +99,8 @@ class OwnerDrawnPageControl final : public QTabWidget {
 class PercentGauge final : public QWidget {
  public:
   explicit PercentGauge(QWidget* parent = nullptr);
-  int Progress() const { return progress_; }
-  void SetProgress(int percent);
+  int progress() const { return progress_; }
+  void setProgress(int percent);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

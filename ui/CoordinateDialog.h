@@ -11,7 +11,7 @@
 #include <span>
 
 #include "store/FixedValue.h"
-#include "store/RecordAreaStore.h"
+#include "store/ModelLayout.h"
 #include "ui/UiLook.h"
 
 namespace vel {

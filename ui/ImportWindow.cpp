@@ -2,29 +2,19 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <algorithm>
 
 #include "exchange/CoordinateImport.h"
-#include "exchange/ExchangeFormats.h"
+#include "exchange/FormatRegistry.h"
 #include "exchange/GridCellCheck.h"
-#include "store/RecordAreaStore.h"
+#include "messages/MessageTexts.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/Language.h"
+#include "ui/SessionTexts.h"
 
 namespace vel {
 namespace {
-
-// In the order of the exchange formats: the chosen filter's place is the format.
-QString openFilter() {
-  return translatedFilter(
-      "vel::ImportWindow",
-      {{QT_TRANSLATE_NOOP("vel::ImportWindow", "全站坐标记录文件"), "*.QPL"},
-       {QT_TRANSLATE_NOOP("vel::ImportWindow", "拓普康 GTS700/600/800 Points"), "*.pts"},
-       {QT_TRANSLATE_NOOP("vel::ImportWindow", "SCS2002 坐标文件"), "*.dat"},
-       {QT_TRANSLATE_NOOP("vel::ImportWindow", "SV300坐标文件"), "*.dat"},
-       {QT_TRANSLATE_NOOP("vel::ImportWindow", "CASS5.X文件"), "*.DAT"},
-       {QT_TRANSLATE_NOOP("vel::ImportWindow", "文本文件(逗号分隔)"), "*.CSV"}});
-}
 
 QStringList headerTexts() {
   return {QCoreApplication::translate("vel::ImportWindow", "   点    号"),
@@ -35,29 +25,32 @@ using Column = CoordinateGrid::Column;
 
 }  // namespace
 
-FileDialogSettings importDialogSettings(unsigned formatIndex) {
+FileDialogSettings importDialogSettings(int formatId) {
+  const std::vector<const ExchangeFormatEntry*> readers = FormatRegistry::instance().readers();
   FileDialogSettings settings;
-  settings.filter = openFilter();
+  settings.filter = formatFilter(readers);
   // A choice that names no readable format offers the first one.
-  settings.filterIndex =
-      isImportFormat(static_cast<int>(formatIndex)) ? static_cast<int>(formatIndex) : kQplFormat;
+  settings.filterIndex = std::max(placeOf(readers, formatId), 1);
   settings.defaultExt = QStringLiteral("*.QPL");
   settings.initialDir = QCoreApplication::applicationDirPath();
   return settings;
 }
 
-uint8_t importCoordinates(uint8_t target, unsigned& formatIndex, const ImportHost& host) {
-  FileDialogSettings openDialog = importDialogSettings(formatIndex);
+uint8_t importCoordinates(JobSlot target, int& formatId, const ImportHost& host) {
+  FileDialogSettings openDialog = importDialogSettings(formatId);
   if (!host.prompts.openFile(host.parent, openDialog)) return 0;
-  formatIndex = static_cast<unsigned>(openDialog.filterIndex);
+  const ExchangeFormatEntry* format =
+      formatAt(FormatRegistry::instance().readers(), openDialog.filterIndex);
+  if (format == nullptr) return 0;
+  formatId = format->id;
 
-  ImportWindow form(openDialog.fileName, openDialog.filterIndex, host);
+  ImportWindow form(openDialog.fileName, formatId, host);
   form.target = target;
   form.exec();
   return form.importResult;
 }
 
-ImportWindow::ImportWindow(const QString& fileName, int formatIndex, const ImportHost& host)
+ImportWindow::ImportWindow(const QString& fileName, int formatId, const ImportHost& host)
     : QDialog(host.parent), host_(host) {
   setObjectName(QStringLiteral("ImportWindow"));
   setWindowTitle(tr("坐标编辑"));
@@ -85,7 +78,7 @@ ImportWindow::ImportWindow(const QString& fileName, int formatIndex, const Impor
   connect(cancelButton, &QPushButton::clicked, this, &ImportWindow::onCancel);
   clearDefaultButtons(this);
 
-  readFile(fileName, formatIndex);
+  readFile(fileName, formatId);
 }
 
 void ImportWindow::keyPressEvent(QKeyEvent* event) {
@@ -96,32 +89,33 @@ void ImportWindow::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void ImportWindow::readFile(const QString& fileName, int formatIndex) {
-  const ImportedFile file = readImportFile(qStringToPath(fileName).string(), formatIndex);
-  switch (file.status) {
-    case ImportStatus::kRead:
-      grid->cells()->fillRows(importGridCells(file.pointLines));
-      break;
-    case ImportStatus::kFormatError:
-      host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFormatErrorText),
-                           PromptIcon::kExclamation);
-      break;
-    case ImportStatus::kFailed:
-      host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFailedText),
-                           PromptIcon::kExclamation);
-      // Then what went wrong, as the program reports any error of its own.
-      host_.prompts.showOk(host_.parent, QCoreApplication::applicationName(),
-                           messageText(file.problem), PromptIcon::kExclamation);
-      break;
+void ImportWindow::readFile(const QString& fileName, int formatId) {
+  const ExchangeFormatEntry* format = FormatRegistry::instance().byId(formatId);
+  if (format == nullptr || !format->reads()) return;
+  const ReadResult file = format->read(qStringToPath(fileName).string());
+  if (file.read()) {
+    grid->cells()->fillRows(importGridCells(file.points));
+    return;
   }
+  if (file.problem.kind == ReadProblem::Kind::kCountMismatch) {
+    host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFormatErrorText),
+                         PromptIcon::kExclamation);
+    return;
+  }
+  host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFailedText),
+                       PromptIcon::kExclamation);
+  // Then what went wrong, as the program reports any error of its own.
+  host_.prompts.showOk(host_.parent, QCoreApplication::applicationName(),
+                       readProblemMessage(file.problem), PromptIcon::kExclamation);
 }
 
 void ImportWindow::onConfirm() {
-  const auto append = [this](uint8_t slot, const uint8_t* record) {
-    return host_.appendRecordChecked && host_.appendRecordChecked(slot, kRecordSize, record);
-  };
   if (!grid->leaveCellForButton()) return;
-  importResult = storeImportRows(grid->cells()->rowsAsAnsi<4>(), target, host_.byteOrder, append);
+  const Outcome outcome = host_.card.run(ImportRows{target, grid->cells()->rowsAsAnsi<4>()});
+  if (host_.showOutcome) host_.showOutcome(outcome);
+  // Stored, or stopped by a refusal after its first row: the user confirmed.
+  const bool stored = outcome.done() || (outcome.refused() && !outcome.firstRowRefused);
+  importResult = stored ? 1 : 0;
   accept();
 }
 

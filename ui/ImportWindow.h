@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "card/CardSession.h"
 #include "store/ImageByteOrder.h"
 #include "ui/CoordinateGrid.h"
 #include "ui/Prompts.h"
@@ -17,33 +18,31 @@ namespace vel {
 
 // What the import needs of the main window.
 struct ImportHost {
+  CardSession& card;
   Prompts& prompts;
-  // The open image's byte order, for the records built.
-  ImageByteOrder byteOrder;
-  // The main window's AppendRecordChecked: stores one record and shows the
-  // store's refusals (and a failed write); false when it was not stored.
-  std::function<bool(uint8_t slot, uint8_t length, const uint8_t* record)> appendRecordChecked;
+  // Shows what the import came to, as the main window shows an action's outcome.
+  std::function<bool(const Outcome&)> showOutcome;
   QWidget* parent = nullptr;
 };
 
-// Asks for a file, preselecting the format formatIndex (1 to 6) and writing
-// the chosen one back, then shows the import window over host.parent. 1 when
-// the user confirmed, 0 when the dialog or the window was cancelled or grid
-// row 1 could not be stored.
-uint8_t importCoordinates(uint8_t target, unsigned& formatIndex, const ImportHost& host);
+// Asks for a file, preselecting the format numbered formatId and writing the
+// chosen one back, then shows the import window over host.parent. 1 when the
+// user confirmed, 0 when the dialog or the window was cancelled or grid row
+// 1 could not be stored.
+uint8_t importCoordinates(JobSlot target, int& formatId, const ImportHost& host);
 
-// The open dialog as importCoordinates sets it up: the six readable formats,
-// in the folder of the program.
-FileDialogSettings importDialogSettings(unsigned formatIndex);
+// The open dialog as importCoordinates sets it up: every format that reads,
+// in the registry's order, in the folder of the program.
+FileDialogSettings importDialogSettings(int formatId);
 
 class ImportWindow final : public QDialog {
   Q_OBJECT
  public:
   // Reads and converts the file while the window is created; a file that
   // cannot be taken over is reported and leaves the grid empty.
-  ImportWindow(const QString& fileName, int formatIndex, const ImportHost& host);
+  ImportWindow(const QString& fileName, int formatId, const ImportHost& host);
 
-  uint8_t target = 0;
+  JobSlot target;
   // 1 confirmed, 0 cancelled or closed, or grid row 1 refused by the store.
   uint8_t importResult = 0;
 
@@ -62,7 +61,7 @@ class ImportWindow final : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void readFile(const QString& fileName, int formatIndex);
+  void readFile(const QString& fileName, int formatId);
 
   ImportHost host_;
   Scaler scale_;

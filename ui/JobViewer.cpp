@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "card/CardSession.h"
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/Language.h"
@@ -14,10 +14,10 @@
 namespace vel {
 namespace {}  // namespace
 
-void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imagePath,
+void showJobViewer(JobSlot job, CardSession& card, Prompts& prompts, const QString& imagePath,
                    QWidget* parent, std::function<void()> reportWriteFailure) {
   JobViewer form(card, prompts, parent);
-  form.jobSlot = slot;
+  form.job = job;
   form.imagePath = imagePath;
   form.reportWriteFailure = std::move(reportWriteFailure);
   form.exec();
@@ -67,9 +67,9 @@ void JobViewer::setCountCaption(int count) {
 
 void JobViewer::fill() {
   shown_ = true;
-  baseCaption_ = tr("查阅工作文件:") + ansiToQString(card_.store().jobName(jobSlot));
+  baseCaption_ = tr("查阅工作文件:") + ansiToQString(card_.jobName(job));
   // Row i stays record i for deletions, an unreadable record included.
-  const std::vector<std::string> lines = card_.recordLines(jobSlot);
+  const std::vector<std::string> lines = card_.recordLines(job);
   const int count = static_cast<int>(lines.size());
   setCountCaption(count);
 
@@ -86,48 +86,49 @@ void JobViewer::onDeleteRecord() {
   if (selected.isEmpty() || !changesAllowed(card_, prompts_, this)) return;
   const int row = recordList->row(selected.first());
 
-  const QString name = ansiToQString(card_.store().recordPointName(jobSlot, row));
+  const QString name = ansiToQString(card_.pointName(job, row));
   const QString question = tr("删除点号为%1的记录吗？").arg(name);
   if (!prompts_.askYesNo(this, tr("工作文件"), question, PromptIcon::kQuestion)) {
     return;
   }
 
-  CardResult result = card_.deleteRecord(jobSlot, row);
-  // The deletion is on the device before the viewer waits for the next click.
-  if (result.done() && !card_.finish().done()) result = CardResult::failed();
-  if (result.notBackedUp()) {
-    showNotBackedUp(prompts_, this, result.message);
-    return;
-  }
-  if (result.writeFailed()) {
-    // Show what the card holds now, not what was meant to be there.
-    if (reportWriteFailure) {
-      reportWriteFailure();
-    } else {
-      prompts_.showOk(this, tr("警告"), messageText(kCardWriteFailedText),
-                      PromptIcon::kExclamation);
-    }
-    // The card was pulled out and its image let go: nothing left to show.
-    if (!card_.store().isOpen()) {
-      reject();
+  const Outcome outcome = card_.run(DeleteRecord{job, row});
+  switch (outcome.kind) {
+    case Outcome::Kind::kDone:
+      setCountCaption(recordList->count() - 1);
+      removeRowKeepingSelection(recordList, row);
       return;
-    }
-    fill();
-    if (row < recordList->count()) recordList->setCurrentRow(row);
-    return;
+    case Outcome::Kind::kNotBackedUp:
+      showNotBackedUp(prompts_, this, outcome.backup);
+      return;
+    case Outcome::Kind::kWriteFailed:
+      // Show what the card holds now, not what was meant to be there.
+      if (reportWriteFailure) {
+        reportWriteFailure();
+      } else {
+        prompts_.showOk(this, tr("警告"), messageText(kCardWriteFailedText),
+                        PromptIcon::kExclamation);
+      }
+      // The card was pulled out and its image let go: nothing left to show.
+      if (!card_.isOpen()) {
+        reject();
+        return;
+      }
+      fill();
+      if (row < recordList->count()) recordList->setCurrentRow(row);
+      return;
+    case Outcome::Kind::kRefused:
+    case Outcome::Kind::kNotAllowed:
+      return;
   }
-  if (!result.done()) return;
-
-  setCountCaption(recordList->count() - 1);
-  removeRowKeepingSelection(recordList, row);
 }
 
 void JobViewer::onOutputPoints() {
-  showPointOutput(jobSlot, card_.store(), prompts_, imagePath, this);
+  showPointOutput(card_, job, prompts_, imagePath, this);
 }
 
 void JobViewer::onShowPlan() {
-  showPlanWindow(cardPlan(card_.store(), jobSlot, QFileInfo(imagePath).fileName()), prompts_, this);
+  showPlanWindow(cardPlan(card_, job, QFileInfo(imagePath).fileName()), prompts_, this);
 }
 
 }  // namespace vel

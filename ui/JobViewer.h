@@ -9,18 +9,16 @@
 #include <cstdint>
 #include <functional>
 
+#include "card/CardSession.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
 
 namespace vel {
 
-class CardSession;
-
 // Opens the viewer for the job modally over `parent` and returns when it has
 // closed. reportWriteFailure is the main window's report of a write the card
-// did not take (it also reloads the store's tables); without it the viewer
-// shows the message itself.
-void showJobViewer(uint8_t slot, CardSession& card, Prompts& prompts, const QString& imagePath,
+// did not take; without it the viewer shows the message itself.
+void showJobViewer(JobSlot job, CardSession& card, Prompts& prompts, const QString& imagePath,
                    QWidget* parent = nullptr, std::function<void()> reportWriteFailure = {});
 
 class JobViewer final : public QDialog {
@@ -28,10 +26,10 @@ class JobViewer final : public QDialog {
  public:
   JobViewer(CardSession& card, Prompts& prompts, QWidget* parent = nullptr);
 
-  uint8_t jobSlot = 0;
+  JobSlot job;
   std::function<void()> reportWriteFailure;
 
-  // Caption and list from the store; runs when the window is first shown,
+  // Caption and list from the session; runs when the window is first shown,
   // unless called before.
   void fill();
   // "删除记录": deletes the selected record after a question.

@@ -4,59 +4,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <vector>
-
-#include "exchange/GridCellCheck.h"
-#include "records/MessageTexts.h"
 
 namespace vel {
-namespace {
-
-// exchange/ may not know of Qt, so its one shown text is marked here; the
-// language test sees that the two stay the same words.
-[[maybe_unused]] constexpr const char* kCoordinateRangeMark = QT_TRANSLATE_NOOP(
-    "MessageTexts", "输入的坐标数据超出最大范围:\r\n(-999999.999m~9999999.999m)\r\n请重新输入!");
-
-QString translated(const QString& text) {
-  return QCoreApplication::translate("MessageTexts", text.toUtf8().constData());
-}
-
-// The texts card/ and exchange/ put values into; the values are translated
-// too, as a reason may itself be a message text.
-struct Pattern {
-  QString source;  // with %1 and %2
-  QRegularExpression match;
-};
-
-const std::vector<Pattern>& patterns() {
-  static const std::vector<Pattern> list = [] {
-    std::vector<Pattern> made;
-    const QString texts[] = {
-        QString::fromUtf8(kImportUnreadableText), QString::fromUtf8(kImportNoCommaText),
-        QString::fromUtf8(kImportNoSuchFormatText), QString::fromUtf8(kSystemErrorText),
-        QString::fromUtf8(kImportNulText), QString::fromUtf8(kSnapshotIndexUnreadableText)};
-    for (const QString& text : texts) {
-      // The words as they are, each place of a value a group.
-      QString expression;
-      qsizetype from = 0;
-      static const QRegularExpression place(QStringLiteral("%([12])"));
-      for (auto it = place.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch found = it.next();
-        expression += QRegularExpression::escape(text.mid(from, found.capturedStart() - from));
-        expression += found.captured(1) == QLatin1String("1") ? QStringLiteral("(.*?)")
-                                                              : QStringLiteral("(.*)");
-        from = found.capturedEnd();
-      }
-      expression += QRegularExpression::escape(text.mid(from));
-      made.push_back({text, QRegularExpression(QRegularExpression::anchoredPattern(expression),
-                                               QRegularExpression::DotMatchesEverythingOption)});
-    }
-    return made;
-  }();
-  return list;
-}
-
-}  // namespace
 
 std::optional<Language> languageNamed(const QString& name) {
   if (name == QLatin1String("zh")) return Language::kChinese;
@@ -98,29 +47,14 @@ QString messageText(const char* text) {
   return QCoreApplication::translate("MessageTexts", text);
 }
 
+Translate interfaceLanguage() {
+  return [](const char* source) {
+    return QCoreApplication::translate("MessageTexts", source).toStdString();
+  };
+}
+
 QString messageText(const std::string& text) {
-  const QString source = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  const QString whole = translated(source);
-  if (whole != source) return whole;
-  // The snapshot's failure: its words, the folder, and the reason on a line of its own.
-  const QString snapshotFailed = QString::fromUtf8(kSnapshotFailedText);
-  if (source.startsWith(snapshotFailed)) {
-    const QString rest = source.mid(snapshotFailed.size());
-    const qsizetype lineEnd = rest.lastIndexOf(QStringLiteral("\r\n"));
-    if (lineEnd < 0) return translated(snapshotFailed) + rest;
-    return translated(snapshotFailed) + rest.left(lineEnd + 2) +
-           messageText(rest.mid(lineEnd + 2).toStdString());
-  }
-  for (const Pattern& pattern : patterns()) {
-    const QRegularExpressionMatch found = pattern.match.match(source);
-    if (!found.hasMatch()) continue;
-    const QString form = translated(pattern.source);
-    if (form == pattern.source) return source;
-    const QString first = messageText(found.captured(1).toStdString());
-    if (found.lastCapturedIndex() < 2) return form.arg(first);
-    return form.arg(first, messageText(found.captured(2).toStdString()));
-  }
-  return source;
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString translatedFilter(const char* context, std::initializer_list<FilterEntry> entries) {
@@ -132,6 +66,32 @@ QString translatedFilter(const char* context, std::initializer_list<FilterEntry>
           << mask;
   }
   return parts.join(QLatin1Char('|'));
+}
+
+QString formatFilter(const std::vector<const ExchangeFormatEntry*>& formats) {
+  QStringList parts;
+  for (const ExchangeFormatEntry* format : formats) {
+    QStringList masks;
+    for (const std::string& mask : format->masks) masks << QString::fromStdString(mask);
+    const QString joined = masks.join(QLatin1Char(' '));
+    parts << QCoreApplication::translate("vel::Formats", format->label) + QLatin1Char('(') +
+                 joined + QLatin1Char(')')
+          << joined;
+  }
+  return parts.join(QLatin1Char('|'));
+}
+
+const ExchangeFormatEntry* formatAt(const std::vector<const ExchangeFormatEntry*>& formats,
+                                    int place) {
+  if (place < 1 || place > static_cast<int>(formats.size())) return nullptr;
+  return formats[static_cast<size_t>(place - 1)];
+}
+
+int placeOf(const std::vector<const ExchangeFormatEntry*>& formats, int id) {
+  for (size_t i = 0; i < formats.size(); ++i) {
+    if (formats[i]->id == id) return static_cast<int>(i) + 1;
+  }
+  return 0;
 }
 
 }  // namespace vel

@@ -9,6 +9,9 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "messages/Messages.h"
 
 namespace vel {
 
@@ -43,11 +46,12 @@ class InstalledLanguage {
   bool qtInstalled_ = false;
 };
 
-// A refusal or failure text of records/MessageTexts.h in the interface's
-// language. The second form also takes the texts made from them (a line
-// number, a file or a reason put in), as card/ and exchange/ hand them over.
+// A text of messages/MessageTexts.h in the interface's language.
 QString messageText(const char* text);
+// A text messages/Messages.h made in the interface's language (UTF-8).
 QString messageText(const std::string& text);
+// The interface's language for messages/Messages.h.
+Translate interfaceLanguage();
 
 // One kind of file in a file dialog's filter: its description, marked for
 // translation in the window's context, and its mask ("*.QPL").
@@ -58,5 +62,14 @@ struct FilterEntry {
 // "description(mask)|mask|..." with the descriptions translated; the masks
 // stay as they are in every language.
 QString translatedFilter(const char* context, std::initializer_list<FilterEntry> entries);
+
+// The same for formats of the registry: each one's label (translated in
+// the context "vel::Formats") and its masks, in the order given.
+QString formatFilter(const std::vector<const ExchangeFormatEntry*>& formats);
+// The format at a 1-based place of such a filter; nothing past its end.
+const ExchangeFormatEntry* formatAt(const std::vector<const ExchangeFormatEntry*>& formats,
+                                    int place);
+// The 1-based place of a format's number in such a filter; 0 when it is not there.
+int placeOf(const std::vector<const ExchangeFormatEntry*>& formats, int id);
 
 }  // namespace vel

@@ -1,10 +1,8 @@
 #include "ui/PlanWindow.h"
 
-#include "exchange/ExchangeFile.h"
-
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
-#include <QBuffer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
@@ -15,9 +13,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "exchange/ExchangeFile.h"
 #include "exchange/PlanPoints.h"
 #include "records/NumberText.h"
-#include "store/RecordAreaStore.h"
 #include "ui/AnsiText.h"
 
 namespace vel {
@@ -52,17 +50,17 @@ QString fileNameFor(const QString& jobName) {
 
 }  // namespace
 
-PlanContent cardPlan(RecordAreaStore& store, uint8_t slot, const QString& imageName) {
+PlanContent cardPlan(CardSession& card, JobSlot job, const QString& imageName) {
   PlanContent content;
   content.imageName = imageName;
-  if (slot == store.knownPointFile()) {
+  if (card.isKnownPointFile(job)) {
     content.jobName = QCoreApplication::translate("vel::PlanWindow", "已知点");
   } else {
-    content.jobName = ansiToQString(store.jobName(slot));
-    content.knownPoints = planPoints(store, store.knownPointFile());
+    content.jobName = ansiToQString(card.jobName(job));
+    content.knownPoints = planPoints(card.points(card.knownPointFile()));
   }
   content.caption = QCoreApplication::translate("vel::PlanWindow", "图形:") + content.jobName;
-  content.points = planPoints(store, slot);
+  content.points = planPoints(card.points(job));
   return content;
 }
 

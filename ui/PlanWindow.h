@@ -3,15 +3,15 @@
 // the drawing saved as PNG, SVG or PDF with a title line.
 #pragma once
 
-#include <QIODevice>
-
 #include <QCheckBox>
 #include <QDate>
 #include <QDialog>
+#include <QIODevice>
 #include <QLabel>
 #include <QPushButton>
 #include <vector>
 
+#include "card/CardSession.h"
 #include "records/PlanGeometry.h"
 #include "ui/PlanView.h"
 #include "ui/Prompts.h"
@@ -20,8 +20,6 @@
 class QPainter;
 
 namespace vel {
-
-class RecordAreaStore;
 
 // What the window shows; the caller reads it from the card beforehand.
 struct PlanContent {
@@ -37,7 +35,7 @@ void showPlanWindow(PlanContent content, Prompts& prompts, QWidget* parent = nul
 
 // The plan of a job, with the known points to lay over it, or of the
 // known-point file itself, read from the card and shown as above.
-PlanContent cardPlan(RecordAreaStore& store, uint8_t slot, const QString& imageName);
+PlanContent cardPlan(CardSession& card, JobSlot job, const QString& imageName);
 
 enum class DrawingFormat { kPng, kSvg, kPdf };
 

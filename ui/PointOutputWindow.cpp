@@ -5,10 +5,10 @@
 #include <QHeaderView>
 
 #include "card/ImageFileAccess.h"
-#include "exchange/ExchangeFile.h"
+#include "exchange/FormatRegistry.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
-#include "store/RecordAreaStore.h"
+#include "messages/MessageTexts.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/Language.h"
@@ -16,19 +16,6 @@
 
 namespace vel {
 namespace {
-
-// In the order of the exchange formats: the chosen filter's place is the format.
-QString saveFilter() {
-  return translatedFilter(
-      "vel::PointOutputWindow",
-      {{QT_TRANSLATE_NOOP("vel::PointOutputWindow", "全站坐标记录文件"), "*.QPL"},
-       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "拓普康 GTS700/600/800 Points"), "*.pts"},
-       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "SCS2002 坐标文件"), "*.dat"},
-       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "SV300坐标文件"), "*.dat"},
-       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "CASS5.X文件"), "*.DAT"},
-       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "文本文件(逗号分隔)"), "*.CSV"},
-       {QT_TRANSLATE_NOOP("vel::PointOutputWindow", "AutoCAD DXF 文件"), "*.DXF"}});
-}
 
 QStringList headerTexts() {
   return {QCoreApplication::translate("vel::PointOutputWindow", "   点    号"),
@@ -42,7 +29,7 @@ using Column = CoordinateGrid::Column;
 
 FileDialogSettings pointOutputDialogSettings() {
   FileDialogSettings settings;
-  settings.filter = saveFilter();
+  settings.filter = formatFilter(FormatRegistry::instance().writers());
   settings.filterIndex = 1;
   settings.defaultExt = QStringLiteral("*.QPL");
   settings.initialDir = QCoreApplication::applicationDirPath();
@@ -50,16 +37,16 @@ FileDialogSettings pointOutputDialogSettings() {
   return settings;
 }
 
-void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
-                     const QString& imagePath, QWidget* parent) {
-  PointOutputWindow form(store, prompts, parent);
-  form.jobSlot = slot;
+void showPointOutput(CardSession& card, JobSlot job, Prompts& prompts, const QString& imagePath,
+                     QWidget* parent) {
+  PointOutputWindow form(card, prompts, parent);
+  form.job = job;
   form.imagePath = imagePath;
   form.exec();
 }
 
-PointOutputWindow::PointOutputWindow(RecordAreaStore& store, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), saveDialog(pointOutputDialogSettings()), store_(store), prompts_(prompts) {
+PointOutputWindow::PointOutputWindow(CardSession& card, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), saveDialog(pointOutputDialogSettings()), card_(card), prompts_(prompts) {
   setObjectName(QStringLiteral("PointOutputWindow"));
   setWindowTitle(tr("输出点坐标"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -107,8 +94,8 @@ void PointOutputWindow::showEvent(QShowEvent* event) {
 
 void PointOutputWindow::fill() {
   shown_ = true;
-  pointLines_ = jobPointLines(store_, jobSlot);
-  grid->cells()->fillRows(outputGridCells(pointLines_));
+  shownPoints_ = outputPoints(card_.points(job));
+  grid->cells()->fillRows(outputGridCells(shownPoints_));
 }
 
 void PointOutputWindow::onSave() {
@@ -123,11 +110,14 @@ void PointOutputWindow::onSaveAs() {
 
 bool PointOutputWindow::writePointFile(bool ask) {
   if (ask && !prompts_.saveFile(this, saveDialog)) return false;
-  collectGridLines();
+  collectGridPoints();
   const std::filesystem::path target = qStringToPath(saveDialog.fileName);
+  const ExchangeFormatEntry* format =
+      formatAt(FormatRegistry::instance().writers(), saveDialog.filterIndex);
   // The card's own image is never an output, by whatever name it is chosen.
   const bool isImage = !imagePath.isEmpty() && isSameFile(target, qStringToPath(imagePath));
-  if (isImage || !writeExchangeFile(target.string(), saveDialog.filterIndex, pointLines_)) {
+  if (isImage || format == nullptr ||
+      !format->write(target.string(), points_, WriteContext{}).written()) {
     // A file that was not written is no save: "保  存" keeps asking until one is.
     prompts_.showOk(this, tr("警告"), tr("文件写入失败！"), PromptIcon::kExclamation);
     return false;
@@ -137,12 +127,12 @@ bool PointOutputWindow::writePointFile(bool ask) {
 }
 
 void PointOutputWindow::onShowPlan() {
-  showPlanWindow(cardPlan(store_, jobSlot, QFileInfo(imagePath).fileName()), prompts_, this);
+  showPlanWindow(cardPlan(card_, job, QFileInfo(imagePath).fileName()), prompts_, this);
 }
 
-void PointOutputWindow::collectGridLines() {
+void PointOutputWindow::collectGridPoints() {
   grid->commitOpenEditor();
-  pointLines_ = vel::collectGridLines(grid->cells()->rowsAsAnsi<5>());
+  points_ = vel::collectGridPoints(grid->cells()->rowsAsAnsi<5>(), shownPoints_);
 }
 
 }  // namespace vel

@@ -9,31 +9,30 @@
 #include <string>
 #include <vector>
 
+#include "card/CardSession.h"
 #include "ui/CoordinateGrid.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
 
 namespace vel {
 
-class RecordAreaStore;
-
 // Opens the window for the job modally over `parent` and returns when it has closed.
-void showPointOutput(uint8_t slot, RecordAreaStore& store, Prompts& prompts,
+void showPointOutput(CardSession& card, JobSlot job, Prompts& prompts,
                      const QString& imagePath = {}, QWidget* parent = nullptr);
 
-// The save dialog as the window creates it: the seven formats, QPL first, in
-// the folder of the program.
+// The save dialog as the window creates it: every format that writes, in
+// the registry's order (QPL first), in the folder of the program.
 FileDialogSettings pointOutputDialogSettings();
 
 class PointOutputWindow final : public QDialog {
   Q_OBJECT
  public:
-  PointOutputWindow(RecordAreaStore& store, Prompts& prompts, QWidget* parent = nullptr);
+  PointOutputWindow(CardSession& card, Prompts& prompts, QWidget* parent = nullptr);
 
-  uint8_t jobSlot = 0;
+  JobSlot job;
 
-  // Reads the job into the point line list and the grid; runs once, when the
-  // window is first shown, unless called before.
+  // Reads the job's points into the grid; runs once, when the window is
+  // first shown, unless called before.
   void fill();
   // "保  存": asks for a file only until the first successful save. Neither
   // button acts while the cell being typed into is refused.
@@ -44,11 +43,12 @@ class PointOutputWindow final : public QDialog {
   void onShowPlan();
   // True when the file was written.
   bool writePointFile(bool ask);
-  // The grid's rows with a name, N and E as point lines, in order.
-  void collectGridLines();
+  // The grid's rows with a name, N and E as points, in order.
+  void collectGridPoints();
 
   bool saved() const { return saved_; }
-  const std::vector<std::string>& pointLines() const { return pointLines_; }
+  // The points last collected from the grid.
+  const std::vector<SurveyPoint>& points() const { return points_; }
 
   CoordinateGrid* grid;
   QPushButton* saveButton;
@@ -65,10 +65,11 @@ class PointOutputWindow final : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  RecordAreaStore& store_;
+  CardSession& card_;
   Prompts& prompts_;
   Scaler scale_;
-  std::vector<std::string> pointLines_;
+  std::vector<SurveyPoint> shownPoints_;  // the job's points the grid was filled from
+  std::vector<SurveyPoint> points_;       // collected back from the grid
   bool saved_ = false;
   bool shown_ = false;
 };

@@ -181,9 +181,4 @@ void QtPrompts::showTimedMessage(QWidget* parent, const QString& text) {
   ShowTimedMessage(text, parent);
 }
 
-void showNotBackedUp(Prompts& prompts, QWidget* parent, const std::string& reason) {
-  prompts.showOk(parent, QCoreApplication::translate("Prompts", "警告"), messageText(reason),
-                 PromptIcon::kExclamation);
-}
-
 }  // namespace vel

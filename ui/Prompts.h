@@ -43,10 +43,6 @@ class Prompts {
   virtual void showTimedMessage(QWidget* parent, const QString& text) = 0;
 };
 
-// A snapshot that could not be kept before an action, which was therefore
-// not done: its reason (UTF-8) in a warning box.
-void showNotBackedUp(Prompts& prompts, QWidget* parent, const std::string& reason);
-
 // The real boxes and dialogs.
 class QtPrompts final : public Prompts {
  public:

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "messages/MessageTexts.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
-#include "records/MessageTexts.h"
 #include "ui/Language.h"
 #include "ui/SessionTexts.h"
 
@@ -32,7 +32,7 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   setFixedSize(scale_(800), scale_(540));
   const QString imageName = utf8(card_.imageName());
   const QString caption = tr("恢复备份");
-  setWindowTitle(card_.store().isOpen() ? caption + QStringLiteral(" - ") + imageName : caption);
+  setWindowTitle(card_.isOpen() ? caption + QStringLiteral(" - ") + imageName : caption);
 
   listCaption = new QLabel(tr("备份（新的在前）："), this);
   scale_.place(listCaption, 12, 10, 400, 20);
@@ -72,7 +72,8 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   restoreToFileButton = makeLinkButton(this, "restoreToFileButton", tr("恢复到新文件"), scale_);
   scale_.place(restoreToFileButton, 600, 500, 180, 26);
   newFileDialog.title = tr("恢复到新文件");
-  newFileDialog.filter = translatedFilter("vel::RestoreWindow", {{QT_TR_NOOP("记录区文件"), "*.VEL"}});
+  newFileDialog.filter =
+      translatedFilter("vel::RestoreWindow", {{QT_TR_NOOP("记录区文件"), "*.VEL"}});
   newFileDialog.defaultExt = QStringLiteral("VEL");
   connect(restoreButton, &QPushButton::clicked, this, &RestoreWindow::onRestore);
   connect(restoreToFileButton, &QPushButton::clicked, this, &RestoreWindow::onRestoreToFile);
@@ -83,7 +84,7 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
 }
 
 void RestoreWindow::fill() {
-  const bool open = card_.store().isOpen();
+  const bool open = card_.isOpen();
   if (open) {
     snapshots_ = folder_.list(card_.imageName());
   } else {
@@ -95,8 +96,8 @@ void RestoreWindow::fill() {
   QList<QTreeWidgetItem*> rows;
   for (const Snapshot& s : snapshots_) {
     const QString place = s.place.empty() ? tr("（未记录）") : utf8(s.place);
-    auto* row = new QTreeWidgetItem({utf8(snapshotTimeText(s.time)), utf8(s.action),
-                                     utf8(s.summary), place});
+    auto* row = new QTreeWidgetItem({utf8(snapshotTimeText(s.time)), snapshotActionMessage(s),
+                                     snapshotContentsMessage(s), place});
     // Shown, so the user sees it is there, but greyed: restore refuses it.
     const bool fits = open && card_.snapshotFits(s);
     const bool otherCard = open && !fromCard(s, card_.origin().card);
@@ -137,7 +138,7 @@ int RestoreWindow::chosenRow() const {
 
 void RestoreWindow::onRestore() {
   const int row = chosenRow();
-  if (row < 0 || !card_.store().isOpen() || !changesAllowed(card_, prompts_, this)) return;
+  if (row < 0 || !card_.isOpen() || !changesAllowed(card_, prompts_, this)) return;
   const Snapshot snapshot = snapshotAt(row);
   // Another card's jobs over this card's: only when the user says so, for
   // this very snapshot.
@@ -150,22 +151,25 @@ void RestoreWindow::onRestore() {
   }
   const QString question =
       tr("把记录区恢复成%1“%2”之前的样子吗？\r\n\r\n记录区现在的内容将被替换。")
-          .arg(utf8(snapshotTimeText(snapshot.time)), utf8(snapshot.action));
+          .arg(utf8(snapshotTimeText(snapshot.time)), snapshotActionMessage(snapshot));
   if (!prompts_.askYesNo(this, tr("恢复备份"), question, PromptIcon::kQuestion)) return;
 
-  CardResult result = card_.restore(folder_, snapshot, otherCard);
-  if (result.done() && !card_.finish().done()) result = CardResult::failed();
-  if (result.notBackedUp()) {
-    showNotBackedUp(prompts_, this, result.message);
-    return;
-  }
-  if (result.status == CardResult::kRefused) {
-    prompts_.showOk(this, tr("警告"), messageText(result.message), PromptIcon::kExclamation);
-    return;
-  }
-  if (result.writeFailed()) {
-    if (reportWriteFailure) reportWriteFailure();
-    return;
+  const Outcome outcome = card_.run(RestoreSnapshot{&folder_, snapshot, otherCard});
+  switch (outcome.kind) {
+    case Outcome::Kind::kNotBackedUp:
+      showNotBackedUp(prompts_, this, outcome.backup);
+      return;
+    case Outcome::Kind::kRefused:
+      prompts_.showOk(this, tr("警告"), refusalMessage(outcome.refusal), PromptIcon::kExclamation);
+      return;
+    case Outcome::Kind::kWriteFailed:
+      if (reportWriteFailure) reportWriteFailure();
+      return;
+    case Outcome::Kind::kNotAllowed:
+      prompts_.showOk(this, tr("提示"), notAllowedMessage(outcome), PromptIcon::kInformation);
+      return;
+    case Outcome::Kind::kDone:
+      break;
   }
   if (restored) restored();
   fill();

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
+#include "messages/Messages.h"
 #include "ui/AnsiText.h"
 #include "ui/Language.h"
 #include "ui/Prompts.h"
@@ -11,24 +12,8 @@
 namespace vel {
 
 QString changeRefusalText(const CardSession& card) {
-  switch (card.changeRefusal()) {
-    case ChangeRefusal::kNone:
-      return {};
-    case ChangeRefusal::kWriteProtected:
-      return messageText(kWriteProtectedText);
-    case ChangeRefusal::kHardLinked:
-      return messageText(kHardLinkedText);
-    case ChangeRefusal::kLinkLeavesFolder:
-      return messageText(kLinkLeavesFolderText);
-    case ChangeRefusal::kSizeMisfit: {
-      const CardSession::SizeMisfit misfit = card.sizeMisfit();
-      return messageText(kSizeMisfitText)
-          .arg(misfit.size)
-          .arg(QString::fromLatin1(modelName(misfit.model)))
-          .arg(misfit.expected);
-    }
-  }
-  return {};
+  return messageText(
+      changeRefusalText(card.changeRefusal(), card.sizeMisfit(), interfaceLanguage()));
 }
 
 QString journalFindingText(const CardSession& card) {
@@ -53,6 +38,33 @@ bool changesAllowed(const CardSession& card, Prompts& prompts, QWidget* parent) 
   prompts.showOk(parent, QCoreApplication::translate("vel::MainWindow", "提示"), refusal,
                  PromptIcon::kInformation);
   return false;
+}
+
+QString refusalMessage(Refusal refusal) {
+  return messageText(refusalText(refusal, interfaceLanguage()));
+}
+
+QString notAllowedMessage(const Outcome& outcome) {
+  return messageText(
+      changeRefusalText(outcome.notAllowedBecause, outcome.misfit, interfaceLanguage()));
+}
+
+QString snapshotActionMessage(const Snapshot& snapshot) {
+  return messageText(snapshotActionText(snapshot, interfaceLanguage()));
+}
+
+QString snapshotContentsMessage(const Snapshot& snapshot) {
+  return messageText(snapshotContentsText(snapshot, interfaceLanguage()));
+}
+
+QString readProblemMessage(const ReadProblem& problem) {
+  return messageText(readProblemText(problem, interfaceLanguage()));
+}
+
+void showNotBackedUp(Prompts& prompts, QWidget* parent, const SnapshotFailure& failure) {
+  prompts.showOk(parent, QCoreApplication::translate("Prompts", "警告"),
+                 messageText(notBackedUpText(failure, interfaceLanguage())),
+                 PromptIcon::kExclamation);
 }
 
 }  // namespace vel

@@ -9,10 +9,9 @@ void codes(RecordAreaStore& s, int count) {
   for (int i = 0; i < count; ++i) ASSERT_LT(s.addFeatureCode("C" + std::to_string(i)), 64);
 }
 
-QStringList storedCodes(RecordAreaStore& s) {
+QStringList storedCodes(CardSession& session) {
   QStringList result;
-  for (int i = 0; i < s.featureCodeCount(); ++i)
-    result << QString::fromStdString(s.featureCodeAt(i));
+  for (const std::string& code : session.featureCodes()) result << QString::fromStdString(code);
   return result;
 }
 
@@ -26,7 +25,7 @@ TEST_F(PagesTest, CodesAreAddedUntilTheDialogIsCancelled) {
 
   EXPECT_EQ(rowsOf(form->codeList), (QStringList{"TREE", "WALL", "TREE"}));
   EXPECT_EQ(form->codeList->currentRow(), 2);
-  EXPECT_EQ(storedCodes(store), (QStringList{"TREE", "WALL", "TREE"}));
+  EXPECT_EQ(storedCodes(session), (QStringList{"TREE", "WALL", "TREE"}));
   ASSERT_EQ(entries.opened.size(), 4u);
   for (const OpenedEntry& opened : entries.opened) {
     EXPECT_EQ(opened.caption, QStringLiteral("特征码"));
@@ -49,7 +48,7 @@ TEST_F(PagesTest, TheCodeLibraryIsFullAt64) {
   EXPECT_EQ(form->codeList->item(kMaxFeatureCodes - 1)->text(), QStringLiteral("LAST"));
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("特征码库已满，无法再输入!")});
   EXPECT_EQ(entries.opened.size(), 2u);  // not opened again after the refusal
-  EXPECT_EQ(store.featureCodeCount(), kMaxFeatureCodes);
+  EXPECT_EQ(storedCodes(session).size(), kMaxFeatureCodes);
 }
 
 TEST_F(PagesTest, DeletingACodeAsksNothingAndSelectsTheRowThatTakesItsPlace) {
@@ -73,12 +72,12 @@ TEST_F(PagesTest, DeletingACodeAsksNothingAndSelectsTheRowThatTakesItsPlace) {
     EXPECT_TRUE(questions().empty());
     EXPECT_EQ(rowsOf(form->codeList), c.left);
     EXPECT_EQ(form->codeList->currentRow(), c.selected);
-    EXPECT_EQ(storedCodes(store), c.left);
+    EXPECT_EQ(storedCodes(session), c.left);
   }
   // With no row selected nothing goes.
   form->codeList->setCurrentRow(-1);
   form->deleteCodeButton->click();
-  EXPECT_EQ(store.featureCodeCount(), 0);
+  EXPECT_EQ(storedCodes(session).size(), 0);
 }
 
 TEST_F(PagesTest, ClearingCodesAsksUnlessThereAreNone) {
@@ -93,7 +92,7 @@ TEST_F(PagesTest, ClearingCodesAsksUnlessThereAreNone) {
   prompts.answerYesNo(false);
   form->clearCodesButton->click();
   EXPECT_EQ(rowsOf(form->codeList), (QStringList{"C0", "C1", "C2"}));
-  EXPECT_EQ(store.featureCodeCount(), 3);
+  EXPECT_EQ(storedCodes(session).size(), 3);
 
   prompts.answerYesNo(true);
   form->clearCodesButton->click();
@@ -139,7 +138,7 @@ TEST_F(PagesTest, CodeWritesTheCardRefusesAreReported) {
     }
     expectWriteFailureNotice();
     EXPECT_EQ(rowsOf(form->codeList), (QStringList{"C0", "C1"}));
-    EXPECT_EQ(storedCodes(store), (QStringList{"C0", "C1"}));
+    EXPECT_EQ(storedCodes(session), (QStringList{"C0", "C1"}));
   }
   EXPECT_EQ(entries.unusedAnswers(), 1u);  // adding stopped at the failure
 }

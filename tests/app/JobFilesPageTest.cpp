@@ -38,7 +38,7 @@ TEST_F(PagesTest, ANewJobIsAddedAtTheEndAndSelected) {
   EXPECT_EQ(form->jobList->currentRow(), 3);
   EXPECT_TRUE(form->jobList->item(3)->text().trimmed().endsWith(" 0"));
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("4"));
-  EXPECT_EQ(store.jobName(store.jobSlotAt(3)), "NEW1");
+  EXPECT_EQ(session.jobName(jobAt(3)), "NEW1");
   EXPECT_TRUE(prompts.shown.size() == 1);  // the open dialog at start only
 }
 
@@ -63,8 +63,8 @@ TEST_F(PagesTest, TakenNamesAreRefusedInAnyLetterCase) {
                                                   QStringLiteral("有同名文件,无法重命名！"),
                                                   QStringLiteral("有同名文件,无法重命名！")}));
   EXPECT_EQ(rowsOf(form->jobList), before);
-  EXPECT_EQ(store.jobCount(), 2);
-  EXPECT_EQ(store.jobName(store.jobSlotAt(0)), "Road");
+  EXPECT_EQ(session.jobCount(), 2);
+  EXPECT_EQ(session.jobName(jobAt(0)), "Road");
 }
 
 TEST_F(PagesTest, RenamingReplacesTheSelectedRowOnly) {
@@ -84,7 +84,7 @@ TEST_F(PagesTest, RenamingReplacesTheSelectedRowOnly) {
   // Cancelling renames nothing.
   entries.cancelName("GAMMA");
   form->renameJobButton->click();
-  EXPECT_EQ(store.jobName(store.jobSlotAt(1)), "BETA");
+  EXPECT_EQ(session.jobName(jobAt(1)), "BETA");
 }
 
 TEST_F(PagesTest, NoFreeJobSlotRefusesANewJob) {
@@ -94,7 +94,9 @@ TEST_F(PagesTest, NoFreeJobSlotRefusesANewJob) {
       },
       kRX9_32);
   const int jobs = form->jobList->count();
-  ASSERT_EQ(jobs, store.jobLimit());
+  int limit = 0;
+  edit(image, [&](RecordAreaStore& s) { limit = s.jobLimit(); });
+  ASSERT_EQ(jobs, limit);
   entries.answerName("ONEMORE");
   form->newJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("创建文件失败！")});
@@ -133,7 +135,7 @@ TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
     EXPECT_EQ(jobNamesShown(form->jobList), c.left);
     EXPECT_EQ(form->jobList->currentRow(), c.selected);
     EXPECT_EQ(form->jobCountLabel->text(), QString::number(c.jobs - 1));
-    EXPECT_EQ(store.jobCount(), c.jobs - 1);
+    EXPECT_EQ(session.jobCount(), c.jobs - 1);
   }
 }
 
@@ -144,7 +146,7 @@ TEST_F(PagesTest, TheDeleteKeyDeletesTheSelectedJobAndNoAnswerKeepsIt) {
   QTest::keyClick(form->jobList, Qt::Key_Delete);
   EXPECT_EQ(questions().size(), 1u);
   EXPECT_EQ(form->jobList->count(), 3);
-  EXPECT_EQ(store.jobCount(), 3);
+  EXPECT_EQ(session.jobCount(), 3);
 
   prompts.answerYesNo(true);
   QTest::keyClick(form->jobList, Qt::Key_Delete);
@@ -170,8 +172,8 @@ TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
   load(threeJobs);
   int viewed = 0;
   int imported = 0;
-  form->openJobViewer = [&](uint8_t) { ++viewed; };
-  form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
+  form->openJobViewer = [&](JobSlot) { ++viewed; };
+  form->importCoordinates = [&](JobSlot, int&) { return ++imported, true; };
   form->jobList->setCurrentRow(-1);
   ASSERT_EQ(selectedRow(form->jobList), -1);
 
@@ -190,7 +192,7 @@ TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
   EXPECT_TRUE(entries.opened.empty());
   EXPECT_EQ(viewed, 0);
   EXPECT_EQ(imported, 0);
-  EXPECT_EQ(store.jobCount(), 3);
+  EXPECT_EQ(session.jobCount(), 3);
 }
 
 TEST_F(PagesTest, TheViewerOpensOnTheSelectedJobAndTheListFollowsWhatItDid) {
@@ -198,14 +200,14 @@ TEST_F(PagesTest, TheViewerOpensOnTheSelectedJobAndTheListFollowsWhatItDid) {
     threeJobs(s);
     fillRecords(s, s.jobSlotAt(1), 4);
   });
-  std::vector<uint8_t> viewedSlots;
-  form->openJobViewer = [&](uint8_t slot) {
-    viewedSlots.push_back(slot);
-    ASSERT_EQ(store.deleteRecord(slot, 0), kDone);  // as the viewer deletes a record
+  std::vector<JobSlot> viewedSlots;
+  form->openJobViewer = [&](JobSlot job) {
+    viewedSlots.push_back(job);
+    ASSERT_TRUE(session.run(DeleteRecord{job, 0}).done());  // as the viewer deletes a record
   };
   form->jobList->setCurrentRow(1);
   form->viewJobButton->click();
-  ASSERT_EQ(viewedSlots, std::vector<uint8_t>{store.jobSlotAt(1)});
+  ASSERT_EQ(viewedSlots, std::vector<JobSlot>{jobAt(1)});
   EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith(" 3"));
   EXPECT_EQ(form->jobList->currentRow(), 1);
 
@@ -232,8 +234,8 @@ TEST_F(PagesTest, TypedPointsAreStoredAsPointRecordsInTheImageByteOrder) {
     entries.answerPoint("A9", fixed(1234, 500), fixed(0, -500), fixed(0));
     form->enterPointsButton->click();
 
-    const uint8_t slot = store.jobSlotAt(0);
-    ASSERT_EQ(store.recordCount(slot), 1);
+    const JobSlot slot = jobAt(0);
+    ASSERT_EQ(session.recordCount(slot), 1);
     std::vector<uint8_t> expected(kRecordSize, 0);
     expected[0] = 4;
     expected[1] = 'A';
@@ -262,8 +264,7 @@ TEST_F(PagesTest, TheTypingLoopProposesTheNextNameUntilCancelled) {
 
   EXPECT_EQ(entries.presets(Entry::kCoordinates),
             (std::vector<std::string>{"", "A10", "A11", "PT0", "PT1", "ABCDEF00"}));
-  EXPECT_EQ(pointNames(store.jobSlotAt(0)),
-            (std::vector<std::string>{"A9", "A10", "PT", "PT0", "ABCDEF99"}));
+  EXPECT_EQ(pointNames(jobAt(0)), (std::vector<std::string>{"A9", "A10", "PT", "PT0", "ABCDEF99"}));
   EXPECT_TRUE(form->jobList->item(0)->text().trimmed().endsWith(" 5"));
   EXPECT_EQ(form->jobList->currentRow(), 0);
   EXPECT_EQ(entries.unusedAnswers(), 0u);
@@ -292,16 +293,16 @@ TEST_F(PagesTest, TypingStopsWhenTheJobReaches3072Records) {
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
   form->enterPointsButton->click();
 
-  const uint8_t slot = store.jobSlotAt(0);
-  EXPECT_EQ(store.recordCount(slot), kMaxJobRecords);
-  EXPECT_EQ(store.recordPointName(slot, kMaxJobRecords - 1), "LAST");
+  const JobSlot slot = jobAt(0);
+  EXPECT_EQ(session.recordCount(slot), kMaxJobRecords);
+  EXPECT_EQ(session.pointName(slot, kMaxJobRecords - 1), "LAST");
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("文件已满，无法存贮全部数据！")});
   EXPECT_EQ(entries.unusedAnswers(), 1u);  // the loop ended at the refusal
   EXPECT_TRUE(form->jobList->item(0)->text().trimmed().endsWith(" 3072"));
 
   // A full job opens no dialog, for typing or importing.
   int imported = 0;
-  form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
+  form->importCoordinates = [&](JobSlot, int&) { return ++imported, true; };
   form->enterPointsButton->click();
   form->importPointsButton->click();
   EXPECT_EQ(prompts.timedMessages().mid(1),
@@ -316,19 +317,18 @@ TEST_F(PagesTest, TheImportGetsTheSelectedJobAndTheFormatChoice) {
     fillRecords(s, s.jobSlotAt(2), kMaxJobRecords - 1);  // one more still fits
   });
   form->jobList->setCurrentRow(2);
-  std::vector<uint8_t> targets;
+  std::vector<JobSlot> targets;
   form->importFormatChoice = 3;
-  form->importCoordinates = [&](uint8_t slot, unsigned& choice) -> uint8_t {
-    targets.push_back(slot);
-    EXPECT_EQ(choice, 3u);
+  form->importCoordinates = [&](JobSlot job, int& choice) {
+    targets.push_back(job);
+    EXPECT_EQ(choice, 3);
     choice = 5;
-    const auto record = pointRecord("IMP");
-    EXPECT_EQ(store.appendRecord(slot, kRecordSize, record.data()), kDone);
-    return 1;
+    EXPECT_TRUE(session.run(AddPoint{job, "IMP", {}, {}, {}}).done());
+    return true;
   };
   form->importPointsButton->click();
-  EXPECT_EQ(targets, std::vector<uint8_t>{store.jobSlotAt(2)});
-  EXPECT_EQ(form->importFormatChoice, 5u);
+  EXPECT_EQ(targets, std::vector<JobSlot>{jobAt(2)});
+  EXPECT_EQ(form->importFormatChoice, 5);
   EXPECT_TRUE(form->jobList->item(2)->text().trimmed().endsWith(" 3072"));
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
 }
@@ -376,8 +376,8 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
     }
     expectWriteFailureNotice();
     EXPECT_EQ(rowsOf(form->jobList), before);
-    EXPECT_EQ(store.jobCount(), 3);
-    EXPECT_EQ(store.recordCount(store.jobSlotAt(0)), 2);
+    EXPECT_EQ(session.jobCount(), 3);
+    EXPECT_EQ(session.recordCount(jobAt(0)), 2);
   }
   // The typing loop stopped at the failure: the second point was never asked for.
   EXPECT_EQ(entries.presets(Entry::kCoordinates).size(), 1u);

@@ -33,7 +33,7 @@ TEST_F(PagesTest, ATypedKnownPointIsListedAtOnceInColumns) {
   EXPECT_EQ(entries.opened[0].caption, QStringLiteral("已知点"));
   EXPECT_EQ(entries.opened[1].preset, "K2");
 
-  const std::vector<uint8_t> record = recordBytes(store.knownPointFile(), 0);
+  const std::vector<uint8_t> record = recordBytes(session.knownPointFile(), 0);
   EXPECT_EQ(record[0], 4);
   EXPECT_EQ(std::string(record.begin() + 1, record.begin() + 10),
             std::string("K1\0\0\0\0\0\0\0", 9));
@@ -60,7 +60,7 @@ TEST_F(PagesTest, AfterTypingTheListIsRebuiltInStoreOrderWithRowZeroSelected) {
   EXPECT_EQ(rebuilt.front(), QStringLiteral("N1"));  // took the free place
   EXPECT_EQ(form->knownPointList->currentRow(), 0);
   QStringList stored;
-  for (const std::string& name : pointNames(store.knownPointFile())) {
+  for (const std::string& name : pointNames(session.knownPointFile())) {
     stored << QString::fromStdString(name);
   }
   EXPECT_EQ(rebuilt, stored);
@@ -74,7 +74,7 @@ TEST_F(PagesTest, TypingKnownPointsStopsAt3072) {
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
   form->enterKnownPointsButton->click();
 
-  EXPECT_EQ(store.recordCount(store.knownPointFile()), kMaxJobRecords);
+  EXPECT_EQ(session.recordCount(session.knownPointFile()), kMaxJobRecords);
   EXPECT_EQ(form->knownPointList->count(), kMaxJobRecords);
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("文件已满，无法存贮全部数据！")});
   EXPECT_EQ(entries.unusedAnswers(), 1u);
@@ -82,7 +82,7 @@ TEST_F(PagesTest, TypingKnownPointsStopsAt3072) {
 
   // Full: neither typing nor importing opens anything.
   int imported = 0;
-  form->importCoordinates = [&](uint8_t, unsigned&) -> uint8_t { return ++imported, 1; };
+  form->importCoordinates = [&](JobSlot, int&) { return ++imported, true; };
   form->enterKnownPointsButton->click();
   form->importKnownPointsButton->click();
   EXPECT_EQ(prompts.timedMessages().mid(1),
@@ -93,15 +93,14 @@ TEST_F(PagesTest, TypingKnownPointsStopsAt3072) {
 
 TEST_F(PagesTest, ImportingKnownPointsTargetsTheKnownPointFile) {
   load([](RecordAreaStore& s) { knownPoints(s, {"K1"}); });
-  std::vector<uint8_t> targets;
-  form->importCoordinates = [&](uint8_t slot, unsigned&) -> uint8_t {
-    targets.push_back(slot);
-    const auto record = pointRecord("IMP");
-    EXPECT_EQ(store.appendRecord(slot, kRecordSize, record.data()), kDone);
-    return 1;
+  std::vector<JobSlot> targets;
+  form->importCoordinates = [&](JobSlot job, int&) {
+    targets.push_back(job);
+    EXPECT_TRUE(session.run(AddPoint{job, "IMP", {}, {}, {}}).done());
+    return true;
   };
   form->importKnownPointsButton->click();
-  EXPECT_EQ(targets, std::vector<uint8_t>{store.knownPointFile()});
+  EXPECT_EQ(targets, std::vector<JobSlot>{session.knownPointFile()});
   EXPECT_EQ(namesShown(form->knownPointList), (QStringList{"K1", "IMP"}));
   EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
 }
@@ -213,7 +212,7 @@ TEST_F(PagesTest, KnownPointWritesTheCardRefusesAreReported) {
     }
     expectWriteFailureNotice();
     EXPECT_EQ(rowsOf(form->knownPointList), before);
-    EXPECT_EQ(store.recordCount(store.knownPointFile()), 2);
+    EXPECT_EQ(session.recordCount(session.knownPointFile()), 2);
     EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
   }
 }

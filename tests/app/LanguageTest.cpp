@@ -3,9 +3,12 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+#include <cerrno>
+#include <functional>
 
 #include "exchange/GridCellCheck.h"
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
+#include "messages/Messages.h"
 #include "tests/app/PagesFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/ShownTexts.h"
@@ -63,7 +66,7 @@ TEST(LanguageChoice, TheEnglishTranslationIsPartOfTheProgram) {
 // The marked refusal and failure texts of MessageTexts.h, read from the
 // header itself so that a text added there without its English is caught.
 QStringList markedMessageTexts() {
-  QFile header(QStringLiteral(VEL_SOURCE_DIR "/records/MessageTexts.h"));
+  QFile header(QStringLiteral(VEL_SOURCE_DIR "/messages/MessageTexts.h"));
   EXPECT_TRUE(header.open(QIODevice::ReadOnly));
   const QString source = QString::fromUtf8(header.readAll());
   static const QRegularExpression marked(
@@ -86,50 +89,71 @@ TEST(MessageTexts, EachRefusalAndFailureTextHasItsEnglishAndStaysChineseWithoutI
   {
     const InstalledLanguage english(kEnglish);
     for (const QString& text : all) {
-      const QString shown = messageText(text.toStdString());
+      const QString shown = messageText(text.toUtf8().constData());
       EXPECT_FALSE(hasChinese(shown)) << text.toStdString() << " -> " << shown.toStdString();
       EXPECT_EQ(shown.count(QStringLiteral("%1")), text.count(QStringLiteral("%1")));
       EXPECT_EQ(shown.count(QStringLiteral("%2")), text.count(QStringLiteral("%2")));
     }
   }
   const InstalledLanguage c(chooseLanguage({QStringLiteral("C")}, std::nullopt));
-  for (const QString& text : all) EXPECT_EQ(messageText(text.toStdString()), text);
+  for (const QString& text : all) EXPECT_EQ(messageText(text.toUtf8().constData()), text);
 }
 
-TEST(MessageTexts, TextsMadeFromTheMessagesAreTranslatedPartByPart) {
-  const std::string unreadable =
-      QString::fromUtf8(kImportUnreadableText)
-          .arg(QStringLiteral("/in/点.pts"), QString::fromUtf8(kNoSuchFileText))
-          .toStdString();
-  const std::string systemError =
-      QString::fromUtf8(kImportUnreadableText)
-          .arg(QStringLiteral("/in/a.csv"),
-               QString::fromUtf8(kSystemErrorText).arg(5).arg(QStringLiteral("Input/output error")))
-          .toStdString();
-  const std::string noComma = QString::fromUtf8(kImportNoCommaText).arg(12).toStdString();
-  const std::string notBackedUp =
-      std::string(kSnapshotFailedText) + "/backups" + "\r\n" + kDiskFullText;
-  {
-    const InstalledLanguage english(kEnglish);
-    const QString file = messageText(unreadable);
-    EXPECT_TRUE(file.contains(QStringLiteral("/in/点.pts"))) << file.toStdString();
-    EXPECT_TRUE(file.endsWith(messageText(kNoSuchFileText))) << file.toStdString();
-    EXPECT_FALSE(hasChinese(QString(file).remove(QStringLiteral("/in/点.pts"))));
-    const QString system = messageText(systemError);
-    EXPECT_FALSE(hasChinese(system)) << system.toStdString();
-    EXPECT_TRUE(system.contains(QStringLiteral("5")) &&
-                system.contains(QStringLiteral("Input/output error")));
-    const QString line = messageText(noComma);
-    EXPECT_FALSE(hasChinese(line)) << line.toStdString();
-    EXPECT_TRUE(line.contains(QStringLiteral("12")));
-    const QString backup = messageText(notBackedUp);
-    EXPECT_FALSE(hasChinese(backup)) << backup.toStdString();
-    EXPECT_TRUE(backup.contains(QStringLiteral("/backups\r\n")));
-    EXPECT_TRUE(backup.endsWith(messageText(kDiskFullText)));
+// Texts made from a code and its values: the words in the interface's
+// language, the values (a path, a line number, a folder, a job) as they are.
+TEST(MessageTexts, TextsMadeFromCodesAreInTheInterfacesLanguageAroundTheirValues) {
+  ReadProblem missing;
+  missing.kind = ReadProblem::Kind::kUnreadable;
+  missing.path = "/in/点.pts";
+  missing.error = ENOENT;
+  ReadProblem systemError = missing;
+  systemError.path = "/in/a.csv";
+  systemError.error = ENOSPC;  // no words of its own: the number and the system's text
+  ReadProblem noComma;
+  noComma.kind = ReadProblem::Kind::kNoComma;
+  noComma.line = 12;
+  SnapshotFailure diskFull;
+  diskFull.reason = SnapshotFailure::Reason::kDiskFull;
+  diskFull.folder = "/backups";
+  Snapshot deletedJob;
+  deletedJob.label = {SnapshotAction::kDeleteJob, {"路基1"}};
+  const struct {
+    const char* what;
+    std::function<std::string(const Translate&)> make;
+    QStringList values;
+  } cases[] = {
+      {"missing file",
+       [&](const Translate& tr) { return readProblemText(missing, tr); },
+       {"/in/点.pts"}},
+      {"system error",
+       [&](const Translate& tr) { return readProblemText(systemError, tr); },
+       {"/in/a.csv", "28"}},
+      {"no comma", [&](const Translate& tr) { return readProblemText(noComma, tr); }, {"12"}},
+      {"not backed up",
+       [&](const Translate& tr) { return notBackedUpText(diskFull, tr); },
+       {"/backups\r\n"}},
+      {"snapshot label",
+       [&](const Translate& tr) { return snapshotActionText(deletedJob, tr); },
+       {"路基1"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    {
+      const InstalledLanguage english(kEnglish);
+      const QString shown = messageText(c.make(interfaceLanguage()));
+      QString words = shown;
+      for (const QString& value : c.values) {
+        EXPECT_TRUE(shown.contains(value)) << shown.toStdString();
+        words.remove(value);
+      }
+      EXPECT_FALSE(hasChinese(words)) << shown.toStdString();
+    }
+    const InstalledLanguage chinese(chooseLanguage({QStringLiteral("C")}, std::nullopt));
+    EXPECT_EQ(messageText(c.make(interfaceLanguage())), QString::fromStdString(c.make(asWritten)));
   }
-  for (const std::string& text : {unreadable, systemError, noComma, notBackedUp}) {
-    EXPECT_EQ(messageText(text), QString::fromStdString(text));
-  }
+  const InstalledLanguage english(kEnglish);
+  EXPECT_TRUE(messageText(notBackedUpText(diskFull, interfaceLanguage()))
+                  .endsWith(messageText(kDiskFullText)));
 }
 
 void sample(RecordAreaStore& s) {

@@ -11,6 +11,7 @@
 #include "app/CardDiscovery.h"
 #include "app/MainWindow.h"
 #include "store/RecordAreaStore.h"
+#include "tests/support/CardPrinters.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
 #include "tests/support/ScriptedEntryDialogs.h"
@@ -66,7 +67,9 @@ class MainWindowTest : public ::testing::Test {
     return path;
   }
 
-  // Changes an image through a store of its own, as another program would.
+  // Changes an image through a store of its own, as another program would,
+  // and puts the change on the card. A window that has the image open does
+  // not see it until it opens the image again.
   template <class Edit>
   void edit(const std::filesystem::path& image, Edit&& change) {
     RecordAreaStore other;
@@ -74,12 +77,13 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_EQ(other.detectModel(), kModelRecognised);
     other.loadTables();
     change(other);
+    ASSERT_TRUE(other.commitImage());
     other.closeImage();
   }
 
   void start() {
     media = std::make_unique<ListedMedia>(mediaFolders);
-    form = std::make_unique<MainWindow>(store, prompts, *media);
+    form = std::make_unique<MainWindow>(session, prompts, *media);
     form->setEntryDialogs(entries);
     // Each test starts with snapshots kept, whatever one before chose.
     form->setKeepSnapshots(true);
@@ -100,7 +104,7 @@ class MainWindowTest : public ::testing::Test {
   ScratchDir scratch;
   ScriptedPrompts prompts;
   ScriptedEntryDialogs entries;
-  RecordAreaStore store;
+  CardSession session;
   std::vector<std::filesystem::path> mediaFolders;
   std::unique_ptr<ListedMedia> media;
   std::unique_ptr<MainWindow> form;

@@ -6,9 +6,9 @@
 
 #include <QTest>
 
+#include "app/CardWatcher.h"
 #include "card/CardSession.h"
 #include "store/Gbk.h"
-#include "app/CardWatcher.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/Controls.h"
@@ -53,11 +53,11 @@ TEST_F(MainWindowTest, CancellingAtStartShowsTheInitialSummary) {
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("0"));
   EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->usageGauge->Progress(), 0);
+  EXPECT_EQ(form->usageGauge->progress(), 0);
   EXPECT_FALSE(pagesShown());
   EXPECT_FALSE(pagesEnabled());
   EXPECT_EQ(form->pages->currentIndex(), 0);
-  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(session.isOpen());
   EXPECT_EQ(prompts.shown.size(), 1u);
 
   form->refreshSummary();  // no image: nothing changes
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, AnImageNamedAtStartIsLoadedWithoutAskingAndTheDialogStart
   const fs::path image = makeImage("CARD.VEL");
   edit(image, fillSample);
   media = std::make_unique<ListedMedia>(mediaFolders);
-  form = std::make_unique<MainWindow>(store, prompts, *media, image);
+  form = std::make_unique<MainWindow>(session, prompts, *media, image);
 
   EXPECT_TRUE(prompts.shown.empty());
   EXPECT_TRUE(form->pagesUsable());
@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, AnImageWhoseCardWasPulledOutIsLetGoAndANewOneOffered) {
   const auto boxes = prompts.shownOf(Kind::kOk);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, QStringLiteral("记录区写入失败，请检查存储卡！"));
-  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(session.isOpen());
   EXPECT_FALSE(pagesEnabled());
   EXPECT_EQ(form->jobList->count(), 0);
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {
   EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX3-8"));
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
   EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
-  EXPECT_EQ(form->usageGauge->Progress(), 0);  // 5 of 49536 records
+  EXPECT_EQ(form->usageGauge->progress(), 0);  // 5 of 49536 records
 
   const QStringList jobs = rowsOf(form->jobList);
   ASSERT_EQ(jobs.size(), 2);
@@ -252,7 +252,7 @@ TEST_F(MainWindowTest, AnUnformattedImageAnsweredNoKeepsThePagesHiddenUntilLoade
   EXPECT_EQ(questions[0].caption, QStringLiteral("选取记录区"));
   EXPECT_EQ(questions[0].text, kFormatQuestion);
   EXPECT_EQ(questions[0].icon, PromptIcon::kQuestion);
-  EXPECT_TRUE(store.isOpen());
+  EXPECT_TRUE(session.isOpen());
   EXPECT_FALSE(pagesShown());
   EXPECT_FALSE(form->pagesUsable());
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
@@ -316,8 +316,11 @@ TEST_F(MainWindowTest, ADeclinedSecondImageDisablesThePagesUntilTheNextLoad) {
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("FIRST.VEL"));
   EXPECT_EQ(form->jobList->count(), 2);
 
-  const auto record = pointRecord("X");
-  EXPECT_FALSE(form->appendRecordChecked(0, kRecordSize, record.data()));
+  // A point typed into the job still shown goes nowhere: no dialog, nothing written.
+  form->jobList->setCurrentRow(0);
+  entries.answerPoint("X", {1, 0}, {2, 0}, {3, 0});
+  form->onEnterPoints();
+  EXPECT_TRUE(entries.opened.empty());
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
   EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
 
@@ -333,7 +336,7 @@ TEST_F(MainWindowTest, AFileThatCannotBeOpenedClosesTheOldImageWithoutAMessage) 
   const fs::path missing = scratch.path() / "MISSING.VEL";
 
   select(missing);
-  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(session.isOpen());
   EXPECT_FALSE(fs::exists(missing));
   EXPECT_EQ(prompts.shown.size(), 2u);  // the two open dialogs, nothing else
   EXPECT_FALSE(pagesEnabled());
@@ -398,8 +401,8 @@ TEST_F(MainWindowTest, AWriteProtectedImageIsReadAndEveryChangeRefusedBeforeAnyt
 
   // Each change says why it cannot be made, before it asks anything.
   form->jobList->setCurrentRow(0);
-  for (QPushButton* button : {form->deleteJobButton, form->newJobButton,
-                              form->enterPointsButton, form->clearCodesButton}) {
+  for (QPushButton* button : {form->deleteJobButton, form->newJobButton, form->enterPointsButton,
+                              form->clearCodesButton}) {
     QTest::mouseClick(button, Qt::LeftButton);
   }
   QTest::keyClick(form->jobList, Qt::Key_Delete);
@@ -415,11 +418,10 @@ TEST_F(MainWindowTest, AnImageAnotherProgramHasOpenIsRefusedWithABox) {
   startWith(image);
   ASSERT_TRUE(form->pagesUsable());
   // Another program (velcard, a second window) cannot have it meanwhile.
-  RecordAreaStore other;
-  CardSession otherSession(other);
+  CardSession otherSession;
   EXPECT_EQ(otherSession.open(image.string()), OpenStatus::kInUse);
 
-  store.closeImage();
+  session.close();
   ASSERT_EQ(otherSession.open(image.string()), OpenStatus::kLoaded);
   select(image);
   const auto notices = prompts.shownOf(Kind::kOk);
@@ -435,7 +437,7 @@ TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {
   startWith(first);
   prompts.cancelFile();
   form->selectImageButton->click();
-  EXPECT_TRUE(store.isOpen());
+  EXPECT_TRUE(session.isOpen());
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_EQ(form->jobList->count(), 2);
 }
@@ -451,7 +453,7 @@ TEST_F(MainWindowTest, ANameTypedWithoutExtensionOpensTheImageInEitherLetterCase
 
   ModalDriver typeTest(
       [](QDialog& dialog) { answerFileDialog(dialog, 1, QStringLiteral("TEST")); });
-  form = std::make_unique<MainWindow>(store, real, *media);
+  form = std::make_unique<MainWindow>(session, real, *media);
   EXPECT_TRUE(typeTest.acted());
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("TEST.VEL"));
@@ -495,6 +497,7 @@ TEST_F(MainWindowTest, AFormatTheCardDoesNotTakeIsReported) {
   edit(image, fillSample);
   startWith(image);
   form->setKeepSnapshots(false);  // the card's failure alone, not the snapshot's
+  const std::vector<uint8_t> before = readBytes(image);
 
   prompts.answerYesNo(true);
   {
@@ -506,18 +509,24 @@ TEST_F(MainWindowTest, AFormatTheCardDoesNotTakeIsReported) {
   EXPECT_EQ(notices[0].caption, QStringLiteral("警告"));
   EXPECT_EQ(notices[0].text, QStringLiteral("记录区写入失败，请检查存储卡！"));
   EXPECT_EQ(notices[0].icon, PromptIcon::kExclamation);
-  EXPECT_FALSE(form->pagesUsable());
-  EXPECT_FALSE(pagesEnabled());
+  // Nothing of the format reached the card: the window shows the area it holds.
+  EXPECT_EQ(readBytes(image), before);
+  EXPECT_TRUE(form->pagesUsable());
+  EXPECT_TRUE(pagesEnabled());
+  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->codeList->count(), 2);
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
 
-  // Selecting it again: the image is still what it was, and loads.
+  // Selecting it again loads the same.
   select(image);
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_EQ(form->jobList->count(), 2);
 }
 
 TEST_F(MainWindowTest, TheGaugeShowsTheTruncatedUsedShare) {
-  startWith(makeImage("CARD.VEL"));
-  ASSERT_EQ(store.capacity(), 49536);
+  const fs::path image = makeImage("CARD.VEL");
+  startWith(image);
+  ASSERT_EQ(session.summary().capacity, 49536);
   const struct {
     uint16_t free;
     int percent;
@@ -525,10 +534,9 @@ TEST_F(MainWindowTest, TheGaugeShowsTheTruncatedUsedShare) {
   for (const auto& c : cases) {
     // The free record count: a big-endian word at 0x101 on the RX3-8.
     const uint8_t word[2] = {static_cast<uint8_t>(c.free >> 8), static_cast<uint8_t>(c.free)};
-    ASSERT_TRUE(store.writeImage({0, 0x0101}, 2, word));
-    store.loadTables();
-    form->refreshSummary();
-    EXPECT_EQ(form->usageGauge->Progress(), c.percent) << c.free << " free";
+    edit(image, [&](RecordAreaStore& s) { ASSERT_TRUE(s.writeImage({0, 0x0101}, 2, word)); });
+    select(image);
+    EXPECT_EQ(form->usageGauge->progress(), c.percent) << c.free << " free";
   }
 }
 
@@ -541,8 +549,8 @@ TEST_F(MainWindowTest, RefreshingTheJobListKeepsTheSelectedRow) {
   form->jobList->setCurrentRow(1);
   const QString before = form->jobList->item(1)->text();
 
-  const auto record = pointRecord("P");
-  ASSERT_EQ(store.appendRecord(store.jobSlotAt(1), kRecordSize, record.data()), kDone);
+  // Changed through the session, as the job viewer or an import changes it.
+  ASSERT_TRUE(session.run(AddPoint{session.jobAt(JobPosition{1}), "P", {}, {}, {}}).done());
   form->refreshJobList();
   EXPECT_EQ(form->jobList->currentRow(), 1);
   EXPECT_NE(form->jobList->item(1)->text(), before);
@@ -550,7 +558,7 @@ TEST_F(MainWindowTest, RefreshingTheJobListKeepsTheSelectedRow) {
 
   // A selected row that no longer exists leaves no row selected.
   form->jobList->setCurrentRow(2);
-  ASSERT_EQ(store.deleteJob(2), kDone);
+  ASSERT_TRUE(session.run(DeleteJob{JobPosition{2}}).done());
   form->refreshJobList();
   EXPECT_EQ(form->jobList->count(), 2);
   EXPECT_EQ(form->jobList->currentRow(), -1);
@@ -571,27 +579,40 @@ TEST_F(MainWindowTest, NumberedRowsStartWithTheirNumberAndTwoBlanks) {
   EXPECT_EQ(NumberedRowDelegate::numberText(9), QStringLiteral("10.  "));
 }
 
-TEST_F(MainWindowTest, AppendRecordCheckedTurnsRefusalsIntoPopups) {
+TEST_F(MainWindowTest, APointTheCardHasNoRoomForIsRefusedWithItsPopup) {
   const fs::path image = makeImage("CARD.VEL");
   edit(image, [](RecordAreaStore& s) { s.createJob("JOB1"); });
   startWith(image);
-  const uint8_t job = store.jobSlotAt(0);
-  const auto record = pointRecord("P");
-
-  EXPECT_TRUE(form->appendRecordChecked(job, kRecordSize, record.data()));
-  EXPECT_EQ(store.recordCount(job), 1);
+  form->jobList->setCurrentRow(0);
+  entries.answerPoint("P1", {1, 0}, {2, 0}, {3, 0});
+  entries.cancelPoint();
+  form->enterPointsButton->click();
+  EXPECT_EQ(session.recordCount(session.jobAt(JobPosition{0})), 1);
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
 
-  EXPECT_FALSE(form->appendRecordChecked(job, 0, record.data()));  // the store refuses: 255
+  // Every block taken by another job (slot 5, 48 records each): the record
+  // area is full while the job still has room.
+  edit(image, [](RecordAreaStore& s) {
+    const int blocks = s.capacity() / 48;
+    std::vector<uint8_t> owned;
+    for (int b = 0; b < blocks; ++b) owned.insert(owned.end(), {5, 48});
+    for (size_t at = 0; at < owned.size(); at += 128) {
+      const auto count = static_cast<uint8_t>(std::min<size_t>(128, owned.size() - at));
+      ASSERT_TRUE(s.writeImage({0, static_cast<uint16_t>(0x0C00 + at)}, count, owned.data() + at));
+    }
+    const uint8_t none[2] = {0, 0};
+    ASSERT_TRUE(s.writeImage({0, 0x0101}, 2, none));
+  });
+  select(image);
+  const std::vector<uint8_t> before = readBytes(image);
+  form->jobList->setCurrentRow(0);
+  entries.answerPoint("P2", {1, 0}, {2, 0}, {3, 0});
+  entries.answerPoint("P3", {1, 0}, {2, 0}, {3, 0});
+  form->enterPointsButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("记录区已满，无法再存贮数据！")});
-
-  while (store.recordCount(job) < kMaxJobRecords) {
-    ASSERT_EQ(store.appendRecord(job, kRecordSize, record.data()), kDone);
-  }
-  EXPECT_FALSE(form->appendRecordChecked(job, kRecordSize, record.data()));
-  EXPECT_EQ(prompts.timedMessages().size(), 2);
-  EXPECT_EQ(prompts.timedMessages().last(), QStringLiteral("文件已满，无法存贮全部数据！"));
-  EXPECT_EQ(store.recordCount(job), kMaxJobRecords);
+  EXPECT_EQ(entries.unusedAnswers(), 1u) << "the loop ended at the refusal";
+  EXPECT_EQ(session.recordCount(session.jobAt(JobPosition{0})), 1);
+  EXPECT_EQ(readBytes(image), before);
 }
 
 TEST_F(MainWindowTest, CardTextsAreShownFromTheirCodePage) {
@@ -607,9 +628,9 @@ TEST_F(MainWindowTest, CardTextsAreShownFromTheirCodePage) {
 
 TEST_F(MainWindowTest, ClosingTheWindowClosesTheImage) {
   startWith(makeImage("CARD.VEL"));
-  ASSERT_TRUE(store.isOpen());
+  ASSERT_TRUE(session.isOpen());
   form->close();
-  EXPECT_FALSE(store.isOpen());
+  EXPECT_FALSE(session.isOpen());
 }
 
 }  // namespace

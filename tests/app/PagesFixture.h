@@ -27,20 +27,23 @@ class PagesTest : public MainWindowTest {
     load([](RecordAreaStore&) {});
   }
 
-  // A 42-byte record of a slot as the card holds it.
-  std::vector<uint8_t> recordBytes(uint8_t slot, int number) {
+  // A 42-byte record of a job as the card holds it, read beside the window.
+  std::vector<uint8_t> recordBytes(JobSlot job, int number) {
     std::vector<uint8_t> record(kRecordSize);
-    EXPECT_EQ(store.readRecord(slot, number, kRecordSize, record.data()), kDone);
+    edit(image, [&](RecordAreaStore& s) {
+      EXPECT_EQ(s.readRecord(job.value, number, kRecordSize, record.data()), kDone);
+    });
     return record;
   }
 
-  // Every point name of a slot, in record order.
-  std::vector<std::string> pointNames(uint8_t slot) {
+  // Every point name of a job, in record order.
+  std::vector<std::string> pointNames(JobSlot job) {
     std::vector<std::string> names;
-    for (int i = 0; i < store.recordCount(slot); ++i)
-      names.push_back(store.recordPointName(slot, i));
+    for (int i = 0; i < session.recordCount(job); ++i) names.push_back(session.pointName(job, i));
     return names;
   }
+  // The job at a position of the list.
+  JobSlot jobAt(int position) const { return session.jobAt(JobPosition{position}); }
 
   std::vector<ShownPrompt> questions() const { return prompts.shownOf(Kind::kYesNo); }
   std::vector<ShownPrompt> notices() const { return prompts.shownOf(Kind::kOk); }

@@ -5,7 +5,8 @@
 #include <fstream>
 
 #include "card/Snapshots.h"
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
+#include "messages/Messages.h"
 #include "tests/app/PagesFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/ImportWindow.h"
@@ -127,14 +128,14 @@ TEST_F(RestoreTest, EachDestructiveActionOfThePagesKeepsOneSnapshotOfTheImageBef
     a.act();
     ASSERT_NE(readBytes(image), before) << "the action was not done";
     ASSERT_EQ(kept().size(), ++count);
-    EXPECT_EQ(kept()[0].action, a.action);
+    EXPECT_EQ(snapshotActionText(kept()[0], asWritten), a.action);
     EXPECT_EQ(keptBytes(0), before);
     EXPECT_EQ(prompts.unusedAnswers(), 0u);
   }
   // Adding loses nothing: no snapshot.
   entries.answerName("NEW");
   form->newJobButton->click();
-  EXPECT_EQ(store.jobCount(), 1);
+  EXPECT_EQ(session.jobCount(), 1);
   EXPECT_EQ(kept().size(), count);
 }
 
@@ -148,7 +149,8 @@ TEST_F(RestoreTest, AFolderThatCannotBeWrittenStopsTheActionWithABox) {
   form->deleteJobButton->click();
   const auto boxes = prompts.shownOf(Kind::kOk);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(kSnapshotFailedText))) << boxes[0].text.toStdString();
+  EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(kSnapshotFailedText)))
+      << boxes[0].text.toStdString();
   EXPECT_EQ(form->jobList->count(), 2);
   EXPECT_EQ(readBytes(image), before);
 }
@@ -203,7 +205,7 @@ TEST_F(RestoreTest, ASnapshotOfAnotherModelIsShownButRefused) {
   foreign.time = 1;
   foreign.model = "RX2-8";
   foreign.action = "X";
-  ASSERT_EQ(SnapshotFolder(backups).keep(readBytes(image), foreign), "");
+  ASSERT_TRUE(SnapshotFolder(backups).keep(readBytes(image), foreign).kept());
   const std::vector<uint8_t> before = readBytes(image);
   prompts.answerYesNo(true);
   ModalDriver driver([&](QDialog& dialog) {
@@ -230,7 +232,7 @@ TEST_F(RestoreTest, ASnapshotOfAnotherCardIsAskedForAgainAndAnyGoesIntoANewFile)
   foreign.action = "X";
   foreign.card = "uuid:1234-ABCD:/VEL";
   foreign.place = "OTHER (1234-ABCD) /VEL";
-  ASSERT_EQ(SnapshotFolder(backups).keep(original, foreign), "");
+  ASSERT_TRUE(SnapshotFolder(backups).keep(original, foreign).kept());
   prompts.answerYesNo(true);
   form->jobList->setCurrentRow(0);
   form->deleteJobButton->click();
@@ -289,18 +291,18 @@ TEST_F(RestoreTest, TheSwitchInTheRestoreWindowTurnsSnapshotsOffForGood) {
   prompts.answerYesNo(true);
   form->jobList->setCurrentRow(0);
   form->deleteJobButton->click();
-  EXPECT_EQ(store.jobCount(), 1);
+  EXPECT_EQ(session.jobCount(), 1);
   EXPECT_TRUE(kept().empty());
 
   // The next start remembers it.
   form.reset();
-  store.closeImage();
+  session.close();
   media = std::make_unique<ListedMedia>(mediaFolders);
-  form = std::make_unique<MainWindow>(store, prompts, *media, image);
+  form = std::make_unique<MainWindow>(session, prompts, *media, image);
   prompts.answerYesNo(true);
   form->jobList->setCurrentRow(0);
   form->deleteJobButton->click();
-  EXPECT_EQ(store.jobCount(), 0);
+  EXPECT_EQ(session.jobCount(), 0);
   EXPECT_TRUE(kept().empty());
 }
 

@@ -29,28 +29,33 @@ std::vector<ImportRow> rows(int count) {
   return made;
 }
 
-struct Action {
+struct CutAction {
   const char* name;
-  std::function<CardResult(CardSession&, SnapshotFolder&)> run;
+  std::function<Action(SnapshotFolder&)> action;
   bool keepsSnapshot;
 };
 
-const Action kActions[] = {
-    {"DeleteJob", [](CardSession& s, SnapshotFolder&) { return s.deleteJob(0); }, true},
-    {"ImportRows", [](CardSession& s, SnapshotFolder&) { return s.importRows(rows(60), 1).stop; },
+const CutAction kActions[] = {
+    {"DeleteJob", [](SnapshotFolder&) -> Action { return DeleteJob{JobPosition{0}}; }, true},
+    {"ImportRows",
+     [](SnapshotFolder&) -> Action {
+       return ImportRows{JobSlot{1}, rows(60)};
+     },
      true},
-    {"Format", [](CardSession& s, SnapshotFolder&) { return s.format(); }, true},
+    {"Format", [](SnapshotFolder&) -> Action { return FormatArea{}; }, true},
     {"AddPoint",
-     [](CardSession& s, SnapshotFolder&) { return s.addPoint(1, "NEW", {1, 0}, {2, 0}, {3, 0}); },
+     [](SnapshotFolder&) -> Action {
+       return AddPoint{JobSlot{1}, "NEW", {1, 0}, {2, 0}, {3, 0}};
+     },
      false},
     {"Restore",
-     [](CardSession& s, SnapshotFolder& folder) {
-       return s.restore(folder, folder.list("CARD.VEL").back());
+     [](SnapshotFolder& folder) -> Action {
+       return RestoreSnapshot{&folder, folder.list("CARD.VEL").back()};
      },
      true},
 };
 
-std::ostream& operator<<(std::ostream& out, const Action& action) {
+std::ostream& operator<<(std::ostream& out, const CutAction& action) {
   return out << action.name;
 }
 
@@ -60,32 +65,30 @@ MemoryFileSystem preparedDisk() {
   MemoryFileSystem disk;
   disk.putFile(kImage, {}, test::kSize8320);
   test::InstalledCalls installed(disk);
-  RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   EXPECT_EQ(session.open(kImage, [] { return true; }), OpenStatus::kLoaded);
   SnapshotFolder folder(kBackups);
   session.setSnapshotFolder(&folder);
-  EXPECT_TRUE(session.createJob("A").done());
-  EXPECT_TRUE(session.createJob("B").done());
+  EXPECT_TRUE(session.run(CreateJob{"A"}).done());
+  EXPECT_TRUE(session.run(CreateJob{"B"}).done());
   for (int i = 0; i < 50; ++i) {
-    EXPECT_TRUE(session.addPoint(0, "P" + std::to_string(i), {i, 0}, {1, 0}, {2, 0}).done());
+    EXPECT_TRUE(
+        session.run(AddPoint{JobSlot{0}, "P" + std::to_string(i), {i, 0}, {1, 0}, {2, 0}}).done());
   }
-  EXPECT_TRUE(session.keepSnapshot("first").done());
-  EXPECT_TRUE(session.addFeatureCode("TREE").done());
-  EXPECT_TRUE(session.finish().done());
-  EXPECT_TRUE(session.keepSnapshot("second").done());
+  EXPECT_TRUE(session.backUp().done());
+  EXPECT_TRUE(session.run(AddFeatureCode{"TREE"}).done());
+  EXPECT_TRUE(session.backUp().done());
   // The card as the actions find it is in no snapshot yet: each keeps one.
-  EXPECT_TRUE(session.addFeatureCode("ROAD").done());
-  EXPECT_TRUE(session.finish().done());
+  EXPECT_TRUE(session.run(AddFeatureCode{"ROAD"}).done());
   session.close();
   disk.syncAll();
   return disk;
 }
 
-class PowerCut : public ::testing::TestWithParam<Action> {};
+class PowerCut : public ::testing::TestWithParam<CutAction> {};
 
 TEST_P(PowerCut, AtAnyCallLosesNeitherTheCardNorASnapshot) {
-  const Action& action = GetParam();
+  const CutAction& action = GetParam();
   const MemoryFileSystem prepared = preparedDisk();
   const Bytes before = *prepared.contents(kImage);
   std::vector<Snapshot> listedBefore;
@@ -102,14 +105,12 @@ TEST_P(PowerCut, AtAnyCallLosesNeitherTheCardNorASnapshot) {
   {
     MemoryFileSystem disk = prepared;
     test::InstalledCalls installed(disk);
-    RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     SnapshotFolder folder(kBackups);
     session.setSnapshotFolder(&folder);
     ASSERT_EQ(session.open(kImage), OpenStatus::kLoaded);
     const int opened = disk.changingCalls();
-    ASSERT_TRUE(action.run(session, folder).done());
-    ASSERT_TRUE(session.finish().done());
+    ASSERT_TRUE(session.run(action.action(folder)).done());
     calls = disk.changingCalls() - opened;
     after = *disk.contents(kImage);
   }
@@ -121,15 +122,14 @@ TEST_P(PowerCut, AtAnyCallLosesNeitherTheCardNorASnapshot) {
     MemoryFileSystem cutDisk = prepared;
     {
       test::InstalledCalls installed(cutDisk);
-      RecordAreaStore store;
-      CardSession session(store);
+      CardSession session;
       SnapshotFolder folder(kBackups);
       session.setSnapshotFolder(&folder);
       ASSERT_EQ(session.open(kImage), OpenStatus::kLoaded);
+      const Action planned = action.action(folder);
       cutDisk.cutPowerAt(cut);
       try {
-        action.run(session, folder);
-        session.finish();
+        session.run(planned);
       } catch (const vel::PowerCut&) {
       }
     }
@@ -140,13 +140,14 @@ TEST_P(PowerCut, AtAnyCallLosesNeitherTheCardNorASnapshot) {
       std::mt19937 random(static_cast<unsigned>(cut * 100 + loss));
       disk.losePower(random);
       test::InstalledCalls installed(disk);
-      RecordAreaStore store;
-      CardSession session(store);
+      CardSession session;
       ASSERT_EQ(session.open(kImage), OpenStatus::kLoaded);
       session.close();
       const Bytes now = *disk.contents(kImage);
       EXPECT_TRUE(now == before || now == after) << "the card is neither as before nor as after";
-      if (cut > calls) EXPECT_TRUE(now == after) << "a change said to be done was lost";
+      if (cut > calls) {
+        EXPECT_TRUE(now == after) << "a change said to be done was lost";
+      }
 
       const SnapshotFolder folder(kBackups);
       const std::vector<Snapshot> listed = folder.all();
@@ -157,9 +158,9 @@ TEST_P(PowerCut, AtAnyCallLosesNeitherTheCardNorASnapshot) {
       }
       for (const Snapshot& s : listed) EXPECT_TRUE(folder.load(s)) << s.file << " is damaged";
       if (action.keepsSnapshot && now == after) {
-        EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
-                                [&](const Snapshot& s) { return s.checksum == beforeChecksum; }))
-            << "the card changed, and no snapshot of it before is listed";
+        EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [&](const Snapshot& s) {
+          return s.checksum == beforeChecksum;
+        })) << "the card changed, and no snapshot of it before is listed";
       }
     }
   }
@@ -175,7 +176,7 @@ TEST(PowerCutOfAFirstSnapshot, NeverLosesOneThatWasKept) {
     MemoryFileSystem disk = prepared;
     test::InstalledCalls installed(disk);
     const int start = disk.changingCalls();
-    ASSERT_EQ(SnapshotFolder(newFolder).keep(Bytes(4096, 1), {}), "");
+    ASSERT_TRUE(SnapshotFolder(newFolder).keep(Bytes(4096, 1), {}).kept());
     calls = disk.changingCalls() - start;
   }
   for (int cut = 1; cut <= calls + 1; ++cut) {
@@ -186,13 +187,15 @@ TEST(PowerCutOfAFirstSnapshot, NeverLosesOneThatWasKept) {
       disk.cutPowerAt(cut);
       bool kept = false;
       try {
-        kept = SnapshotFolder(newFolder).keep(Bytes(4096, 1), {}).empty();
+        kept = SnapshotFolder(newFolder).keep(Bytes(4096, 1), {}).kept();
       } catch (const vel::PowerCut&) {
       }
       std::mt19937 random(static_cast<unsigned>(cut * 100 + loss));
       disk.losePower(random);
       const std::vector<Snapshot> listed = SnapshotFolder(newFolder).all();
-      if (kept) ASSERT_EQ(listed.size(), 1u);
+      if (kept) {
+        ASSERT_EQ(listed.size(), 1u);
+      }
       for (const Snapshot& s : listed) EXPECT_TRUE(SnapshotFolder(newFolder).load(s));
     }
   }

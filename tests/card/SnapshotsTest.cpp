@@ -1,7 +1,7 @@
 // Snapshots of a whole image before every action that removes or overwrites
 // data, and putting one back.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,7 +15,6 @@
 #include "FaultyCalls.h"
 #include "TestImage.h"
 #include "card/CardSession.h"
-#include "records/MessageTexts.h"
 #include "tests/support/ScratchCard.h"
 
 namespace vel {
@@ -52,9 +51,9 @@ TEST(SnapshotFolderTest, KeepsGzipFilesThatGiveBackTheExactBytesAndListsThemNewe
   ScratchDir scratch;
   SnapshotFolder folder(scratch.path() / "backups");
   const Bytes first = someImage(1, 100000), second = someImage(2, 100000);
-  ASSERT_EQ(folder.keep(first, labelled("CARD.VEL", 1000, "删除工作文件 JOB1")), "");
-  ASSERT_EQ(folder.keep(second, labelled("CARD.VEL", 2000, "格式化\t记录区\n")), "");
-  ASSERT_EQ(folder.keep(first, labelled("OTHER.VEL", 3000)), "");
+  ASSERT_TRUE(folder.keep(first, labelled("CARD.VEL", 1000, "删除工作文件 JOB1")).kept());
+  ASSERT_TRUE(folder.keep(second, labelled("CARD.VEL", 2000, "格式化\t记录区\n")).kept());
+  ASSERT_TRUE(folder.keep(first, labelled("OTHER.VEL", 3000)).kept());
 
   const std::vector<Snapshot> listed = folder.list("CARD.VEL");
   ASSERT_EQ(listed.size(), 2u);
@@ -70,8 +69,8 @@ TEST(SnapshotFolderTest, KeepsGzipFilesThatGiveBackTheExactBytesAndListsThemNewe
 
   // Any gunzip reads the file: the system's own gives back the same bytes.
   const fs::path out = scratch.path() / "unzipped";
-  const std::string command = "gzip -dc '" + (folder.path() / listed[1].file).string() + "' > '" +
-                              out.string() + "'";
+  const std::string command =
+      "gzip -dc '" + (folder.path() / listed[1].file).string() + "' > '" + out.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(fileBytes(out), first);
 }
@@ -80,7 +79,8 @@ TEST(SnapshotFolderTest, StoresTheSameBytesOnceInARowButAgainAfterOthers) {
   ScratchDir scratch;
   SnapshotFolder folder(scratch.path());
   const Bytes a = someImage(1), b = someImage(2);
-  for (const Bytes* image : {&a, &a, &b, &a, &a}) ASSERT_EQ(folder.keep(*image, labelled("C", 1)), "");
+  for (const Bytes* image : {&a, &a, &b, &a, &a})
+    ASSERT_TRUE(folder.keep(*image, labelled("C", 1)).kept());
   const std::vector<Snapshot> listed = folder.list("C");
   ASSERT_EQ(listed.size(), 3u);
   EXPECT_EQ(folder.load(listed[0]), a);
@@ -91,8 +91,8 @@ TEST(SnapshotFolderTest, StoresTheSameBytesOnceInARowButAgainAfterOthers) {
 TEST(SnapshotFolderTest, KeepsTheNewest100OfEachNameAndTheNewestWithinTheByteCap) {
   ScratchDir scratch;
   SnapshotFolder folder(scratch.path());
-  for (int i = 0; i < 105; ++i) ASSERT_EQ(folder.keep(someImage(i, 64), labelled("A", i)), "");
-  ASSERT_EQ(folder.keep(someImage(0, 64), labelled("B", 200)), "");
+  for (int i = 0; i < 105; ++i) ASSERT_TRUE(folder.keep(someImage(i, 64), labelled("A", i)).kept());
+  ASSERT_TRUE(folder.keep(someImage(0, 64), labelled("B", 200)).kept());
   std::vector<Snapshot> a = folder.list("A");
   ASSERT_EQ(a.size(), 100u);
   EXPECT_EQ(a.front().time, 104);
@@ -106,11 +106,11 @@ TEST(SnapshotFolderTest, KeepsTheNewest100OfEachNameAndTheNewestWithinTheByteCap
   SnapshotFolder capped(small.path(), SnapshotLimits{100, 0});
   long long each = 0;
   for (int i = 0; i < 4; ++i) {
-    ASSERT_EQ(capped.keep(someImage(i, 20000), labelled(i % 2 ? "X" : "Y", i)), "");
+    ASSERT_TRUE(capped.keep(someImage(i, 20000), labelled(i % 2 ? "X" : "Y", i)).kept());
     if (i == 0) each = capped.all().front().storedSize;
   }
   SnapshotFolder reread(small.path(), SnapshotLimits{100, 2 * each + each / 2});
-  ASSERT_EQ(reread.keep(someImage(9, 20000), labelled("X", 9)), "");
+  ASSERT_TRUE(reread.keep(someImage(9, 20000), labelled("X", 9)).kept());
   std::vector<int64_t> times;
   for (const Snapshot& s : reread.all()) times.push_back(s.time);
   EXPECT_EQ(times, (std::vector<int64_t>{3, 9}));
@@ -120,22 +120,23 @@ TEST(SnapshotFolderTest, AFolderThatCannotBeWrittenGivesTheReasonAndLeavesNothin
   ScratchDir scratch;
   std::ofstream(scratch.path() / "plain-file") << "x";
   SnapshotFolder blocked(scratch.path() / "plain-file" / "backups");
-  const std::string reason = blocked.keep(someImage(1), labelled("C", 1));
-  EXPECT_EQ(reason.rfind(kSnapshotFailedText, 0), 0u) << reason;
+  const SnapshotFailure reason = blocked.keep(someImage(1), labelled("C", 1));
+  EXPECT_EQ(reason.reason, SnapshotFailure::Reason::kSystemError);
+  EXPECT_EQ(reason.error, ENOTDIR);
 
   // A full disk, as a file-size limit shows it.
   SnapshotFolder folder(scratch.path() / "backups");
-  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  ASSERT_TRUE(folder.keep(someImage(1), labelled("C", 1)).kept());
   rlimit previous{};
   getrlimit(RLIMIT_FSIZE, &previous);
   const auto handler = std::signal(SIGXFSZ, SIG_IGN);
   rlimit limit = previous;
   limit.rlim_cur = 100;
   setrlimit(RLIMIT_FSIZE, &limit);
-  const std::string full = folder.keep(someImage(2, 50000), labelled("C", 2));
+  const SnapshotFailure full = folder.keep(someImage(2, 50000), labelled("C", 2));
   setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, handler);
-  EXPECT_NE(full.find(kSnapshotFailedText), std::string::npos);
+  EXPECT_FALSE(full.kept());
   ASSERT_EQ(folder.list("C").size(), 1u);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator{}), 3);
 }
@@ -143,7 +144,7 @@ TEST(SnapshotFolderTest, AFolderThatCannotBeWrittenGivesTheReasonAndLeavesNothin
 TEST(SnapshotFolderTest, ADamagedIndexOrFileIsNeverTakenForASnapshot) {
   ScratchDir scratch;
   SnapshotFolder folder(scratch.path());
-  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  ASSERT_TRUE(folder.keep(someImage(1), labelled("C", 1)).kept());
   const Snapshot kept = folder.list("C").at(0);
   {
     std::ofstream index(scratch.path() / "index.txt", std::ios::app | std::ios::binary);
@@ -171,13 +172,14 @@ TEST(SnapshotFolderTest, NoFileIsMadeThroughALinkAndATakenNameIsLeftAlone) {
   std::ofstream(victim) << "mine";
   SnapshotFolder folder(backups);
   fs::create_symlink(victim, backups / "index.lock");
-  EXPECT_EQ(folder.keep(someImage(1), labelled("C", 1)).rfind(kSnapshotFailedText, 0), 0u);
+  EXPECT_EQ(folder.keep(someImage(1), labelled("C", 1)).reason,
+            SnapshotFailure::Reason::kNameTaken);
   fs::remove(backups / "index.lock");
   EXPECT_EQ(fileBytes(victim), (Bytes{'m', 'i', 'n', 'e'}));
 
   // A dangling link where the next snapshot's file would go: another name.
   fs::create_symlink(scratch.path() / "nowhere", backups / "C-19700101-000002.gz");
-  ASSERT_EQ(folder.keep(someImage(2), labelled("C", 2)), "");
+  ASSERT_TRUE(folder.keep(someImage(2), labelled("C", 2)).kept());
   const Snapshot kept = folder.list("C").at(0);
   EXPECT_EQ(kept.file, "C-19700101-000002-2.gz");
   EXPECT_EQ(folder.load(kept), someImage(2));
@@ -186,9 +188,9 @@ TEST(SnapshotFolderTest, NoFileIsMadeThroughALinkAndATakenNameIsLeftAlone) {
 TEST(SnapshotFolderTest, ADamagedNewestSnapshotIsNeverTheReasonToKeepNone) {
   ScratchDir scratch;
   SnapshotFolder folder(scratch.path());
-  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  ASSERT_TRUE(folder.keep(someImage(1), labelled("C", 1)).kept());
   fs::resize_file(scratch.path() / folder.list("C").at(0).file, 0);
-  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 2)), "");
+  ASSERT_TRUE(folder.keep(someImage(1), labelled("C", 2)).kept());
   ASSERT_EQ(folder.list("C").size(), 2u);
   EXPECT_EQ(folder.load(folder.list("C").at(0)), someImage(1));
 }
@@ -204,12 +206,13 @@ struct FullDiskAtRename : FileSystemCalls {
 TEST(SnapshotFolderTest, NothingListedIsLostByAFailure) {
   ScratchDir scratch;
   SnapshotFolder folder(scratch.path(), SnapshotLimits{1, 1LL << 30});
-  ASSERT_EQ(folder.keep(someImage(1), labelled("C", 1)), "");
+  ASSERT_TRUE(folder.keep(someImage(1), labelled("C", 1)).kept());
   const Snapshot first = folder.list("C").at(0);
   {
     FullDiskAtRename full;
     test::InstalledCalls installed(full);
-    EXPECT_NE(folder.keep(someImage(2), labelled("C", 2)).find(kDiskFullText), std::string::npos);
+    EXPECT_EQ(folder.keep(someImage(2), labelled("C", 2)).reason,
+              SnapshotFailure::Reason::kDiskFull);
   }
   ASSERT_EQ(folder.list("C").size(), 1u) << "pruned only once the new index is in place";
   EXPECT_EQ(folder.load(first), someImage(1));
@@ -221,8 +224,9 @@ TEST(SnapshotFolderTest, NothingListedIsLostByAFailure) {
            [](const fs::path& p) { fs::create_directory(p); },
            [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }}) {
     make(scratch.path() / "index.txt");
-    const std::string reason = folder.keep(someImage(3), labelled("C", 3));
-    EXPECT_EQ(reason.rfind("无法读取备份索引", 0), 0u) << reason;
+    const SnapshotFailure reason = folder.keep(someImage(3), labelled("C", 3));
+    EXPECT_EQ(reason.reason, SnapshotFailure::Reason::kIndexUnreadable);
+    EXPECT_EQ(reason.index, (scratch.path() / "index.txt").string());
     fs::remove(scratch.path() / "index.txt");
   }
   fs::rename(scratch.path() / "kept.txt", scratch.path() / "index.txt");
@@ -237,7 +241,7 @@ TEST(SnapshotFolderTest, SnapshotsBelongToTheirCardAndGoBackIntoANewFile) {
     Snapshot about = labelled("CARD.VEL", seed);
     about.card = card;
     about.place = card;
-    ASSERT_EQ(folder.keep(someImage(seed), about), "");
+    ASSERT_TRUE(folder.keep(someImage(seed), about).kept());
   }
   EXPECT_EQ(folder.list("CARD.VEL").size(), 3u) << "one per card: none pruned the other";
   const std::vector<Snapshot> ofA = folder.list("CARD.VEL", "path:/a");
@@ -263,7 +267,7 @@ TEST(SnapshotFolderTest, PrivateFilesNamesOfAnyBytesAndALockWaitedForNoLongerTha
   const fs::path backups = scratch.path() / "new" / "backups";
   SnapshotFolder folder(backups);
   const std::string name = "A\tB\nC.VEL";
-  ASSERT_EQ(folder.keep(someImage(1), labelled(name, 1), 0600), "");
+  ASSERT_TRUE(folder.keep(someImage(1), labelled(name, 1), 0600).kept());
   const Snapshot kept = folder.list(name).at(0);
   EXPECT_EQ(folder.load(kept), someImage(1));
   EXPECT_EQ(fs::status(backups).permissions(), fs::perms::owner_all);
@@ -273,8 +277,8 @@ TEST(SnapshotFolderTest, PrivateFilesNamesOfAnyBytesAndALockWaitedForNoLongerTha
   const int holder = ::open((backups / "index.lock").c_str(), O_RDWR);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
   folder.setLockWait(std::chrono::milliseconds(0));
-  const std::string reason = folder.keep(someImage(2), labelled(name, 2));
-  EXPECT_NE(reason.find(kFolderInUseText), std::string::npos) << reason;
+  EXPECT_EQ(folder.keep(someImage(2), labelled(name, 2)).reason,
+            SnapshotFailure::Reason::kFolderInUse);
   ::close(holder);
 }
 
@@ -310,6 +314,7 @@ class SessionSnapshotTest : public ::testing::Test {
       test::appendPoint(s, s.knownPointFile(), "K2");
       s.addFeatureCode("TREE");
       s.addFeatureCode("WALL");
+      ASSERT_TRUE(s.commitImage());
       s.closeImage();
       fs::copy_file(card.image.path(), image);
     }
@@ -320,57 +325,59 @@ class SessionSnapshotTest : public ::testing::Test {
     session.close();
     fs::remove(image);
   }
+  std::string name() const { return fs::path(image).filename().string(); }
 
   ScratchDir scratch;
   std::string image;
   SnapshotFolder folder{scratch.path()};
-  RecordAreaStore store;
-  CardSession session{store};
+  CardSession session;
 };
 
 TEST_F(SessionSnapshotTest, EachDestructiveActionKeepsOneSnapshotOfTheImageJustBeforeIt) {
-  const uint8_t job1 = store.jobSlotAt(0);
-  const uint8_t known = store.knownPointFile();
+  const JobSlot job1 = session.jobAt(JobPosition{0});
+  const JobSlot known = session.knownPointFile();
   const std::vector<ImportRow> rows = {{"N1", "1", "2", "3"}};
   const struct {
-    const char* action;
-    std::function<CardResult()> run;
+    ActionLabel label;
+    Action action;
   } actions[] = {
-      {"删除记录 JOB1 第2条", [&] { return session.deleteRecord(job1, 1); }},
-      {"删除已知点 K1", [&] { return session.deleteRecord(known, 0); }},
-      {"删除特征码 WALL", [&] { return session.deleteFeatureCode(1); }},
-      {"工作文件改名 JOB1 → MAIN", [&] { return session.renameJob(job1, "MAIN"); }},
-      {"导入坐标到 MAIN", [&] { return session.importRows(rows, job1).stop; }},
-      {"导入已知点", [&] { return session.importRows(rows, known).stop; }},
-      {"删除工作文件 ROAD2", [&] { return session.deleteJob(1); }},
-      {"清空已知点", [&] { return session.clearKnownPoints(); }},
-      {"清空特征码", [&] { return session.clearFeatureCodes(); }},
-      {"格式化记录区", [&] { return session.format(); }},
+      {{SnapshotAction::kDeleteRecord, {"JOB1", "2"}}, DeleteRecord{job1, 1}},
+      {{SnapshotAction::kDeleteRecords, {"JOB1", "2"}}, DeleteRecords{job1, {0, 1}}},
+      {{SnapshotAction::kDeleteKnownPoint, {"K1"}}, DeleteRecord{known, 0}},
+      {{SnapshotAction::kDeleteCode, {"WALL"}}, DeleteFeatureCode{1}},
+      {{SnapshotAction::kRenameJob, {"JOB1", "MAIN"}}, RenameJob{job1, "MAIN"}},
+      {{SnapshotAction::kImportJob, {"MAIN"}}, ImportRows{job1, rows}},
+      {{SnapshotAction::kImportKnownPoints}, ImportRows{known, rows}},
+      {{SnapshotAction::kDeleteJob, {"ROAD2"}}, DeleteJob{JobPosition{1}}},
+      {{SnapshotAction::kClearKnownPoints}, ClearKnownPoints{}},
+      {{SnapshotAction::kClearCodes}, ClearFeatureCodes{}},
+      {{SnapshotAction::kFormat}, FormatArea{}},
   };
   size_t count = 0;
   for (const auto& a : actions) {
-    SCOPED_TRACE(a.action);
+    SCOPED_TRACE(static_cast<int>(a.label.action));
     const Bytes before = fileBytes(image);
-    const std::string summary = session.summary();
-    ASSERT_TRUE(a.run().done());
-    ASSERT_TRUE(session.finish().done());
-    const std::vector<Snapshot> listed = folder.list(fs::path(image).filename().string());
+    const std::vector<std::string> jobs = session.jobLines();
+    ASSERT_TRUE(session.run(a.action).done());
+    const std::vector<Snapshot> listed = folder.list(name());
     ASSERT_EQ(listed.size(), ++count);
-    EXPECT_EQ(listed[0].action, a.action);
-    EXPECT_EQ(listed[0].summary, summary);
+    EXPECT_EQ(listed[0].label, a.label);
+    EXPECT_TRUE(listed[0].contents.recorded);
+    EXPECT_EQ(listed[0].contents.jobs.size(), jobs.size());
     EXPECT_EQ(listed[0].model, "RX3-8");
     EXPECT_EQ(folder.load(listed[0]), before);
   }
 }
 
 TEST_F(SessionSnapshotTest, ActionsThatLoseNothingOrAreRefusedKeepNone) {
-  ASSERT_TRUE(session.createJob("NEW").done());
-  ASSERT_TRUE(session.addPoint(store.jobSlotAt(0), "P9", {1, 0}, {2, 0}, {3, 0}).done());
-  ASSERT_TRUE(session.addFeatureCode("POLE").done());
-  EXPECT_EQ(session.renameJob(store.jobSlotAt(0), "ROAD2").status, CardResult::kRefused);
-  EXPECT_EQ(session.deleteFeatureCode(99).status, CardResult::kRefused);
-  EXPECT_EQ(session.deleteRecord(store.jobSlotAt(0), 99).status, CardResult::kRefused);
-  EXPECT_TRUE(session.importRows({}, store.jobSlotAt(0)).stop.done());
+  const JobSlot job1 = session.jobAt(JobPosition{0});
+  ASSERT_TRUE(session.run(CreateJob{"NEW"}).done());
+  ASSERT_TRUE(session.run(AddPoint{job1, "P9", {1, 0}, {2, 0}, {3, 0}}).done());
+  ASSERT_TRUE(session.run(AddFeatureCode{"POLE"}).done());
+  EXPECT_TRUE(session.run(RenameJob{job1, "ROAD2"}).refused());
+  EXPECT_TRUE(session.run(DeleteFeatureCode{99}).refused());
+  EXPECT_TRUE(session.run(DeleteRecord{job1, 99}).refused());
+  EXPECT_TRUE(session.run(ImportRows{job1, {}}).done());
   EXPECT_TRUE(folder.all().empty());
 }
 
@@ -379,75 +386,70 @@ TEST_F(SessionSnapshotTest, ASnapshotThatCannotBeKeptStopsTheActionBeforeItWrite
   SnapshotFolder blocked(scratch.path() / "plain-file" / "sub");
   session.setSnapshotFolder(&blocked);
   const Bytes before = fileBytes(image);
-  const CardResult deleted = session.deleteJob(0);
+  const Outcome deleted = session.run(DeleteJob{JobPosition{0}});
   EXPECT_TRUE(deleted.notBackedUp());
-  EXPECT_EQ(deleted.message.rfind(kSnapshotFailedText, 0), 0u);
-  EXPECT_FALSE(session.hasPendingChanges());
-  EXPECT_EQ(store.jobCount(), 2);
-  EXPECT_TRUE(session.format().notBackedUp());
-  EXPECT_TRUE(session.importRows({{"N1", "1", "2", "3"}}, store.jobSlotAt(0)).stop.notBackedUp());
-  ASSERT_TRUE(session.finish().done());
+  EXPECT_EQ(deleted.backup.folder, (scratch.path() / "plain-file" / "sub").string());
+  EXPECT_EQ(session.jobCount(), 2);
+  EXPECT_TRUE(session.run(FormatArea{}).notBackedUp());
+  EXPECT_TRUE(session.run(ImportRows{session.jobAt(JobPosition{0}), {{"N1", "1", "2", "3"}}})
+                  .notBackedUp());
   EXPECT_EQ(fileBytes(image), before);
 
   // Switched off, the same actions go ahead.
   session.setSnapshotFolder(nullptr);
-  EXPECT_TRUE(session.deleteJob(0).done());
+  EXPECT_TRUE(session.run(DeleteJob{JobPosition{0}}).done());
 }
 
 TEST_F(SessionSnapshotTest, RestorePutsTheBytesBackAfterKeepingTheCurrentOnes) {
   const Bytes original = fileBytes(image);
-  ASSERT_TRUE(session.deleteJob(0).done());
-  ASSERT_TRUE(session.finish().done());
+  ASSERT_TRUE(session.run(DeleteJob{JobPosition{0}}).done());
   const Bytes afterDelete = fileBytes(image);
-  const std::string name = fs::path(image).filename().string();
 
-  ASSERT_TRUE(session.restore(folder, folder.list(name).at(0)).done());
-  // The tables are read again at once, before the commit.
-  EXPECT_EQ(store.jobCount(), 2);
-  ASSERT_TRUE(session.finish().done());
+  ASSERT_TRUE(session.run(RestoreSnapshot{&folder, folder.list(name()).at(0)}).done());
+  EXPECT_EQ(session.jobCount(), 2);
   EXPECT_EQ(fileBytes(image), original);
-  const std::vector<Snapshot> listed = folder.list(name);
+  const std::vector<Snapshot> listed = folder.list(name());
   ASSERT_EQ(listed.size(), 2u);
-  EXPECT_EQ(listed[0].action.rfind("恢复备份 ", 0), 0u);
+  EXPECT_EQ(listed[0].label.action, SnapshotAction::kRestore);
+  EXPECT_EQ(listed[0].label.values, std::vector<std::string>{snapshotTimeText(listed[1].time)});
   EXPECT_EQ(folder.load(listed[0]), afterDelete);
 
+  // The preview is read in memory, from the snapshot alone.
   const std::optional<std::vector<std::string>> jobs = snapshotJobLines(folder, listed[1]);
   ASSERT_TRUE(jobs.has_value());
   EXPECT_EQ(*jobs, session.jobLines());
 }
 
-TEST_F(SessionSnapshotTest, ASnapshotOfAnotherSizeModelOrDamagedIsRefusedUnwritten) {
-  const std::string name = fs::path(image).filename().string();
+TEST_F(SessionSnapshotTest, ASnapshotOfAnotherSizeModelCardOrDamagedIsRefusedUnwritten) {
   const Bytes before = fileBytes(image);
-  Snapshot other = labelled(name, 1);
-  ASSERT_EQ(folder.keep(Bytes(1000, 0xFF), other), "");
-  other = folder.list(name).at(0);
+  Snapshot other = labelled(name(), 1);
+  ASSERT_TRUE(folder.keep(Bytes(1000, 0xFF), other).kept());
+  other = folder.list(name()).at(0);
   EXPECT_FALSE(session.snapshotFits(other));
-  const CardResult size = session.restore(folder, other);
-  EXPECT_EQ(size.status, CardResult::kRefused);
-  EXPECT_EQ(size.message, kSnapshotMismatchText);
+  EXPECT_EQ(session.run(RestoreSnapshot{&folder, other}).refusal, Refusal::kSnapshotMismatch);
 
-  Snapshot model = labelled(name, 2);
+  Snapshot model = labelled(name(), 2);
   model.model = "RX9-32";
-  ASSERT_EQ(folder.keep(Bytes(before.size(), 0xFF), model), "");
-  EXPECT_EQ(session.restore(folder, folder.list(name).at(0)).message, kSnapshotMismatchText);
+  ASSERT_TRUE(folder.keep(Bytes(before.size(), 0xFF), model).kept());
+  EXPECT_EQ(session.run(RestoreSnapshot{&folder, folder.list(name()).at(0)}).refusal,
+            Refusal::kSnapshotMismatch);
 
-  Snapshot damaged = folder.list(name).at(0);
+  Snapshot damaged = folder.list(name()).at(0);
   damaged.model = "RX3-8";
   damaged.checksum ^= 1;
-  EXPECT_EQ(session.restore(folder, damaged).message, kSnapshotDamagedText);
-  EXPECT_FALSE(session.hasPendingChanges());
-  EXPECT_EQ(folder.list(name).size(), 2u);  // no snapshot before a refused restore
+  EXPECT_EQ(session.run(RestoreSnapshot{&folder, damaged}).refusal, Refusal::kSnapshotDamaged);
+  EXPECT_EQ(folder.list(name()).size(), 2u);  // no snapshot before a refused restore
   EXPECT_EQ(fileBytes(image), before);
 
   // One of another card with the same image name: only when asked for.
-  Snapshot elsewhere = labelled(name, 3);
+  Snapshot elsewhere = labelled(name(), 3);
   elsewhere.card = "path:/another/card";
-  ASSERT_EQ(folder.keep(Bytes(before.size(), 0xFF), elsewhere), "");
-  const Snapshot fromOther = folder.list(name).at(0);
-  EXPECT_EQ(session.restore(folder, fromOther).message, kSnapshotFromOtherCardText);
+  ASSERT_TRUE(folder.keep(Bytes(before.size(), 0xFF), elsewhere).kept());
+  const Snapshot fromOther = folder.list(name()).at(0);
+  EXPECT_EQ(session.run(RestoreSnapshot{&folder, fromOther}).refusal,
+            Refusal::kSnapshotFromOtherCard);
   EXPECT_EQ(fileBytes(image), before);
-  EXPECT_TRUE(session.restore(folder, fromOther, true).done());
+  EXPECT_TRUE(session.run(RestoreSnapshot{&folder, fromOther, true}).done());
 }
 
 }  // namespace

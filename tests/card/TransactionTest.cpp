@@ -11,7 +11,7 @@
 #include "FaultyCalls.h"
 #include "TestImage.h"
 #include "card/CardSession.h"
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
 
 namespace vel {
 namespace {
@@ -35,16 +35,15 @@ std::vector<ImportRow> importedRows(int count) {
 // What a session shows of a card, to compare the tables with the image.
 struct Listing {
   std::vector<std::string> jobs, known, codes, records;
-  uint16_t free = 0;
+  int free = 0;
   bool operator==(const Listing&) const = default;
 };
 
 Listing listingOf(CardSession& session) {
-  RecordAreaStore& store = session.store();
-  return {
-      session.jobLines(), session.knownPointLines(), session.featureCodes(),
-      store.jobCount() > 0 ? session.recordLines(store.jobSlotAt(0)) : std::vector<std::string>{},
-      store.freeRecords()};
+  return {session.jobLines(), session.knownPointLines(), session.featureCodes(),
+          session.jobCount() > 0 ? session.recordLines(session.jobAt(JobPosition{0}))
+                                 : std::vector<std::string>{},
+          session.summary().freeRecords};
 }
 
 // A card in use: job A of 50 records (two blocks), job B, two known points
@@ -53,22 +52,27 @@ class TransactionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::Card card(kRX3_8);
-    CardSession session(card.store);
-    ASSERT_TRUE(session.createJob("A").done());
-    ASSERT_TRUE(session.createJob("B").done());
+    card.store.closeImage();
+    CardSession session;
+    ASSERT_EQ(session.open(card.image.path()), OpenStatus::kLoaded);
+    ASSERT_TRUE(session.run(CreateJob{"A"}).done());
+    ASSERT_TRUE(session.run(CreateJob{"B"}).done());
     for (int i = 0; i < 50; ++i) {
       ASSERT_TRUE(
-          session.addPoint(0, "P" + std::to_string(i), fixed(i), fixed(1), fixed(2)).done());
+          session.run(AddPoint{JobSlot{0}, "P" + std::to_string(i), fixed(i), fixed(1), fixed(2)})
+              .done());
     }
     for (int i = 0; i < 2; ++i) {
       ASSERT_TRUE(session
-                      .addPoint(card.store.knownPointFile(), "K" + std::to_string(i), fixed(i),
-                                fixed(0), fixed(0))
+                      .run(AddPoint{session.knownPointFile(), "K" + std::to_string(i), fixed(i),
+                                    fixed(0), fixed(0)})
                       .done());
     }
-    for (const char* code : {"TREE", "ROAD", "WALL"})
-      ASSERT_TRUE(session.addFeatureCode(code).done());
-    before_ = card.bytes();
+    for (const char* code : {"TREE", "ROAD", "WALL"}) {
+      ASSERT_TRUE(session.run(AddFeatureCode{code}).done());
+    }
+    session.close();
+    before_ = card.image.read();
   }
 
   // The card as before, in a file of its own.
@@ -81,36 +85,32 @@ class TransactionTest : public ::testing::Test {
 
 struct Operation {
   const char* name;
-  std::function<CardResult(CardSession&)> run;
+  Action action;
 };
 
 const Operation kOperations[] = {
-    {"Format", [](CardSession& s) { return s.format(); }},
-    {"CreateJob", [](CardSession& s) { return s.createJob("C"); }},
-    {"RenameJob", [](CardSession& s) { return s.renameJob(s.store().jobSlotAt(0), "X"); }},
-    {"DeleteJob", [](CardSession& s) { return s.deleteJob(0); }},
-    {"ClearKnownPoints", [](CardSession& s) { return s.clearKnownPoints(); }},
-    {"AddPoint", [](CardSession& s) { return s.addPoint(0, "NEW", fixed(1), fixed(2), fixed(3)); }},
-    {"AddKnownPoint",
-     [](CardSession& s) {
-       return s.addPoint(s.store().knownPointFile(), "K9", fixed(1), fixed(2), fixed(3));
-     }},
-    {"DeleteRecord", [](CardSession& s) { return s.deleteRecord(0, 10); }},
-    {"ImportRows", [](CardSession& s) { return s.importRows(importedRows(60), 1).stop; }},
-    {"AddFeatureCode", [](CardSession& s) { return s.addFeatureCode("PIPE"); }},
-    {"DeleteFeatureCode", [](CardSession& s) { return s.deleteFeatureCode(1); }},
-    {"ClearFeatureCodes", [](CardSession& s) { return s.clearFeatureCodes(); }},
+    {"Format", FormatArea{}},
+    {"CreateJob", CreateJob{"C"}},
+    {"RenameJob", RenameJob{JobSlot{0}, "X"}},
+    {"DeleteJob", DeleteJob{JobPosition{0}}},
+    {"ClearKnownPoints", ClearKnownPoints{}},
+    {"AddPoint", AddPoint{JobSlot{0}, "NEW", fixed(1), fixed(2), fixed(3)}},
+    {"AddKnownPoint", AddPoint{JobSlot{128}, "K9", fixed(1), fixed(2), fixed(3)}},
+    {"DeleteRecord", DeleteRecord{JobSlot{0}, 10}},
+    {"DeleteRecords", DeleteRecords{JobSlot{0}, {10, 3, 40}}},
+    {"ImportRows", ImportRows{JobSlot{1}, importedRows(60)}},
+    {"AddFeatureCode", AddFeatureCode{"PIPE"}},
+    {"DeleteFeatureCode", DeleteFeatureCode{1}},
+    {"ClearFeatureCodes", ClearFeatureCodes{}},
 };
 
 std::ostream& operator<<(std::ostream& out, const Operation& operation) {
   return out << operation.name;
 }
 
-// The action and its commit, with the calls armed once the card is open.
-CardResult runAction(const Operation& operation, CardSession& session) {
-  const CardResult result = operation.run(session);
-  const CardResult finished = session.finish();
-  return result.done() ? finished : result;
+// The action, with the calls armed once the card is open.
+Outcome runAction(const Operation& operation, CardSession& session) {
+  return session.run(operation.action);
 }
 
 class EveryOperation : public TransactionTest, public ::testing::WithParamInterface<Operation> {};
@@ -124,8 +124,7 @@ TEST_P(EveryOperation, ThatFailsAtAnyCallLeavesTheImageAsBeforeAndTheTablesTrueT
   {
     InstalledCalls installed(counted);
     resetImage();
-    RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
     listed = listingOf(session);
     counted = FaultyCalls();
@@ -140,11 +139,10 @@ TEST_P(EveryOperation, ThatFailsAtAnyCallLeavesTheImageAsBeforeAndTheTablesTrueT
       resetImage();
       FaultyCalls calls;
       InstalledCalls installed(calls);
-      RecordAreaStore store;
-      CardSession session(store);
+      CardSession session;
       ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
       calls = FaultyCalls(fault, at);
-      const CardResult result = runAction(operation, session);
+      const Outcome result = runAction(operation, session);
       EXPECT_TRUE(calls.fired());
       if (fault == Fault::kFsync && at == counted.syncs()) {
         // The folder forced after the journal is gone: the change is on the
@@ -161,7 +159,6 @@ TEST_P(EveryOperation, ThatFailsAtAnyCallLeavesTheImageAsBeforeAndTheTablesTrueT
       }
       EXPECT_TRUE(test::sameImage(image_.read(), before_));
       EXPECT_FALSE(fs::exists(journal()));
-      EXPECT_FALSE(session.hasPendingChanges());
       // The tables were read again: the session shows what the card holds.
       EXPECT_TRUE(listingOf(session) == listed);
     }
@@ -175,8 +172,7 @@ TEST_P(EveryOperation, StoppedAtAnyWriteIsPutBackWhenTheCardIsOpenedAgain) {
   {
     InstalledCalls installed(counted);
     resetImage();
-    RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
     counted = FaultyCalls();
     ASSERT_TRUE(runAction(operation, session).done());
@@ -190,15 +186,13 @@ TEST_P(EveryOperation, StoppedAtAnyWriteIsPutBackWhenTheCardIsOpenedAgain) {
     {
       FaultyCalls calls;
       InstalledCalls installed(calls);
-      RecordAreaStore store;
-      CardSession session(store);
+      CardSession session;
       ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
       calls = FaultyCalls(Fault::kCrash, at);
       EXPECT_THROW(runAction(operation, session), test::SimulatedCrash);
     }
     const bool journalLeft = fs::exists(journal());
-    RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
     EXPECT_EQ(session.restoredFromJournal(), journalLeft && at > 1)
         << "a journal cut short is removed, not applied";
@@ -214,23 +208,16 @@ TEST_P(EveryOperation, StoppedAtAnyWriteIsPutBackWhenTheCardIsOpenedAgain) {
 INSTANTIATE_TEST_SUITE_P(Operations, EveryOperation, ::testing::ValuesIn(kOperations),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(TransactionTest, NothingReachesTheCardBeforeFinishAndEachChangedSectorIsWrittenOnce) {
+TEST_F(TransactionTest, EachChangedSectorIsWrittenOnceAndNothingIsReadTwice) {
   resetImage();
   FaultyCalls calls;
   InstalledCalls installed(calls);
-  RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
   const int readsToOpen = calls.reads();
   // 100 records into job B: its two new blocks' record sectors (adjacent),
   // their bitmaps and allocation entries, B's count and the free count.
-  ASSERT_TRUE(session.importRows(importedRows(100), 1).stop.done());
-  EXPECT_TRUE(session.hasPendingChanges());
-  EXPECT_EQ(store.recordCount(1), 100) << "the store reads its own writes";
-  EXPECT_TRUE(test::sameImage(image_.read(), before_));
-  EXPECT_EQ(calls.writes(), 0);
-
-  ASSERT_TRUE(session.finish().done());
+  ASSERT_TRUE(session.run(ImportRows{JobSlot{1}, importedRows(100)}).done());
   // One journal write, then the record sectors in one write and the page-0
   // sectors (free count; B's entry; allocation table; bitmaps) in one each.
   EXPECT_EQ(calls.writes(), 1 + 1 + 4);
@@ -238,41 +225,37 @@ TEST_F(TransactionTest, NothingReachesTheCardBeforeFinishAndEachChangedSectorIsW
 
   // Nothing is read twice while the card stays open.
   const int reads = calls.reads();
-  EXPECT_EQ(session.recordLines(1).size(), 100u);
-  ASSERT_TRUE(session.deleteRecord(1, 0).done());
-  ASSERT_TRUE(session.finish().done());
+  EXPECT_EQ(session.recordLines(JobSlot{1}).size(), 100u);
+  ASSERT_TRUE(session.run(DeleteRecord{JobSlot{1}, 0}).done());
   EXPECT_EQ(calls.reads(), reads) << readsToOpen << " reads to open";
 }
 
-TEST_F(TransactionTest, ARefusalLeavesNothingPendingAndWhatIsNotFinishedNeverReachesTheCard) {
+TEST_F(TransactionTest, ARefusalWritesNothingAndADoneActionIsOnTheCardAtOnce) {
   resetImage();
-  RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
-  EXPECT_EQ(session.createJob("a").message, kDuplicateJobNameText);
-  EXPECT_EQ(session.deleteFeatureCode(7).status, CardResult::kRefused);
-  EXPECT_EQ(session.addPoint(200, "X", fixed(1), fixed(2), fixed(3)).status, CardResult::kRefused);
-  EXPECT_FALSE(session.hasPendingChanges());
-
-  ASSERT_TRUE(session.deleteJob(0).done());
-  EXPECT_TRUE(session.hasPendingChanges());
-  EXPECT_EQ(store.jobCount(), 1);
-  session.close();
+  EXPECT_EQ(session.run(CreateJob{"a"}).refusal, Refusal::kDuplicateJobName);
+  EXPECT_TRUE(session.run(DeleteFeatureCode{7}).refused());
+  EXPECT_TRUE(session.run(AddPoint{JobSlot{200}, "X", fixed(1), fixed(2), fixed(3)}).refused());
   EXPECT_TRUE(test::sameImage(image_.read(), before_));
+
+  ASSERT_TRUE(session.run(DeleteJob{JobPosition{0}}).done());
+  EXPECT_EQ(session.jobCount(), 1);
+  EXPECT_FALSE(test::sameImage(image_.read(), before_));
+  session.close();
   ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
-  EXPECT_EQ(store.jobCount(), 2);
+  EXPECT_EQ(session.jobCount(), 1);
 }
 
 TEST_F(TransactionTest, AnImportStoppedByARefusalKeepsTheRowsBeforeIt) {
   resetImage();
   // Room for three more in job A.
   image_.write(0x0400 + 9, {0x0B, 0xFD});
-  RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
-  const CardSession::ImportOutcome outcome = session.importRows(importedRows(5), 0);
-  EXPECT_EQ(outcome.stop.message, kJobFullWhileStoringText);
-  ASSERT_TRUE(session.finish().done());
+  const Outcome outcome = session.run(ImportRows{JobSlot{0}, importedRows(5)});
+  EXPECT_EQ(outcome.refusal, Refusal::kJobFullWhileStoring);
+  EXPECT_EQ(outcome.stored, 3);
   EXPECT_EQ(image_.read(0x0400 + 9, 2), (Bytes{0x0C, 0x00}));
 }
 
@@ -280,18 +263,16 @@ TEST_F(TransactionTest, AnImageWhoseFileIsGoneTakesNoMoreChanges) {
   resetImage();
   const std::string copy = image_.path() + ".gone.VEL";
   fs::copy_file(image_.path(), copy);
-  RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   ASSERT_EQ(session.open(copy), OpenStatus::kLoaded);
   EXPECT_FALSE(session.imageGone());
   // Reading is still possible; a change reports its failure instead of
-  // pretending to be stored.
+  // pretending to be stored, and the session shows the card as it is.
   fs::remove(copy);
   EXPECT_TRUE(session.imageGone());
   EXPECT_EQ(session.jobLines().size(), 2u);
-  ASSERT_TRUE(session.deleteJob(0).done());
-  EXPECT_TRUE(session.finish().writeFailed());
-  EXPECT_FALSE(session.hasPendingChanges());
+  EXPECT_TRUE(session.run(DeleteJob{JobPosition{0}}).writeFailed());
+  EXPECT_EQ(session.jobLines().size(), 2u);
 
   // A file put in its place is not the one that was opened.
   fs::copy_file(image_.path(), copy);
@@ -302,17 +283,15 @@ TEST_F(TransactionTest, AnImageWhoseFileIsGoneTakesNoMoreChanges) {
 
 TEST_F(TransactionTest, OneProgramAtATime) {
   resetImage();
-  RecordAreaStore first;
-  CardSession holder(first);
+  CardSession holder;
   ASSERT_EQ(holder.open(image_.path()), OpenStatus::kLoaded);
 
-  RecordAreaStore second;
-  CardSession other(second);
+  CardSession other;
   const auto started = std::chrono::steady_clock::now();
   other.setLockWait(std::chrono::milliseconds(150));
   EXPECT_EQ(other.open(image_.path()), OpenStatus::kInUse);
   EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
-  EXPECT_FALSE(second.isOpen());
+  EXPECT_FALSE(other.isOpen());
   // Through a symlink it is the same card.
   const std::string link = image_.path() + ".link";
   fs::create_symlink(image_.path(), link);
@@ -329,8 +308,7 @@ TEST_F(TransactionTest, AJournalBesideTheImageIsAppliedOnlyWhenWholeAndValid) {
   {
     FaultyCalls calls;
     InstalledCalls installed(calls);
-    RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     ASSERT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
     calls = FaultyCalls(Fault::kCrash, 3);
     EXPECT_THROW(runAction(kOperations[0], session), test::SimulatedCrash);
@@ -358,8 +336,7 @@ TEST_F(TransactionTest, AJournalBesideTheImageIsAppliedOnlyWhenWholeAndValid) {
        {whole.substr(0, whole.size() - 1), whole.substr(0, 20), flipped, longer, larger}) {
     image_.write(0, damaged);
     journalWith(bad);
-    RecordAreaStore store;
-    CardSession session(store);
+    CardSession session;
     session.open(image_.path());
     EXPECT_FALSE(session.restoredFromJournal());
     EXPECT_FALSE(fs::exists(journal()));
@@ -368,8 +345,7 @@ TEST_F(TransactionTest, AJournalBesideTheImageIsAppliedOnlyWhenWholeAndValid) {
 
   image_.write(0, damaged);
   journalWith(whole);
-  RecordAreaStore store;
-  CardSession session(store);
+  CardSession session;
   EXPECT_EQ(session.open(image_.path()), OpenStatus::kLoaded);
   EXPECT_TRUE(session.restoredFromJournal());
   EXPECT_FALSE(fs::exists(journal()));

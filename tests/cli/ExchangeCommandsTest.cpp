@@ -28,6 +28,7 @@ void fillRecords(const std::string& path, int slot, int count) {
     buildPointRecord(store.byteOrder(), "F" + std::to_string(i), {i, 0}, {1, 0}, {2, 0}, record);
     ASSERT_EQ(store.appendRecord(target, kRecordSize, record.data()), kDone);
   }
+  ASSERT_TRUE(store.commitImage());
 }
 
 int lineCount(const std::string& text) {

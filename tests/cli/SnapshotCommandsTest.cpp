@@ -8,7 +8,7 @@
 
 #include "CliTestSupport.h"
 #include "card/Snapshots.h"
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
 
 namespace vel::cli::test {
 namespace {
@@ -25,10 +25,12 @@ class SnapshotCommandsTest : public CliTest {
     ::setenv("VEL_BACKUP_DIR", file("backups").c_str(), 1);
     image = createImage("RX3-8", "CARD.VEL");
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"new-job", image, "JOB1"}, {"new-job", image, "ROAD2"},
+         {std::vector<std::string>{"new-job", image, "JOB1"},
+          {"new-job", image, "ROAD2"},
           {"add-point", image, "JOB1", "P1", "1", "2", "3"},
           {"add-point", image, "JOB1", "P2", "4", "5", "6"},
-          {"add-point", image, "--known", "K1", "7", "8", "9"}, {"add-code", image, "TREE"}}) {
+          {"add-point", image, "--known", "K1", "7", "8", "9"},
+          {"add-code", image, "TREE"}}) {
       ASSERT_EQ(velcard(args).status, 0);
     }
     std::ofstream(file("points.pts")) << "N1,1.000,2.000,3.000,\r\n";
@@ -37,9 +39,7 @@ class SnapshotCommandsTest : public CliTest {
     ::setenv("VEL_BACKUP_DIR", saved_.c_str(), 1);
     CliTest::TearDown();
   }
-  std::vector<Snapshot> kept() const {
-    return SnapshotFolder(file("backups")).list("CARD.VEL");
-  }
+  std::vector<Snapshot> kept() const { return SnapshotFolder(file("backups")).list("CARD.VEL"); }
 
   std::string image;
   std::string saved_;
@@ -47,10 +47,14 @@ class SnapshotCommandsTest : public CliTest {
 
 TEST_F(SnapshotCommandsTest, EachDestructiveCommandKeepsOneSnapshotOfTheImageBeforeIt) {
   const std::vector<std::vector<std::string>> commands = {
-      {"delete-record", image, "JOB1", "0"}, {"delete-code", image, "0"},
-      {"rename-job", image, "JOB1", "MAIN"}, {"import", image, "MAIN", "pts", file("points.pts")},
-      {"delete-job", image, "ROAD2"},        {"clear-known", image},
-      {"add-code", image, "POLE"},           {"clear-codes", image},
+      {"delete-record", image, "JOB1", "0"},
+      {"delete-code", image, "0"},
+      {"rename-job", image, "JOB1", "MAIN"},
+      {"import", image, "MAIN", "pts", file("points.pts")},
+      {"delete-job", image, "ROAD2"},
+      {"clear-known", image},
+      {"add-code", image, "POLE"},
+      {"clear-codes", image},
       {"format", image},
   };
   const SnapshotFolder folder(file("backups"));
@@ -93,7 +97,7 @@ TEST_F(SnapshotCommandsTest, NoBackupSkipsThemAndBackupTakesOneOnDemand) {
   const std::string now = readBytes(image);
   ASSERT_EQ(velcard({"--no-backup", "backup", image}).status, 0);
   ASSERT_EQ(kept().size(), 1u);
-  EXPECT_EQ(kept()[0].action, kManualSnapshotAction);
+  EXPECT_EQ(kept()[0].label.action, SnapshotAction::kManual);
   // The same bytes again are stored once.
   ASSERT_EQ(velcard({"backup", image}).status, 0);
   EXPECT_EQ(kept().size(), 1u);
@@ -127,7 +131,7 @@ TEST_F(SnapshotCommandsTest, RestoreWritesSnapshotNBackAfterKeepingTheCurrentSta
   ASSERT_EQ(restored.status, 0) << restored.err;
   EXPECT_EQ(readBytes(image), original);
   ASSERT_EQ(kept().size(), 3u);
-  EXPECT_EQ(kept()[0].action.rfind("恢复备份 ", 0), 0u);
+  EXPECT_EQ(kept()[0].label.action, SnapshotAction::kRestore);
   const auto previous = SnapshotFolder(file("backups")).load(kept()[0]);
   EXPECT_TRUE(previous && std::string(previous->begin(), previous->end()) == cleared);
 
@@ -139,7 +143,9 @@ TEST_F(SnapshotCommandsTest, RestoreWritesSnapshotNBackAfterKeepingTheCurrentSta
   ASSERT_EQ(velcard({"backup", other}).status, 0);
   // Another folder is another card: its snapshot is listed with --all only,
   // and taken only when asked for.
-  const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+  const auto lines = [](const std::string& text) {
+    return std::count(text.begin(), text.end(), '\n');
+  };
   EXPECT_EQ(lines(velcard({"backups", image}).out), 3);
   const std::string all = velcard({"backups", "--all", image}).out;
   EXPECT_EQ(lines(all), 4);

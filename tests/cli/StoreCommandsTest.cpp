@@ -52,6 +52,7 @@ void addKnownPoint(const std::string& path, const std::string& name, FixedValue 
   store.byteOrder().fixedToImage(e, record.data() + 25);
   store.byteOrder().fixedToImage(z, record.data() + 31);
   ASSERT_EQ(store.appendRecord(store.knownPointFile(), kRecordSize, record.data()), kDone);
+  ASSERT_TRUE(store.commitImage());
 }
 
 std::string jobsOf(const std::string& path) {

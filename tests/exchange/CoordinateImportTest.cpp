@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,21 +28,21 @@ TEST(ImportFile, KeepsTheFirst3072Lines) {
   std::vector<std::string> lines;
   for (int i = 0; i < 5000; ++i)
     lines.push_back(buildPointLine(numbered("P", i), "", "1", "2", "3"));
-  const ImportedFile read = convertImportLines(kQplFormat, lines);
-  ASSERT_EQ(read.status, ImportStatus::kRead);
-  ASSERT_EQ(read.pointLines.size(), 3072u);
-  EXPECT_EQ(read.pointLines.front(), lines.front());
-  EXPECT_EQ(read.pointLines.back(), lines[3071]);
+  const ReadResult read = convertImportLines(kQplFormat, lines);
+  ASSERT_TRUE(read.read());
+  ASSERT_EQ(read.points.size(), 3072u);
+  EXPECT_EQ(read.points.front().name, "P0");
+  EXPECT_EQ(read.points.back().name, "P3071");
 }
 
 TEST(ImportFile, KeepsTheFirst3072Scs2002Points) {
   std::vector<std::string> lines = {"3100"};
   for (int i = 0; i < 3100; ++i) lines.insert(lines.end(), {numbered("P", i), "", "1", "2", "3"});
   lines.push_back("E");
-  const ImportedFile read = convertImportLines(kScs2002Format, lines);
-  ASSERT_EQ(read.status, ImportStatus::kRead);
-  ASSERT_EQ(read.pointLines.size(), 3072u);
-  EXPECT_EQ(pointLineName(read.pointLines.back()), "P3071");
+  const ReadResult read = convertImportLines(kScs2002Format, lines);
+  ASSERT_TRUE(read.read());
+  ASSERT_EQ(read.points.size(), 3072u);
+  EXPECT_EQ(read.points.back().name, "P3071");
 }
 
 TEST(ImportFile, ConvertsEachLineByItsFormat) {
@@ -60,72 +59,61 @@ TEST(ImportFile, ConvertsEachLineByItsFormat) {
       {kCsvFormat, {"A1 1.5 2.5 3.5 K"}},
   };
   for (const Case& c : cases) {
-    const ImportedFile read = convertImportLines(c.format, c.lines);
-    ASSERT_EQ(read.status, ImportStatus::kRead) << c.format;
-    ASSERT_EQ(read.pointLines.size(), 1u) << c.format;
+    const ReadResult read = convertImportLines(c.format, c.lines);
+    ASSERT_TRUE(read.read()) << c.format;
+    ASSERT_EQ(read.points.size(), 1u) << c.format;
     const ImportRow expected = c.format == kScs2002Format
                                    ? ImportRow{"A1", "1.500", "2.500", "3.500"}
                                    : ImportRow{"A1", "1.5", "2.5", "3.5"};
-    EXPECT_EQ(importGridCells(read.pointLines).front(), expected) << c.format;
+    EXPECT_EQ(importGridCells(read.points).front(), expected) << c.format;
+    EXPECT_EQ(read.points.front().code, "K") << c.format;
   }
 }
 
 TEST(ImportFile, FormatErrorAndFailureAreTold) {
-  const ImportedFile scs = convertImportLines(kScs2002Format, {"2", "A1", "", "1", "2", "3", "E"});
-  EXPECT_EQ(scs.status, ImportStatus::kFormatError);
-  EXPECT_TRUE(scs.pointLines.empty());
+  const ReadResult scs = convertImportLines(kScs2002Format, {"2", "A1", "", "1", "2", "3", "E"});
+  EXPECT_EQ(scs.problem.kind, ReadProblem::Kind::kCountMismatch);
+  EXPECT_TRUE(scs.points.empty());
 
   // An SV300 file with one empty line cannot be imported at all.
-  const ImportedFile sv300 = convertImportLines(kSv300Format, {"1,A1,,1,2,3", "", "3,C,,1,2,3"});
-  EXPECT_EQ(sv300.status, ImportStatus::kFailed);
-  EXPECT_TRUE(sv300.pointLines.empty());
-  EXPECT_EQ(sv300.problem, "第2行没有逗号");
+  const ReadResult sv300 = convertImportLines(kSv300Format, {"1,A1,,1,2,3", "", "3,C,,1,2,3"});
+  EXPECT_EQ(sv300.problem.kind, ReadProblem::Kind::kNoComma);
+  EXPECT_EQ(sv300.problem.line, 2u);
+  EXPECT_TRUE(sv300.points.empty());
 
-  EXPECT_EQ(convertImportLines(kDxfFormat, {"0"}).status, ImportStatus::kFailed);
+  EXPECT_EQ(convertImportLines(kDxfFormat, {"0"}).problem.kind, ReadProblem::Kind::kNotReadable);
 }
 
 TEST(ImportFile, Sv300LineWithoutCommaBeyondTheKeptLinesDoesNotMatter) {
   std::vector<std::string> lines(3072, "1,A,,1,2,3");
   lines.push_back("no comma");
-  EXPECT_EQ(convertImportLines(kSv300Format, lines).status, ImportStatus::kRead);
+  EXPECT_TRUE(convertImportLines(kSv300Format, lines).read());
 }
 
-TEST(ImportFile, ReadsFromAFile) {
+TEST(ImportFile, ReadsFromAFileAndTellsTheErrorOfOneItCannot) {
   TempFolder folder;
   const std::string path = folder.file("p.CSV");
   testing_support::writeFile(path, "\"A,B\",1,2\r\nP1 100 200\r\n");
-  const ImportedFile read = readImportFile(path, kCsvFormat);
-  ASSERT_EQ(read.status, ImportStatus::kRead);
-  EXPECT_EQ(importGridCells(read.pointLines),
+  const ReadResult read = readImportFile(path, kCsvFormat);
+  ASSERT_TRUE(read.read());
+  EXPECT_EQ(importGridCells(read.points),
             (std::vector<ImportRow>{{"A,B", "1", "2", "0.000"}, {"P1", "100", "200", "0.000"}}));
 
-  EXPECT_EQ(readImportFile(folder.file("missing.CSV"), kCsvFormat).status, ImportStatus::kFailed);
-  EXPECT_EQ(readImportFile(folder.file("missing.dat"), kScs2002Format).status,
-            ImportStatus::kFailed);
-}
-
-TEST(ImportFile, AFileThatCannotBeReadIsToldWithTheSystemsReason) {
-  TempFolder folder;
-  const std::string missing = folder.file("missing.QPL");
   const std::string plain = folder.file("plain.QPL");
   testing_support::writeFile(plain, "P1\r\n");
   const struct {
     std::string path;
-    std::string reason;
-  } cases[] = {
-      {missing, "文件不存在"},
-      {folder.path().string(), "这是一个文件夹"},
-      {plain + "/x.QPL", "路径中有一段不是文件夹"},
-  };
+    int error;
+  } cases[] = {{folder.file("missing.CSV"), ENOENT},
+               {folder.path().string(), EISDIR},
+               {plain + "/x.QPL", ENOTDIR}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    const ImportedFile read = readImportFile(c.path, kQplFormat);
-    EXPECT_EQ(read.status, ImportStatus::kFailed);
-    EXPECT_EQ(read.problem, "无法读取文件：" + c.path + "\r\n" + c.reason);
+    const ReadResult unread = readImportFile(c.path, kQplFormat);
+    EXPECT_EQ(unread.problem.kind, ReadProblem::Kind::kUnreadable);
+    EXPECT_EQ(unread.problem.path, c.path);
+    EXPECT_EQ(unread.problem.error, c.error);
   }
-  EXPECT_EQ(systemReasonText(EACCES), "没有读取权限");
-  EXPECT_EQ(systemReasonText(ENOSPC),
-            "系统错误" + std::to_string(ENOSPC) + "：" + std::strerror(ENOSPC));
 }
 
 // --- Confirming the grid ---------------------------------------------------------------

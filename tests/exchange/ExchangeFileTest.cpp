@@ -12,9 +12,11 @@
 
 #include "TestImage.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/ExchangeFormats.h"
+#include "exchange/FormatRegistry.h"
 #include "records/PointLine.h"
+#include "tests/support/CaseNames.h"
 
 namespace vel {
 namespace {
@@ -41,6 +43,10 @@ TEST_P(TextLines, SplitAtEveryKindOfLineEnd) {
   EXPECT_EQ(splitTextLines(GetParam().bytes), GetParam().lines);
 }
 
+std::string caseName(const std::string& bytes) {
+  return test::caseNameOf(bytes);
+}
+
 INSTANTIATE_TEST_SUITE_P(Bytes, TextLines,
                          testing::Values(LinesCase{"", {}}, LinesCase{"A", {"A"}},
                                          LinesCase{"A\r\n", {"A"}}, LinesCase{"A\r\nB", {"A", "B"}},
@@ -51,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Bytes, TextLines,
                                          LinesCase{"\r\r\n", {"", ""}},
                                          LinesCase{" A \t", {" A \t"}},
                                          LinesCase{std::string("A\nB\0C\nD", 7), {"A", "B"}},
-                                         LinesCase{std::string("\0A", 2), {}}));
+                                         LinesCase{std::string("\0A", 2), {}}),
+                         [](const auto& info) { return caseName(info.param.bytes); });
 
 TEST(ReadTextLines, ReadsAFileAndFailsWhenItCannot) {
   TempFolder folder;
@@ -74,10 +81,10 @@ TEST(ReadTextLines, RefusesWholeWhatIsNoTextFileOrNoFileAtAll) {
     int error;
     std::size_t line;
   };
-  for (const Case& c : {Case{std::string("P1\r\nP2\rP3\n\0P4", 14), kNotText, 4},
-                        Case{std::string("\0", 1), kNotText, 1},
-                        Case{std::string("\xFF\xFEP\0", 4), kUtf16Text, 1},
-                        Case{std::string("\xFE\xFF\0P", 4), kUtf16Text, 1}}) {
+  for (const Case& c :
+       {Case{std::string("P1\r\nP2\rP3\n\0P4", 14), kNotText, 4},
+        Case{std::string("\0", 1), kNotText, 1}, Case{std::string("\xFF\xFEP\0", 4), kUtf16Text, 1},
+        Case{std::string("\xFE\xFF\0P", 4), kUtf16Text, 1}}) {
     testing_support::writeFile(path, c.bytes);
     TextReadFailure failure;
     EXPECT_FALSE(readTextLines(path, &failure).has_value());
@@ -92,9 +99,10 @@ TEST(ReadTextLines, RefusesWholeWhatIsNoTextFileOrNoFileAtAll) {
   EXPECT_EQ(failure.error, kNotRegularFile);
 
   testing_support::writeFile(path, std::string("A\0B", 3));
-  const ImportedFile read = readImportFile(path, kQplFormat);
-  EXPECT_EQ(read.status, ImportStatus::kFailed);
-  EXPECT_NE(read.problem.find("第1行含有空字节"), std::string::npos) << read.problem;
+  const ReadResult read = readImportFile(path, kQplFormat);
+  EXPECT_EQ(read.problem.kind, ReadProblem::Kind::kUnreadable);
+  EXPECT_EQ(read.problem.error, kNotText);
+  EXPECT_EQ(read.problem.line, 1u);
 }
 
 // --- Whole files -----------------------------------------------------------------------
@@ -110,6 +118,27 @@ struct FileCase {
 };
 
 class FileText : public testing::TestWithParam<FileCase> {};
+
+// A test name for an exchange format: "Qpl", "Sv300".
+std::string formatName(int format) {
+  switch (format) {
+    case kQplFormat:
+      return "Qpl";
+    case kPtsFormat:
+      return "Pts";
+    case kScs2002Format:
+      return "Scs2002";
+    case kSv300Format:
+      return "Sv300";
+    case kCassFormat:
+      return "Cass";
+    case kCsvFormat:
+      return "Csv";
+    case kDxfFormat:
+      return "Dxf";
+  }
+  return "Format" + std::to_string(format);
+}
 
 TEST_P(FileText, FramesThePointsOfTheFormat) {
   EXPECT_EQ(exchangeFileText(GetParam().format, kTwoPoints), GetParam().bytes);
@@ -136,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "0\r\nTEXT\r\n8\r\nPT#\r\n10\r\n7\r\n20\r\n-0.005\r\n30\r\n0.000\r\n"
                  "40\r\n0.2\r\n1\r\nB2\r\n"
                  "0\r\nENDSEC\r\n0\r\nEOF"}),
-    [](const auto& info) { return "Format" + std::to_string(info.param.format); });
+    [](const auto& info) { return formatName(info.param.format); });
 
 TEST(FileTextEdges, NoPointsGiveAnEmptyFileButDxfKeepsItsFrame) {
   for (int format = kQplFormat; format <= kCsvFormat; ++format) {
@@ -229,28 +258,36 @@ const std::vector<std::string> kJobPoints = {
 
 class RoundTrip : public testing::TestWithParam<int> {};
 
+// Through the registry's entry of each format that reads: the bytes of the
+// format's file, read back to the same points.
 TEST_P(RoundTrip, ReadsBackTheNameCodeAndCoordinatesWritten) {
-  const int format = GetParam();
+  const ExchangeFormatEntry* format = FormatRegistry::instance().byId(GetParam());
+  ASSERT_NE(format, nullptr);
   TempFolder folder;
   const std::string path = folder.file("points");
-  ASSERT_TRUE(writeExchangeFile(path, format, kJobPoints));
+  std::vector<SurveyPoint> points;
+  for (const std::string& line : kJobPoints) {
+    points.push_back({pointLineName(line), pointLineCode(line), PointKind::kPT, "J",
+                      pointLineN(line), pointLineE(line), pointLineZ(line)});
+  }
+  ASSERT_TRUE(format->write(path, points, {}).written());
+  EXPECT_EQ(readBytes(path), exchangeFileText(format->id, kJobPoints));
+  EXPECT_EQ(format->text(points), exchangeFileText(format->id, kJobPoints));
 
-  const ImportedFile read = readImportFile(path, format);
-  ASSERT_EQ(read.status, ImportStatus::kRead);
-  ASSERT_EQ(read.pointLines.size(), kJobPoints.size());
-  for (std::size_t i = 0; i < kJobPoints.size(); ++i) {
-    const std::string& written = kJobPoints[i];
-    const std::string& back = read.pointLines[i];
-    EXPECT_EQ(pointLineName(back), pointLineName(written)) << i;
-    EXPECT_EQ(pointLineCode(back), pointLineCode(written)) << i;
-    EXPECT_EQ(pointLineN(back), pointLineN(written)) << i;
-    EXPECT_EQ(pointLineE(back), pointLineE(written)) << i;
-    EXPECT_EQ(pointLineZ(back), pointLineZ(written)) << i;
+  const ReadResult read = format->read(path);
+  ASSERT_TRUE(read.read());
+  ASSERT_EQ(read.points.size(), points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(read.points[i].name, points[i].name) << i;
+    EXPECT_EQ(read.points[i].code, points[i].code) << i;
+    EXPECT_EQ(read.points[i].n, points[i].n) << i;
+    EXPECT_EQ(read.points[i].e, points[i].e) << i;
+    EXPECT_EQ(read.points[i].z, points[i].z) << i;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(ImportFormats, RoundTrip, testing::Range(1, 7),
-                         [](const auto& info) { return "Format" + std::to_string(info.param); });
+                         [](const auto& info) { return formatName(info.param); });
 
 }  // namespace
 }  // namespace vel

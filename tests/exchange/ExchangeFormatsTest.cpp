@@ -5,6 +5,7 @@
 
 #include "exchange/ExchangeFormats.h"
 #include "records/PointLine.h"
+#include "tests/support/CaseNames.h"
 
 namespace vel {
 namespace {
@@ -150,6 +151,10 @@ TEST_P(CommaTextSplit, Items) {
   EXPECT_EQ(splitCommaText(GetParam().line), GetParam().items);
 }
 
+std::string caseName(const std::string& line) {
+  return test::caseNameOf(line);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Lines, CommaTextSplit,
     testing::Values(SplitCase{"", {}}, SplitCase{"  \t", {}}, SplitCase{"A", {"A"}},
@@ -162,7 +167,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"\"\",1", {"", "1"}}, SplitCase{"\"A\"B,C", {"A", "B", "C"}},
                     SplitCase{"\"open,1", {"open,1"}},
                     SplitCase{std::string("A,B\0,C", 6), {"A", "B"}},
-                    SplitCase{"\xb5\xe3,1", {"\xb5\xe3", "1"}}));
+                    SplitCase{"\xb5\xe3,1", {"\xb5\xe3", "1"}}),
+    [](const auto& info) { return caseName(info.param.line); });
 
 struct CsvCase {
   const char* what;

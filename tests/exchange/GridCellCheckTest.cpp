@@ -4,6 +4,7 @@
 #include <string>
 
 #include "exchange/GridCellCheck.h"
+#include "tests/support/CaseNames.h"
 
 namespace vel {
 namespace {
@@ -19,6 +20,10 @@ TEST_P(CoordinateCell, WrittenBackInGeneralNotationOrRefused) {
   EXPECT_EQ(checkCoordinateCell(GetParam().typed), GetParam().after) << GetParam().typed;
 }
 
+std::string caseName(const std::string& typed) {
+  return test::caseNameOf(typed);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cells, CoordinateCell,
     testing::Values(CellCase{"12.50", "12.5"}, CellCase{"007", "7"}, CellCase{"-", "0"},
@@ -31,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CellCase{"10000000.001", std::nullopt}, CellCase{"20000000", std::nullopt},
                     CellCase{"-1000000.5", std::nullopt},
                     // A cell empty once trimmed is not touched.
-                    CellCase{"", ""}, CellCase{"  ", "  "}));
+                    CellCase{"", ""}, CellCase{"  ", "  "}),
+    [](const auto& info) { return caseName(info.param.typed); });
 
 TEST(TextCell, CutToEightOnlyWhenLonger) {
   EXPECT_EQ(checkTextCell("ABCDEFGHIJ"), "ABCDEFGH");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 
 #include "records/CharacterFilters.h"
 
@@ -23,6 +24,44 @@ TEST_P(CharacterFilter, PassesChangesOrDiscards) {
 
 constexpr std::nullopt_t kNone = std::nullopt;
 
+// A test name for a typed character: "Digit7", "UpperA", "LowerP", "Minus",
+// "Escape", and "U00E9" beyond printable ASCII.
+std::string caseName(char32_t c) {
+  if (c >= U'0' && c <= U'9') return "Digit" + std::string(1, static_cast<char>(c));
+  if (c >= U'A' && c <= U'Z') return "Upper" + std::string(1, static_cast<char>(c));
+  if (c >= U'a' && c <= U'z') return "Lower" + std::string(1, static_cast<char>(c));
+  switch (c) {
+    case U'.':
+      return "Point";
+    case U'-':
+      return "Minus";
+    case U'#':
+      return "Hash";
+    case U' ':
+      return "Space";
+    case U',':
+      return "Comma";
+    case U'_':
+      return "Underscore";
+    case U'"':
+      return "Quote";
+    case U'\b':
+      return "Backspace";
+    case U'\r':
+      return "Return";
+    case 27:
+      return "Escape";
+    case 127:
+      return "Delete";
+    default:
+      break;
+  }
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string name = "U";
+  for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) name += kHex[(c >> shift) & 15];
+  return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Characters, CharacterFilter,
     testing::Values(
@@ -33,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{U'e', U'E', kNone}, FilterCase{U'"', kNone, kNone},
         FilterCase{U'\b', U'\b', U'\b'}, FilterCase{U'\r', U'\r', U'\r'}, FilterCase{27, 27, 27},
         FilterCase{127, 127, 127}, FilterCase{128, kNone, kNone}, FilterCase{U'é', kNone, kNone},
-        FilterCase{U'中', kNone, kNone}, FilterCase{U'Ａ', kNone, kNone}));
+        FilterCase{U'中', kNone, kNone}, FilterCase{U'Ａ', kNone, kNone}),
+    [](const auto& info) { return caseName(info.param.typed); });
 
 TEST(CharacterFilterText, NamesKeepElevenPunctuationCharactersOfPrintableAscii) {
   std::string ascii;

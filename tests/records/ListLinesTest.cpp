@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestImage.h"
+#include "card/CardSession.h"
 #include "records/ListLines.h"
 
 namespace vel {
@@ -10,26 +11,36 @@ namespace {
 using test::Bytes;
 using test::Card;
 
+// The lists as the session reads them from the card's image, the store's
+// writes committed first.
+std::vector<std::string> jobLines(Card& card) {
+  EXPECT_TRUE(card.store.commitImage());
+  CardSession session;
+  EXPECT_EQ(session.open(card.image.path()), OpenStatus::kLoaded);
+  return session.jobLines();
+}
+
+std::vector<std::string> knownLines(Card& card) {
+  EXPECT_TRUE(card.store.commitImage());
+  CardSession session;
+  EXPECT_EQ(session.open(card.image.path()), OpenStatus::kLoaded);
+  return session.knownPointLines();
+}
+
 TEST(JobListLines, ShowNameAndCountAndMarkTheCurrentJob) {
   Card card(kRX3_8);
   RecordAreaStore& s = card.store;
   ASSERT_EQ(s.createJob("OTHER"), 0);
   ASSERT_EQ(s.createJob("TEST"), 1);
   for (int i = 0; i < 12; ++i) ASSERT_EQ(test::appendPoint(s, 1, "P"), kDone);
-  EXPECT_EQ(jobListLine(s, 1), " TEST                12");
-  EXPECT_EQ(jobListLine(s, 0), " OTHER                0");
-  EXPECT_EQ(jobListLine(s, 2), "");
-  EXPECT_EQ(jobListLine(s, 128), "");
-
+  EXPECT_EQ(jobLines(card),
+            (std::vector<std::string>{" OTHER                0", " TEST                12"}));
   card.patch(0x0100, {1});
-  EXPECT_EQ(jobListLine(s, 1), "*TEST                12");
-  EXPECT_EQ(jobListLine(s, 0), " OTHER                0");
-
+  EXPECT_EQ(jobLines(card),
+            (std::vector<std::string>{" OTHER                0", "*TEST                12"}));
   card.patch(0x0400 + 16 + 9, {0x30, 0x39});  // 12345 records
-  EXPECT_EQ(s.recordCount(1), 12345);
-  EXPECT_EQ(jobListLine(s, 1), "*TEST             12345");
   ASSERT_EQ(s.renameJob(1, "ABCDEFGH"), kDone);
-  EXPECT_EQ(jobListLine(s, 1), "*ABCDEFGH         12345");
+  EXPECT_EQ(jobLines(card).at(1), "*ABCDEFGH         12345");
 }
 
 TEST(JobListLines, OnRX9_32AddTheCreationDate) {
@@ -37,11 +48,9 @@ TEST(JobListLines, OnRX9_32AddTheCreationDate) {
   RecordAreaStore& s = card.store;
   ASSERT_EQ(s.createJob("JOB1"), 0);
   for (int i = 0; i < 7; ++i) ASSERT_EQ(test::appendPoint(s, 0, "P"), kDone);
-  EXPECT_EQ(jobListLine(s, 0), " JOB1           7      24-03-07  9:05");
+  EXPECT_EQ(jobLines(card), std::vector<std::string>{" JOB1           7      24-03-07  9:05"});
   card.patch(0x0120, {0});
-  EXPECT_EQ(jobListLine(s, 0), "*JOB1           7      24-03-07  9:05");
-  EXPECT_EQ(jobListLine(s, 1), "");
-  EXPECT_EQ(jobListLine(s, 32), "");
+  EXPECT_EQ(jobLines(card), std::vector<std::string>{"*JOB1           7      24-03-07  9:05"});
 }
 
 struct DateCase {
@@ -64,10 +73,9 @@ TEST(KnownPointLines, ShowNameAndWideCoordinates) {
     RecordAreaStore& s = card.store;
     ASSERT_EQ(test::addKnownPoint(s, "A1", {1234, 500}, {0, -250}, {12, 0}), kDone);
     ASSERT_EQ(test::addKnownPoint(s, "ABCDEFGH", {-999999, -999}, {9999999, 999}, {0, 0}), kDone);
-    EXPECT_EQ(knownPointLine(s, 0), "A1           1234.500        -0.250        12.000 ");
-    EXPECT_EQ(knownPointLine(s, 1), "ABCDEFGH  -999999.999   9999999.999         0.000 ");
-    EXPECT_EQ(knownPointLine(s, 2), "");
-    EXPECT_EQ(knownPointLine(s, -1), "");
+    EXPECT_EQ(knownLines(card),
+              (std::vector<std::string>{"A1           1234.500        -0.250        12.000 ",
+                                        "ABCDEFGH  -999999.999   9999999.999         0.000 "}));
   }
 }
 
@@ -83,11 +91,13 @@ TEST(KnownPointLines, ReadTheCoordinatesInTheImageByteOrder) {
             (Bytes{0xD2, 0x04, 0x00, 0x00, 0xF4, 0x01, 0x00, 0x00, 0x00, 0x00, 0x06, 0xFF, 0x0C,
                    0x00, 0x00, 0x00, 0x00, 0x00}));
 
-  // The same bytes read on a model of the other byte order give other values.
-  Card swapped(kRX3_8);
-  ASSERT_EQ(swapped.store.appendRecord(128, kRecordSize, little.bytes(0x4000, kRecordSize).data()),
-            kDone);
-  EXPECT_NE(knownPointLine(swapped.store, 0), knownPointLine(little.store, 0));
+  // The same bytes read in the other byte order give other values.
+  const Bytes record = little.bytes(0x4000, kRecordSize);
+  const RecordView view(record.data(), kRecordSize);
+  EXPECT_EQ(knownPointLine(ImageByteOrder(true), view),
+            "A1           1234.500        -0.250        12.000 ");
+  EXPECT_NE(knownPointLine(ImageByteOrder(false), view),
+            knownPointLine(ImageByteOrder(true), view));
 }
 
 }  // namespace

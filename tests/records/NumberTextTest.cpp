@@ -1,15 +1,35 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "records/NumberText.h"
+#include "tests/support/CaseNames.h"
 
 namespace vel {
 namespace {
+
+std::string caseName(std::string_view text) {
+  return test::caseNameOf(text);
+}
+
+// A double by its shortest exact text, so that a float constant shows the
+// binary value it stands for (1.7f is "1_7000000476837158"); without an
+// exponent unless the value is very large or very small.
+std::string caseName(double value) {
+  char text[64];
+  const double size = std::fabs(value);
+  const bool fixed = size == 0 || (size >= 1e-6 && size < 1e21);
+  const auto end = std::to_chars(text, text + sizeof text, value,
+                                 fixed ? std::chars_format::fixed : std::chars_format::general)
+                       .ptr;
+  return caseName(std::string_view(text, end - text));
+}
 
 struct ThreeDecimalsCase {
   double value;
@@ -44,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ThreeDecimalsCase{-0.0005, "-0.001"},
                     ThreeDecimalsCase{-std::numeric_limits<double>::denorm_min(), "0.000"},
                     ThreeDecimalsCase{1e30f, "1000000015047466219876688855040.000"},
-                    ThreeDecimalsCase{-16777217.0f, "-16777216.000"}));
+                    ThreeDecimalsCase{-16777217.0f, "-16777216.000"}),
+    [](const auto& info) { return caseName(info.param.value); });
 
 TEST(ThreeDecimalsEdges, LargestDoubleIsWrittenInFull) {
   const std::string text = formatThreeDecimals(-DBL_MAX);
@@ -80,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberValueCase{"abc", 0}, NumberValueCase{"", 0}, NumberValueCase{"-", 0},
                     NumberValueCase{"0x10", 16}, NumberValueCase{"1e-400", 0},
                     NumberValueCase{"1e999", std::numeric_limits<double>::infinity()},
-                    NumberValueCase{"-1000000.000", -1000000}));
+                    NumberValueCase{"-1000000.000", -1000000}),
+    [](const auto& info) { return caseName(info.param.text); });
 
 TEST(LeadingNumberValue, StopsAtAnEmbeddedNul) {
   EXPECT_EQ(leadingNumberValue(std::string("12\0"
@@ -133,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // exponent form, which the cell does not keep.
                     GeneralCase{0.00005, "0.00005"}, GeneralCase{0.00001, "0.00001"},
                     GeneralCase{0.000009, "0"}, GeneralCase{-0.000009, "0"},
-                    GeneralCase{1e20, "100000000000000000000"}));
+                    GeneralCase{1e20, "100000000000000000000"}),
+    [](const auto& info) { return caseName(info.param.value); });
 
 }  // namespace
 }  // namespace vel

@@ -29,6 +29,23 @@ TEST_P(Bearing, IsTheAzimuthFromNorthClockwise) {
   EXPECT_EQ(bearingDmsText(bearingDegrees(from, to)), GetParam().dms);
 }
 
+// A test name for a bearing's text: "25°14′36″" is "To25d14m36s".
+std::string caseName(const std::string& dms) {
+  std::string name = "To";
+  const char* units = "dms";
+  bool inDigits = false;
+  for (const char c : dms) {
+    if (c >= '0' && c <= '9') {
+      name += c;
+      inDigits = true;
+    } else if (inDigits && *units) {
+      name += *units++;
+      inDigits = false;
+    }
+  }
+  return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AxesAndQuadrants, Bearing,
     testing::Values(BearingCase{10, 0, 0.0, "0°00′00″"}, BearingCase{0, 10, 90.0, "90°00′00″"},
@@ -40,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BearingCase{-10, -10 * std::sqrt(3.0), 240.0, "240°00′00″"},
                     BearingCase{10, -10 / std::sqrt(3.0), 330.0, "330°00′00″"},
                     BearingCase{100, 100 * std::tan(kOddAngle* std::numbers::pi / 180), kOddAngle,
-                                "25°14′36″"}));
+                                "25°14′36″"}),
+    [](const auto& info) { return caseName(info.param.dms); });
 
 TEST(BearingTexts, RoundToWholeSecondsAndMillionthsWithoutReaching360) {
   EXPECT_EQ(bearingDmsText(123.0 + 4.0 / 60 + 5.0 / 3600), "123°04′05″");

@@ -31,14 +31,14 @@ TEST(NextPointName, CountsTheTrailingDigitsUpWithinEightCharacters) {
   };
   for (const auto& c : cases) {
     std::string name = c.before;
-    NextPointName(name);
+    nextPointName(name);
     EXPECT_EQ(name, c.after) << "from " << c.before;
   }
 }
 
 TEST(NextPointName, StopsAtTheNulOfAFixedBuffer) {
   std::string name("K7\0\0\0\0\0\0", 9);
-  NextPointName(name);
+  nextPointName(name);
   EXPECT_EQ(name, "K8");
 }
 

@@ -210,7 +210,10 @@ INSTANTIATE_TEST_SUITE_P(Angles, AngleText,
                                          AngleCase{3723, "1.0203"}, AngleCase{0, "0.0000"},
                                          AngleCase{1295999, "359.5959"},
                                          AngleCase{65536u * 3600u, "0.0000"},
-                                         AngleCase{4294967295u, "13398.2815"}));
+                                         AngleCase{4294967295u, "13398.2815"}),
+                         [](const auto& info) {
+                           return "Seconds" + std::to_string(info.param.seconds);
+                         });
 
 }  // namespace
 }  // namespace vel

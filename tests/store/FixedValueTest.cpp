@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TestImage.h"
+#include "tests/support/CaseNames.h"
 
 namespace vel {
 namespace {
@@ -21,6 +22,10 @@ TEST_P(ShortText, IsTheShortestTextWithThreeDecimals) {
       << ::testing::PrintToString(GetParam().value);
 }
 
+std::string caseName(const std::string& text) {
+  return test::caseNameOf(text);
+}
+
 INSTANTIATE_TEST_SUITE_P(Values, ShortText,
                          ::testing::Values(TextCase{{12, 345}, "12.345"},
                                            TextCase{{-12, -345}, "-12.345"},
@@ -31,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(Values, ShortText,
                                            TextCase{{0, 999}, "0.999"}, TextCase{{-3, 0}, "-3.000"},
                                            TextCase{{10000000, 0}, "10000000.000"},
                                            TextCase{{INT32_MAX, 999}, "2147483647.999"},
-                                           TextCase{{INT32_MIN, -999}, "-2147483648.999"}));
+                                           TextCase{{INT32_MIN, -999}, "-2147483648.999"}),
+                         [](const auto& info) { return caseName(info.param.text); });
 
 class WideText : public ::testing::TestWithParam<TextCase> {};
 
@@ -48,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{{9999999, 999}, "9999999.999"},
                       TextCase{{-999999, -999}, "-999999.999"},
                       // Wider whole parts are not cut.
-                      TextCase{{12345678, 0}, "12345678.000"}));
+                      TextCase{{12345678, 0}, "12345678.000"}),
+    [](const auto& info) { return caseName(info.param.text); });
 
 struct ParseCase {
   const char* text;
@@ -72,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"1.2.3", {1, 230}}, ParseCase{"abc", {0, 0}}, ParseCase{"-5.5", {-5, -500}},
         ParseCase{"1234567", {1234567, 0}}, ParseCase{"1234567.5", {1234567, 500}},
         ParseCase{"-123456.7", {-123456, -700}}, ParseCase{"9999999.999", {9999999, 999}},
-        ParseCase{"-999999.999", {-999999, -999}}));
+        ParseCase{"-999999.999", {-999999, -999}}),
+    [](const auto& info) { return caseName(info.param.text); });
 
 // Longer integer parts are read in full rather than spilling their digits into
 // the decimals.
@@ -85,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(LongerIntegerParts, ParsedText,
                                            ParseCase{"99999999999", {INT32_MAX, 0}},
                                            ParseCase{"-99999999999.5", {INT32_MIN, -500}},
                                            ParseCase{"123456789012345678901234567890",
-                                                     {INT32_MAX, 0}}));
+                                                     {INT32_MAX, 0}}),
+                         [](const auto& info) { return caseName(info.param.text); });
 
 TEST(FixedValueText, ReadsBackWhatItWrites) {
   const FixedValue values[] = {{0, 0},           {0, -1},          {0, 999},       {-7, -70},

@@ -25,11 +25,13 @@ TEST(ImageTransfers, MoveCountBytesWithZeroMeaning256) {
   Bytes data(256);
   std::iota(data.begin(), data.end(), 0);
   ASSERT_TRUE(store.writeImage({1, 0x0010}, 0, data.data()));
+  ASSERT_TRUE(store.commitImage());
   EXPECT_EQ(image.read(65552, 256), data);
   EXPECT_EQ(image.read(65552 + 256, 1), Bytes{0x11});
 
   Bytes ones(256, 0xAB);
   ASSERT_TRUE(store.writeImage({2, 0}, 255, ones.data()));
+  ASSERT_TRUE(store.commitImage());
   Bytes expected(255, 0xAB);
   expected.push_back(0x11);
   EXPECT_EQ(image.read(2 * 65536, 256), expected) << "255 moves 255 bytes";
@@ -98,13 +100,19 @@ TEST(ImageTransfers, ReportShortReadsAndZeroTheUnreadRest) {
   EXPECT_EQ(whole, Bytes(16, 0x5A));
 }
 
-TEST(ImageTransfers, AreVisibleToOtherReadersAtOnce) {
+TEST(ImageTransfers, ReachTheFileWhenCommittedAndNeverBefore) {
   TempImage image(4096, 0);
   RecordAreaStore store;
   ASSERT_TRUE(store.openImage(image.path()));
   const Bytes data = {1, 2, 3, 4, 5};
   ASSERT_TRUE(store.writeImage({0, 0x0123}, 5, data.data()));
-  EXPECT_EQ(image.read(0x0123, 5), data);  // read through a stream of its own
+  EXPECT_EQ(image.read(0x0123, 5), Bytes(5, 0));  // read through a stream of its own
+  ASSERT_TRUE(store.commitImage());
+  EXPECT_EQ(image.read(0x0123, 5), data);
+  // What was not committed never reaches the file.
+  ASSERT_TRUE(store.writeImage({0, 0x0200}, 5, data.data()));
+  store.closeImage();
+  EXPECT_EQ(image.read(0x0200, 5), Bytes(5, 0));
 }
 
 }  // namespace

@@ -33,10 +33,8 @@ TEST(RecordSlots, LieSixToA256ByteSectorAfterTheHeader) {
   }
   // The last slot of each model ends inside its image.
   EXPECT_EQ(filePosition(recordAddress({1031, 7, 5})) + kRecordSize, 0x207FFC);
-  EXPECT_LE(filePosition(recordAddress({1079, 7, 5})) + kRecordSize,
-            test::kSize8704);
-  EXPECT_LE(filePosition(recordAddress({1030, 7, 5})) + kRecordSize,
-            test::kSize8312);
+  EXPECT_LE(filePosition(recordAddress({1079, 7, 5})) + kRecordSize, test::kSize8704);
+  EXPECT_LE(filePosition(recordAddress({1030, 7, 5})) + kRecordSize, test::kSize8312);
 }
 
 // --- The first record of an empty record area ------------------------------------------
@@ -286,6 +284,7 @@ TEST(AppendingRecords, IsRefusedWith254OnceAJobHolds3072) {
 void almostFillTheArea(Card& card) {
   RecordAreaStore& s = card.store;
   ASSERT_EQ(s.createJob("A"), 0);
+  ASSERT_TRUE(s.commitImage());  // before the file is changed behind the store's back
   const int blocks = s.blockCount();
   Bytes allocation;
   Bytes bitmaps;

@@ -440,6 +440,7 @@ TEST_P(FormattingUnrecognised, UsesOneModelThatDetectionThenRecognises) {
   EXPECT_EQ(store.modelForUnrecognisedImage(),
             std::make_pair(c.formattedAs.model, c.formattedAs.sectors));
   ASSERT_EQ(store.formatRecordArea(), kDone);
+  ASSERT_TRUE(store.commitImage());
   store.loadTables();
   expectGeometry(store, c.formattedAs);
   EXPECT_EQ(store.freeRecords(), c.formattedAs.capacity);
@@ -484,6 +485,7 @@ TEST(FormattingUnrecognised, OnlyRecognitionCountsAsTheLastModel) {
   ASSERT_TRUE(store.openImage(blank.path()));
   ASSERT_EQ(store.detectModel(), kModelNotRecognised);
   ASSERT_EQ(store.formatRecordArea(), kDone);
+  ASSERT_TRUE(store.commitImage());
   EXPECT_EQ(blank.read(0x0105, 2), (Bytes{0xCC, 0x88})) << "RX3-8 was recognised last";
 }
 
@@ -501,6 +503,7 @@ TEST(Reopening, ShowsTheSameJobsRecordsPointsAndCodes) {
     ASSERT_EQ(test::appendPoint(s, s.knownPointFile(), "K0"), kDone);
     ASSERT_EQ(s.addFeatureCode("ROAD"), 0);
     ASSERT_EQ(s.deleteJob(0), kDone);
+    ASSERT_TRUE(s.commitImage());
 
     RecordAreaStore other(test::fixedClock());
     ASSERT_TRUE(other.openImage(card.image.path()));

@@ -80,15 +80,28 @@ Card::Card(int model, int sectors, uint8_t fill, Clock clock)
   EXPECT_TRUE(store.openImage(image.path()));
   store.useModel(model, sectors ? sectors : sectorsOf(model));
   EXPECT_EQ(store.formatRecordArea(), kDone);
+  EXPECT_TRUE(store.commitImage());
   store.loadTables();
 }
 
+Bytes Card::bytes() const {
+  EXPECT_TRUE(store.commitImage());
+  return image.read();
+}
+
+Bytes Card::bytes(long long position, size_t count) const {
+  EXPECT_TRUE(store.commitImage());
+  return image.read(position, count);
+}
+
 void Card::patch(long long position, const Bytes& bytes) {
+  EXPECT_TRUE(store.commitImage());
   image.write(position, bytes);
   reload();
 }
 
 void Card::reload() {
+  store.imageFile().rollback();  // sectors read before the file was changed behind its back
   EXPECT_EQ(store.detectModel(), kModelRecognised);
   store.loadTables();
 }

@@ -74,11 +74,14 @@ struct Card {
   explicit Card(int model, int sectors = 0, uint8_t fill = 0xFF, Clock clock = fixedClock());
 
   TempImage image;
-  RecordAreaStore store;
+  // Mutable: reading the card's bytes commits what the store wrote first.
+  mutable RecordAreaStore store;
 
-  Bytes bytes() const { return image.read(); }
-  Bytes bytes(long long position, size_t count) const { return image.read(position, count); }
-  // Patches the file behind the store's back and reloads its tables.
+  // The file's bytes, once what the store wrote is committed to it.
+  Bytes bytes() const;
+  Bytes bytes(long long position, size_t count) const;
+  // Patches the file behind the store's back (what it wrote committed first)
+  // and reloads its tables.
   void patch(long long position, const Bytes& bytes);
   void reload();
 };

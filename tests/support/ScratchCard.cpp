@@ -53,7 +53,9 @@ void writeFormattedImage(const fs::path& file, int model) {
   RecordAreaStore store;
   if (!store.openImage(file.string())) throw std::runtime_error("cannot open " + file.string());
   store.useModel(model, defaultSectors(model));
-  if (store.formatRecordArea() != kDone) throw std::runtime_error("format failed");
+  if (store.formatRecordArea() != kDone || !store.commitImage()) {
+    throw std::runtime_error("format failed");
+  }
   store.closeImage();
 }
 

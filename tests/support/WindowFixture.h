@@ -13,9 +13,10 @@
 #include <functional>
 #include <string>
 
-#include "records/SurveyRecord.h"
 #include "card/CardSession.h"
+#include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
+#include "tests/support/CardPrinters.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
 #include "tests/support/ScriptedPrompts.h"
@@ -31,23 +32,38 @@ using Record = std::array<uint8_t, kRecordSize>;
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    session.close();
     image = scratch.folder("card") / "CARD.VEL";
     writeFormattedImage(image, kRX3_8);  // big-endian: every field goes through the byte order
-    ASSERT_TRUE(store.openImage(image.string()));
-    ASSERT_EQ(store.detectModel(), kModelRecognised);
-    store.loadTables();
+    edit([this](RecordAreaStore& s) { order = s.byteOrder(); });
   }
 
-  uint8_t newJob(const std::string& name) {
-    const uint8_t slot = store.createJob(name);
-    EXPECT_NE(slot, kRefused);
-    return slot;
+  // Changes the image through a store of its own, as another program would,
+  // then opens it anew in the session the windows read.
+  template <class Change>
+  void edit(Change&& change) {
+    session.close();
+    {
+      RecordAreaStore other;
+      ASSERT_TRUE(other.openImage(image.string()));
+      ASSERT_EQ(other.detectModel(), kModelRecognised);
+      other.loadTables();
+      change(other);
+      ASSERT_TRUE(other.commitImage());
+    }
+    ASSERT_EQ(session.open(image.string()), OpenStatus::kLoaded);
+  }
+
+  JobSlot newJob(const std::string& name) {
+    const Outcome outcome = session.run(CreateJob{name});
+    EXPECT_TRUE(outcome.done());
+    return outcome.created;
   }
 
   Record pointRecord(const std::string& name, const char* n = "1.000", const char* e = "2.000",
                      const char* z = "3.000") const {
     Record record{};
-    buildPointRecord(store.byteOrder(), name, parseFixed(n), parseFixed(e), parseFixed(z), record);
+    buildPointRecord(order, name, parseFixed(n), parseFixed(e), parseFixed(z), record);
     return record;
   }
 
@@ -58,14 +74,39 @@ class WindowTest : public ::testing::Test {
     record[0] = kind;
     std::copy(name.begin(), name.end(), record.begin() + record_layout::kName);
     std::copy(code.begin(), code.end(), record.begin() + record_layout::kCode);
-    store.byteOrder().fixedToImage(n, record.data() + record_layout::kSurveyN);
-    store.byteOrder().fixedToImage(e, record.data() + record_layout::kSurveyE);
-    store.byteOrder().fixedToImage(z, record.data() + record_layout::kSurveyZ);
+    order.fixedToImage(n, record.data() + record_layout::kSurveyN);
+    order.fixedToImage(e, record.data() + record_layout::kSurveyE);
+    order.fixedToImage(z, record.data() + record_layout::kSurveyZ);
     return record;
   }
 
-  void append(uint8_t slot, const Record& record) {
-    ASSERT_EQ(store.appendRecord(slot, kRecordSize, record.data()), kDone);
+  // The record `times` times at the end of the job, in one change.
+  void append(JobSlot job, const Record& record, int times = 1) {
+    edit([&](RecordAreaStore& s) {
+      for (int i = 0; i < times; ++i) {
+        ASSERT_EQ(s.appendRecord(job.value, kRecordSize, record.data()), kDone);
+      }
+    });
+  }
+
+  // A record as the card holds it now, read beside the session.
+  Record storedRecord(JobSlot job, int number) const {
+    Record record{};
+    RecordAreaStore other;
+    EXPECT_TRUE(other.openImage(image.string()));
+    EXPECT_EQ(other.detectModel(), kModelRecognised);
+    other.loadTables();
+    EXPECT_EQ(other.readRecord(job.value, number, kRecordSize, record.data()), kDone);
+    return record;
+  }
+
+  // Every point name of a job, in record order, as the session reads them.
+  QStringList pointNames(JobSlot job) {
+    QStringList names;
+    for (int i = 0; i < session.recordCount(job); ++i) {
+      names << QString::fromStdString(session.pointName(job, i));
+    }
+    return names;
   }
 
   std::filesystem::path file(const std::string& name, const std::string& bytes = {}) {
@@ -77,8 +118,8 @@ class WindowTest : public ::testing::Test {
   ScopedScreenScale designScale{1.0};
   ScratchDir scratch;
   std::filesystem::path image;
-  RecordAreaStore store;
-  CardSession session{store};
+  ImageByteOrder order;
+  CardSession session;
   ScriptedPrompts prompts;
 };
 

@@ -49,14 +49,11 @@ class ExchangeBytesTest : public WindowTest {
 
   // What the grid shows of a name, and what it stores, after the user walked
   // over the names and opened and closed an editor on one of them.
-  void importThroughWindow(uint8_t slot, const fs::path& path, int format) {
+  void importThroughWindow(JobSlot slot, const fs::path& path, int format) {
     prompts.answerFile(pathToQString(path), format);
-    unsigned formatChoice = 1;
-    ImportHost host{prompts, store.byteOrder(),
-                    [this](uint8_t target, uint8_t length, const uint8_t* record) {
-                      return store.appendRecord(target, length, record) == kDone;
-                    },
-                    nullptr};
+    int formatChoice = 1;
+    const ImportHost host{session, prompts, [](const Outcome& outcome) { return outcome.done(); },
+                          nullptr};
     ModalDriver driver([&](QDialog& dialog) {
       auto* form = qobject_cast<ImportWindow*>(&dialog);
       ASSERT_NE(form, nullptr);
@@ -76,7 +73,7 @@ class ExchangeBytesTest : public WindowTest {
   }
 
   fs::path cardImage;
-  std::vector<uint8_t> jobs;
+  std::vector<JobSlot> jobs;
 };
 
 TEST_F(ExchangeBytesTest, TheWindowsStoreAndWriteTheBytesVelcardDoes) {
@@ -104,27 +101,24 @@ TEST_F(ExchangeBytesTest, TheWindowsStoreAndWriteTheBytesVelcardDoes) {
   ASSERT_TRUE(card.openImage(cardImage.string()));
   ASSERT_EQ(card.detectModel(), kModelRecognised);
   card.loadTables();
-  for (const uint8_t slot : jobs) {
-    ASSERT_EQ(store.recordCount(slot), static_cast<int>(kNames.size()));
-    ASSERT_EQ(card.recordCount(slot), store.recordCount(slot));
-    for (int i = 0; i < store.recordCount(slot); ++i) {
-      Record fromWindow{};
+  for (const JobSlot slot : jobs) {
+    ASSERT_EQ(session.recordCount(slot), static_cast<int>(kNames.size()));
+    ASSERT_EQ(card.recordCount(slot.value), session.recordCount(slot));
+    for (int i = 0; i < session.recordCount(slot); ++i) {
       Record fromVelcard{};
-      ASSERT_EQ(store.readRecord(slot, i, kRecordSize, fromWindow.data()), kDone);
-      ASSERT_EQ(card.readRecord(slot, i, kRecordSize, fromVelcard.data()), kDone);
-      EXPECT_EQ(fromWindow, fromVelcard) << "record " << i;
+      ASSERT_EQ(card.readRecord(slot.value, i, kRecordSize, fromVelcard.data()), kDone);
+      EXPECT_EQ(storedRecord(slot, i), fromVelcard) << "record " << i;
     }
   }
   card.closeImage();
-  Record first{};
-  ASSERT_EQ(store.readRecord(jobs[0], 1, kRecordSize, first.data()), kDone);
+  const Record first = storedRecord(jobs[0], 1);
   EXPECT_EQ(std::string(first.begin() + 1, first.begin() + 6), std::string("Z\xA2\xE3\x44\0", 5));
   EXPECT_EQ(readBytes(image), readBytes(cardImage)) << "the whole image alike";
 
   // Each job written out in every format, from the window and by velcard.
   for (size_t j = 0; j < jobs.size(); ++j) {
-    PointOutputWindow output(store, prompts);
-    output.jobSlot = jobs[j];
+    PointOutputWindow output(session, prompts);
+    output.job = jobs[j];
     output.show();
     for (int format = 1; format <= 7; ++format) {
       SCOPED_TRACE(testing::Message() << imports[j].job << " as format " << format);

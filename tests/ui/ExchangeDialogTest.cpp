@@ -74,7 +74,8 @@ TEST(ExchangeDialogs, TheImportOpensANameTypedWithoutExtensionInTheChosenFormat)
   writeBytes(folder / "c.dat", std::vector<uint8_t>(cass.begin(), cass.end()));
   writeBytes(folder / "c.QPL", {'X'});
   QtPrompts real;
-  ImportHost host{real, ImageByteOrder(), {}, nullptr};
+  CardSession session;  // no image: the window is cancelled before anything is stored
+  const ImportHost host{session, real, {}, nullptr};
 
   QStringList shownRow;
   std::unique_ptr<ModalDriver> readWindow;
@@ -88,9 +89,9 @@ TEST(ExchangeDialogs, TheImportOpensANameTypedWithoutExtensionInTheChosenFormat)
       next.reject();
     });
   });
-  unsigned format = 1;
-  EXPECT_EQ(importCoordinates(0, format, host), 0);
-  EXPECT_EQ(format, 5u);
+  int format = 1;
+  EXPECT_EQ(importCoordinates(JobSlot{}, format, host), 0);
+  EXPECT_EQ(format, 5);
   ASSERT_TRUE(readWindow && readWindow->acted());
   EXPECT_EQ(shownRow, (QStringList{"C1", "1", "2", "3"}));
 }

@@ -5,6 +5,7 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/ImportWindow.h"
+#include "ui/SessionTexts.h"
 
 namespace vel::test {
 namespace {
@@ -12,7 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const QString kJobFullText = QStringLiteral("文件已满，无法存贮全部数据！");
-const QString kAreaFullText = QStringLiteral("记录区已满，无法再存贮数据！");
 
 // n QPL point lines P1 .. Pn.
 std::string qplLines(int n, int first = 1) {
@@ -28,24 +28,18 @@ std::string qplLines(int n, int first = 1) {
 
 class ImportWindowTest : public WindowTest {
  protected:
-  // AppendRecordChecked as the main window has it: the store's refusals
-  // become popups.
+  // The main window's part: a refusal becomes its popup; every outcome is
+  // kept for the test.
   ImportHost host() {
-    return {prompts, store.byteOrder(),
-            [this](uint8_t slot, uint8_t length, const uint8_t* record) {
-              ++appendCalls;
-              switch (store.appendRecord(slot, length, record)) {
-                case kRefused:
-                  prompts.showTimedMessage(nullptr, kAreaFullText);
-                  return false;
-                case kJobFull:
-                  prompts.showTimedMessage(nullptr, kJobFullText);
-                  return false;
-                case kDone:
-                  return true;
-                default:
-                  return false;
+    return {session, prompts,
+            [this](const Outcome& outcome) {
+              outcomes.push_back(outcome);
+              if (outcome.refused()) {
+                if (const QString text = refusalMessage(outcome.refusal); !text.isEmpty()) {
+                  prompts.showTimedMessage(nullptr, text);
+                }
               }
+              return outcome.done();
             },
             nullptr};
   }
@@ -55,18 +49,8 @@ class ImportWindowTest : public WindowTest {
     form->target = slot;
     return form;
   }
-  QStringList names() {
-    QStringList result;
-    for (int i = 0; i < store.recordCount(slot); ++i) {
-      result << QString::fromStdString(store.recordPointName(slot, i));
-    }
-    return result;
-  }
-  Record storedRecord(int number) {
-    Record record{};
-    EXPECT_EQ(store.readRecord(slot, number, kRecordSize, record.data()), kDone);
-    return record;
-  }
+  QStringList names() { return pointNames(slot); }
+  Record storedRecord(int number) const { return WindowTest::storedRecord(slot, number); }
   bool gridIsEmpty(CoordinateGrid* grid) {
     for (int r = 0; r < grid->cells()->rowCount(); ++r) {
       for (int c = 0; c < grid->cells()->columnCount(); ++c) {
@@ -76,15 +60,15 @@ class ImportWindowTest : public WindowTest {
     return true;
   }
 
-  uint8_t slot = 0;
-  int appendCalls = 0;
+  JobSlot slot;
+  std::vector<Outcome> outcomes;
   std::unique_ptr<ImportHost> hostKept;
 };
 
 TEST_F(ImportWindowTest, TheDialogOffersSixFormatsAndACancelKeepsTheChoice) {
-  unsigned format = 4;
+  int format = 4;
   EXPECT_EQ(importCoordinates(slot, format, host()), 0);
-  EXPECT_EQ(format, 4u);
+  EXPECT_EQ(format, 4);
 
   const auto dialogs = prompts.shownOf(Kind::kOpenFile);
   ASSERT_EQ(dialogs.size(), 1u);
@@ -103,7 +87,7 @@ TEST_F(ImportWindowTest, TheChosenFormatIsWrittenBackAndTheConfirmedRowsStored) 
   slot = newJob("JOB1");
   const fs::path path = file("a.dat", "1,A1,,1.5,2.5,3.5\r\n2,A2,C,4,5,6\r\n");
   prompts.answerFile(pathToQString(path), 4);
-  unsigned format = 1;
+  int format = 1;
   QStringList shownNames;
   whenModalOpens<ImportWindow>([&](ImportWindow* form) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("坐标编辑"));
@@ -112,12 +96,12 @@ TEST_F(ImportWindowTest, TheChosenFormatIsWrittenBackAndTheConfirmedRowsStored) 
     form->confirmButton->click();
   });
   EXPECT_EQ(importCoordinates(slot, format, host()), 1);
-  EXPECT_EQ(format, 4u);
+  EXPECT_EQ(format, 4);
   EXPECT_EQ(shownNames, (QStringList{"A1", "A2"}));
   EXPECT_EQ(names(), (QStringList{"A1", "A2"}));
 
   Record expected{};
-  buildPointRecord(store.byteOrder(), "A1", {1, 500}, {2, 500}, {3, 500}, expected);
+  buildPointRecord(order, "A1", {1, 500}, {2, 500}, {3, 500}, expected);
   EXPECT_EQ(storedRecord(0), expected) << "a PT record without a code";
 
   // The next import offers SV300 first; cancelling the window stores nothing.
@@ -125,7 +109,7 @@ TEST_F(ImportWindowTest, TheChosenFormatIsWrittenBackAndTheConfirmedRowsStored) 
   whenModalOpens<ImportWindow>([](ImportWindow* form) { form->cancelButton->click(); });
   EXPECT_EQ(importCoordinates(slot, format, host()), 0);
   EXPECT_EQ(prompts.shownOf(Kind::kOpenFile).back().dialog.filterIndex, 4);
-  EXPECT_EQ(store.recordCount(slot), 2);
+  EXPECT_EQ(session.recordCount(slot), 2);
 
   prompts.answerFile(pathToQString(path));
   whenModalOpens<ImportWindow>([](ImportWindow* form) { form->close(); });
@@ -164,6 +148,7 @@ TEST_F(ImportWindowTest, AFileThatCannotBeTakenOverLeavesAnEmptyGrid) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     prompts.shown.clear();
+    outcomes.clear();
     slot = newJob(std::string("J") + c.name[0]);
     const fs::path path = c.bytes ? file(c.name, c.bytes) : scratch.path() / c.name;
     auto form = openFile(path, c.format);
@@ -180,8 +165,10 @@ TEST_F(ImportWindowTest, AFileThatCannotBeTakenOverLeavesAnEmptyGrid) {
 
     form->confirmButton->click();
     EXPECT_EQ(form->importResult, 1);
-    EXPECT_EQ(appendCalls, 0);
-    EXPECT_EQ(store.recordCount(slot), 0);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].done());
+    EXPECT_EQ(outcomes[0].stored, 0);
+    EXPECT_EQ(session.recordCount(slot), 0);
   }
 }
 
@@ -199,22 +186,24 @@ TEST_F(ImportWindowTest, ConfirmingStoresRowsWithNameNAndEWhereverTheyStand) {
   EXPECT_EQ(form->importResult, 1);
   EXPECT_EQ(names(), (QStringList{"P1", "P3", "FAR"}));
   Record expected{};
-  buildPointRecord(store.byteOrder(), "P3", {3, 0}, {2, 500}, {0, 0}, expected);
+  buildPointRecord(order, "P3", {3, 0}, {2, 500}, {0, 0}, expected);
   EXPECT_EQ(storedRecord(1), expected);
 }
 
 TEST_F(ImportWindowTest, AFullJobStopsTheLoopWithOnePopup) {
   slot = newJob("JOB1");
-  const Record filler = pointRecord("F");
-  for (int i = 0; i < 3000; ++i) append(slot, filler);
+  append(slot, pointRecord("F"), 3000);
   auto form = openFile(file("hundred.QPL", qplLines(100)), 1);
 
   form->confirmButton->click();
   EXPECT_EQ(form->importResult, 1);
-  EXPECT_EQ(store.recordCount(slot), 3072);
-  EXPECT_EQ(QString::fromStdString(store.recordPointName(slot, 3071)), QStringLiteral("P72"));
+  EXPECT_EQ(session.recordCount(slot), 3072);
+  EXPECT_EQ(QString::fromStdString(session.pointName(slot, 3071)), QStringLiteral("P72"));
   EXPECT_EQ(prompts.timedMessages(), QStringList{kJobFullText});
-  EXPECT_EQ(appendCalls, 73);
+  ASSERT_EQ(outcomes.size(), 1u);
+  EXPECT_EQ(outcomes[0].refusal, Refusal::kJobFullWhileStoring);
+  EXPECT_EQ(outcomes[0].stored, 72);
+  EXPECT_FALSE(outcomes[0].firstRowRefused);
 }
 
 TEST_F(ImportWindowTest, ATypedOutOfRangeCoordinateShowsTheRangeMessage) {
@@ -238,7 +227,7 @@ TEST_F(ImportWindowTest, ATypedOutOfRangeCoordinateShowsTheRangeMessage) {
 TEST_F(ImportWindowTest, ReturnInTheGridNeverConfirmsOnlyTheConfirmButtonStores) {
   slot = newJob("JOB1");
   prompts.answerFile(pathToQString(file("three.QPL", qplLines(3))), 1);
-  unsigned format = 1;
+  int format = 1;
   bool openAfterReturns = false;
   int storedAfterReturns = -1;
   ModalDriver driver([&](QDialog& dialog) {
@@ -253,7 +242,7 @@ TEST_F(ImportWindowTest, ReturnInTheGridNeverConfirmsOnlyTheConfirmButtonStores)
     QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
     QCoreApplication::processEvents();
     openAfterReturns = form->isVisible();
-    storedAfterReturns = store.recordCount(slot);
+    storedAfterReturns = session.recordCount(slot);
     QTest::mouseClick(form->confirmButton, Qt::LeftButton);
   });
   EXPECT_EQ(importCoordinates(slot, format, host()), 1);
@@ -285,7 +274,7 @@ TEST_F(ImportWindowTest, TheConfirmButtonLeavesTheCellBeingTypedByTheCellRules) 
     const auto boxes = prompts.shownOf(Kind::kOk);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, QStringLiteral("提示"));
-    EXPECT_EQ(store.recordCount(slot), 0) << "the button did nothing";
+    EXPECT_EQ(session.recordCount(slot), 0) << "the button did nothing";
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(cellOf(grid, 0, 1), QStringLiteral("123456789"));
     if (auto* editor = qobject_cast<QLineEdit*>(grid->cellEditor())) editor->clear();

@@ -31,18 +31,11 @@ class JobViewerTest : public WindowTest {
   }
   void open() {
     viewer = std::make_unique<JobViewer>(session, prompts);
-    viewer->jobSlot = slot;
+    viewer->job = slot;
     viewer->fill();
   }
-  QStringList pointNames() {
-    QStringList names;
-    for (int i = 0; i < store.recordCount(slot); ++i) {
-      names << QString::fromStdString(store.recordPointName(slot, i));
-    }
-    return names;
-  }
 
-  uint8_t slot = 0;
+  JobSlot slot;
   std::unique_ptr<JobViewer> viewer;
 };
 
@@ -69,7 +62,7 @@ TEST_F(JobViewerTest, ARecordTheStoreCannotDeliverKeepsItsRow) {
   fillJob(3);
   // The first block's bitmap now holds two records while the counts say three.
   const uint8_t bitmap = 0xFC;
-  ASSERT_TRUE(store.writeImage({0, 0x1500}, 1, &bitmap));
+  edit([&](RecordAreaStore& s) { ASSERT_TRUE(s.writeImage({0, 0x1500}, 1, &bitmap)); });
   open();
 
   EXPECT_EQ(
@@ -90,10 +83,11 @@ TEST_F(JobViewerTest, AnEmptyJobShowsNoRowsAndBothButtonsWork) {
   bool outputShown = false;
   whenModalOpens<PointOutputWindow>([&](PointOutputWindow* output) {
     outputShown = true;
-    EXPECT_EQ(output->jobSlot, slot);
+    EXPECT_EQ(output->job, slot);
     EXPECT_EQ(output->windowTitle(), QStringLiteral("输出点坐标"));
-    EXPECT_TRUE(output->pointLines().empty());
     EXPECT_TRUE(cellOf(output->grid, 0, 0).isEmpty());
+    output->collectGridPoints();
+    EXPECT_TRUE(output->points().empty());
   });
   viewer->outputButton->click();
   EXPECT_TRUE(outputShown);
@@ -125,7 +119,6 @@ TEST_F(JobViewerTest, DeletingARowSelectsTheRowThatTookItsPlaceOrRowZero) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.records << " records, row " << c.row);
-    store.closeImage();
     SetUp();
     prompts.shown.clear();
     fillJob(c.records);
@@ -140,7 +133,7 @@ TEST_F(JobViewerTest, DeletingARowSelectsTheRowThatTookItsPlaceOrRowZero) {
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("删除点号为P%1的记录吗？").arg(c.row + 1));
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::kQuestion);
 
-    EXPECT_EQ(pointNames(), c.namesAfter);
+    EXPECT_EQ(pointNames(slot), c.namesAfter);
     QStringList shownNames;
     for (const QString& row : rowsOf(viewer->recordList))
       shownNames << row.mid(6).section(',', 0, 0);
@@ -160,7 +153,7 @@ TEST_F(JobViewerTest, AnsweringNoKeepsTheRecordTheListAndTheCaption) {
   viewer->deleteButton->click();
 
   EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u);
-  EXPECT_EQ(pointNames(), (QStringList{"P1", "P2", "P3"}));
+  EXPECT_EQ(pointNames(slot), (QStringList{"P1", "P2", "P3"}));
   EXPECT_EQ(viewer->recordList->count(), 3);
   EXPECT_EQ(selectedRow(viewer->recordList), 2);
   EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
@@ -173,7 +166,7 @@ TEST_F(JobViewerTest, ARecordWithoutANameIsAskedForWithAnEmptyName) {
   viewer->deleteButton->click();  // unanswered: No
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.shown[0].text, QStringLiteral("删除点号为的记录吗？"));
-  EXPECT_EQ(store.recordCount(slot), 1);
+  EXPECT_EQ(session.recordCount(slot), 1);
 }
 
 TEST_F(JobViewerTest, TheDeleteKeyDoesNotDelete) {
@@ -183,7 +176,7 @@ TEST_F(JobViewerTest, TheDeleteKeyDoesNotDelete) {
   QTest::keyClick(viewer->recordList, Qt::Key_Delete);
   EXPECT_TRUE(prompts.shown.empty());
   EXPECT_EQ(viewer->recordList->count(), 2);
-  EXPECT_EQ(store.recordCount(slot), 2);
+  EXPECT_EQ(session.recordCount(slot), 2);
 }
 
 TEST_F(JobViewerTest, ReturnDoesNotAskToDeleteSpaceOnTheFocusedButtonDoes) {
@@ -200,7 +193,7 @@ TEST_F(JobViewerTest, ReturnDoesNotAskToDeleteSpaceOnTheFocusedButtonDoes) {
   EXPECT_TRUE(prompts.shown.empty()) << "not even on the button";
   QTest::keyClick(viewer->deleteButton, Qt::Key_Space);
   EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u);
-  EXPECT_EQ(store.recordCount(slot), 2);
+  EXPECT_EQ(session.recordCount(slot), 2);
 }
 
 TEST_F(JobViewerTest, AFailedWriteIsReportedAndTheListShowsWhatTheCardHolds) {
@@ -208,10 +201,7 @@ TEST_F(JobViewerTest, AFailedWriteIsReportedAndTheListShowsWhatTheCardHolds) {
   open();
   viewer->recordList->setCurrentRow(1);
   int reports = 0;
-  viewer->reportWriteFailure = [&] {
-    ++reports;
-    store.loadTables();
-  };
+  viewer->reportWriteFailure = [&] { ++reports; };
   prompts.answerYesNo(true);
   {
     // Every write fails while the limit is 0.
@@ -226,14 +216,14 @@ TEST_F(JobViewerTest, AFailedWriteIsReportedAndTheListShowsWhatTheCardHolds) {
     signal(SIGXFSZ, previous);
   }
   EXPECT_EQ(reports, 1);
-  EXPECT_EQ(pointNames(), (QStringList{"P1", "P2", "P3"}));
+  EXPECT_EQ(pointNames(slot), (QStringList{"P1", "P2", "P3"}));
   EXPECT_EQ(viewer->recordList->count(), 3);
   EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:3)"));
 }
 
 TEST_F(JobViewerTest, TheGraphicButtonDrawsTheJobWithTheKnownPointsToLayOver) {
   fillJob(3);
-  append(store.knownPointFile(), pointRecord("K1", "5.000", "5.000", "0.000"));
+  append(session.knownPointFile(), pointRecord("K1", "5.000", "5.000", "0.000"));
   open();
   viewer->imagePath = QStringLiteral("/media/card/VEL/CARD.VEL");
   EXPECT_EQ(viewer->planButton->text(), QStringLiteral("图形"));

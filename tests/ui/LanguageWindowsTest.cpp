@@ -35,7 +35,7 @@ class LanguageWindowsTest : public WindowTest {
     job = newJob("JOB1");
     append(job, pointRecord("P1"));
     append(job, pointRecord("P2", "5.000", "6.000", "7.000"));
-    append(store.knownPointFile(), pointRecord("K1"));
+    append(session.knownPointFile(), pointRecord("K1"));
   }
 
   // Every word of the windows, each built as the program builds it; the
@@ -43,23 +43,24 @@ class LanguageWindowsTest : public WindowTest {
   QStringList windowTexts() {
     QStringList texts;
     JobViewer viewer(session, prompts);
-    viewer.jobSlot = job;
+    viewer.job = job;
     viewer.show();
     texts << shownTexts(&viewer, {viewer.recordList});
 
-    PointOutputWindow output(store, prompts);
-    output.jobSlot = job;
+    PointOutputWindow output(session, prompts);
+    output.job = job;
     output.show();
     texts << shownTexts(&output) << output.saveDialog.title << output.saveDialog.filter;
 
-    PlanWindow plan(cardPlan(store, job, QStringLiteral("CARD.VEL")), prompts);
+    PlanWindow plan(cardPlan(session, job, QStringLiteral("CARD.VEL")), prompts);
     plan.knownCheckBox->setChecked(true);
     texts << shownTexts(&plan) << plan.titleLine() << plan.saveDialog.title
           << plan.saveDialog.filter << PlanView::emptyText();
-    PlanWindow known(cardPlan(store, store.knownPointFile(), QStringLiteral("CARD.VEL")), prompts);
+    PlanWindow known(cardPlan(session, session.knownPointFile(), QStringLiteral("CARD.VEL")),
+                     prompts);
     texts << known.windowTitle();
 
-    const ImportHost host{prompts, store.byteOrder(), {}, nullptr};
+    const ImportHost host{session, prompts, {}, nullptr};
     const QString missing = QDir::cleanPath(pathToQString(scratch.folder("in")) + "/none.pts");
     ImportWindow import(missing, kPtsFormat, host);
     texts << shownTexts(&import) << importDialogSettings(1).filter;
@@ -79,7 +80,7 @@ class LanguageWindowsTest : public WindowTest {
     return texts;
   }
 
-  uint8_t job = 0;
+  JobSlot job;
 };
 
 TEST_F(LanguageWindowsTest, InEnglishTheWindowsAndTheirNoticesSpeakEnglish) {
@@ -121,8 +122,8 @@ TEST_F(LanguageWindowsTest, TheFileDialogsOfferTheSameMasksInEveryLanguage) {
 TEST_F(LanguageWindowsTest, TheFilesWrittenOutAreTheSameInEitherLanguage) {
   const auto writeEveryFormat = [this](const std::string& folder) {
     std::vector<std::vector<uint8_t>> files;
-    PointOutputWindow output(store, prompts);
-    output.jobSlot = job;
+    PointOutputWindow output(session, prompts);
+    output.job = job;
     output.show();
     const QStringList masks = masksOf(output.saveDialog.filter);
     for (int format = kQplFormat; format <= kDxfFormat; ++format) {
@@ -144,7 +145,7 @@ TEST_F(LanguageWindowsTest, TheFilesWrittenOutAreTheSameInEitherLanguage) {
 TEST_F(LanguageWindowsTest, TheCardsOwnTextsStayAsTheCardHoldsThem) {
   const InstalledLanguage english(Language::kEnglish);
   JobViewer viewer(session, prompts);
-  viewer.jobSlot = job;
+  viewer.job = job;
   viewer.show();
   ASSERT_EQ(viewer.recordList->count(), 2);
   const std::vector<std::string> lines = session.recordLines(job);

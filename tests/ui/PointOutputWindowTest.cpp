@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "exchange/ExchangeFile.h"
+#include "exchange/FormatRegistry.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/PlanWindow.h"
@@ -34,13 +34,13 @@ class PointOutputWindowTest : public WindowTest {
     append(slot, surveyRecord(kBS, "B1", "", {1, 0}, {2, 0}, {3, 0}));
   }
   void open() {
-    form = std::make_unique<PointOutputWindow>(store, prompts);
-    form->jobSlot = slot;
+    form = std::make_unique<PointOutputWindow>(session, prompts);
+    form->job = slot;
     form->show();
   }
   CoordinateGrid* grid() const { return form->grid; }
 
-  uint8_t slot = 0;
+  JobSlot slot;
   std::unique_ptr<PointOutputWindow> form;
 };
 
@@ -250,8 +250,8 @@ TEST_F(PointOutputWindowTest, ASaveButtonDoesNothingWhileTheCellBeingTypedIsRefu
 TEST_F(PointOutputWindowTest, ANameTypedWithoutExtensionGetsTheChosenFiltersOne) {
   fillMixedJob();
   QtPrompts real;
-  PointOutputWindow window(store, real);
-  window.jobSlot = slot;
+  PointOutputWindow window(session, real);
+  window.job = slot;
   const fs::path folder = scratch.folder("out");
   window.saveDialog.initialDir = pathToQString(folder);
   window.show();
@@ -266,7 +266,7 @@ TEST_F(PointOutputWindowTest, ANameTypedWithoutExtensionGetsTheChosenFiltersOne)
     EXPECT_TRUE(driver.acted());
     const fs::path written = folder / expected[format - 1];
     ASSERT_TRUE(fs::exists(written));
-    EXPECT_EQ(fileText(written), exchangeFileText(format, window.pointLines()));
+    EXPECT_EQ(fileText(written), FormatRegistry::instance().byId(format)->text(window.points()));
   }
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());

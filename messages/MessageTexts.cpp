@@ -1,4 +1,4 @@
-#include "records/MessageTexts.h"
+#include "messages/MessageTexts.h"
 
 namespace vel {
 

@@ -1,5 +1,8 @@
-// The texts by which the program tells the user of a refusal or a failure,
-// all in one place. Where velcard tells of the same thing it uses the same words.
+// The words by which the program tells the user of a refusal, a failure or
+// a snapshot, all in one place: the Chinese the program is written in, each
+// marked for the desktop program's translation (context "MessageTexts").
+// velcard says them as they stand. messages/Messages.h puts the card
+// session's codes into these words; nothing below the front ends uses them.
 #pragma once
 
 #include <initializer_list>
@@ -40,17 +43,20 @@ inline constexpr const char* kWriteProtectedText = QT_TRANSLATE_NOOP(
 inline constexpr const char* kHardLinkedText = QT_TRANSLATE_NOOP(
     "MessageTexts",
     "记录区文件有不止一个名字（硬链接），只能读取，不能修改！\r\n请复制该文件后再修改。");
-inline constexpr const char* kLinkLeavesFolderText = QT_TRANSLATE_NOOP(
-    "MessageTexts", "记录区文件是指向其文件夹之外的链接，只能读取，不能修改！");
+inline constexpr const char* kLinkLeavesFolderText =
+    QT_TRANSLATE_NOOP("MessageTexts", "记录区文件是指向其文件夹之外的链接，只能读取，不能修改！");
 inline constexpr const char* kSizeMisfitText = QT_TRANSLATE_NOOP(
     "MessageTexts",
-    "记录区文件的大小（%1字节）与机型%2不符（应为%3字节），只能读取，不能修改！");  // size, model, its size
+    "记录区文件的大小（%1字节）与机型%2不符（应为%3字节），只能读取，不能修改！");  // size, model,
+                                                                                    // its size
 
 // What opening found of a change that was cut short.
-inline constexpr const char* kJournalSetAsideText = QT_TRANSLATE_NOOP(
-    "MessageTexts",
-    "上次对记录区的修改被中断，此后存储卡又被写入过（例如在仪器上）。为不丢失这些数据，"
-    "中断的修改没有被撤销，记录区按现在的内容打开，未作任何改动。\r\n修改记录已另存为：%1");  // file
+inline constexpr const char* kJournalSetAsideText =
+    QT_TRANSLATE_NOOP("MessageTexts",
+                      "上次对记录区的修改被中断，此后存储卡又被写入过（例如在仪器上）。为不丢失这些"
+                      "数据，"
+                      "中断的修改没有被撤销，记录区按现在的内容打开，未作任何改动。\r\n修改记录已另"
+                      "存为：%1");  // file
 inline constexpr const char* kJournalShownAsBeforeText = QT_TRANSLATE_NOOP(
     "MessageTexts",
     "上次对记录区的修改被中断。存储卡不能写入，无法在卡上撤销；现在显示的是修改之前的内容。");
@@ -89,8 +95,8 @@ inline constexpr const char* kNotRegularFileText =
     QT_TRANSLATE_NOOP("MessageTexts", "这不是普通文件（是管道或设备）");
 inline constexpr const char* kImportNulText = QT_TRANSLATE_NOOP(
     "MessageTexts", "第%1行含有空字节（NUL），这不是文本文件，整个文件未导入");  // line number
-inline constexpr const char* kImportUtf16Text = QT_TRANSLATE_NOOP(
-    "MessageTexts", "文件是UTF-16编码，请先另存为GBK(ANSI)编码，整个文件未导入");
+inline constexpr const char* kImportUtf16Text =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件是UTF-16编码，请先另存为GBK(ANSI)编码，整个文件未导入");
 inline constexpr const char* kNameTooLongText = QT_TRANSLATE_NOOP("MessageTexts", "文件名太长");
 inline constexpr const char* kInputOutputErrorText =
     QT_TRANSLATE_NOOP("MessageTexts", "读取时发生输入输出错误");
@@ -121,23 +127,40 @@ inline constexpr const char* kSnapshotDamagedText =
     QT_TRANSLATE_NOOP("MessageTexts", "备份文件已损坏或丢失，无法恢复！");
 
 // What a snapshot was taken before, as its list names it. %1 and %2 as above.
-inline constexpr const char* kFormatAction = "格式化记录区";
-inline constexpr const char* kDeleteJobAction = "删除工作文件 %1";        // job
-inline constexpr const char* kRenameJobAction = "工作文件改名 %1 → %2";   // old name, new name
-inline constexpr const char* kDeleteRecordAction = "删除记录 %1 第%2条";  // job, record from 1
-inline constexpr const char* kDeleteKnownPointAction = "删除已知点 %1";   // point
-inline constexpr const char* kClearKnownPointsAction = "清空已知点";
-inline constexpr const char* kDeleteCodeAction = "删除特征码 %1";  // code
-inline constexpr const char* kClearCodesAction = "清空特征码";
-inline constexpr const char* kImportJobAction = "导入坐标到 %1";  // job
-inline constexpr const char* kImportKnownPointsAction = "导入已知点";
-inline constexpr const char* kRestoreAction = "恢复备份 %1";  // the restored snapshot's time
-inline constexpr const char* kManualSnapshotAction = "手动备份";
+inline constexpr const char* kFormatAction = QT_TRANSLATE_NOOP("MessageTexts", "格式化记录区");
+inline constexpr const char* kDeleteJobAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除工作文件 %1");  // job
+inline constexpr const char* kRenameJobAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "工作文件改名 %1 → %2");  // old name, new name
+inline constexpr const char* kDeleteRecordAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除记录 %1 第%2条");  // job, record from 1
+inline constexpr const char* kDeleteRecordsAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除记录 %1 共%2条");  // job, how many
+inline constexpr const char* kDeleteKnownPointAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除已知点 %1");  // point
+inline constexpr const char* kClearKnownPointsAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "清空已知点");
+inline constexpr const char* kDeleteCodeAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除特征码 %1");  // code
+inline constexpr const char* kClearCodesAction = QT_TRANSLATE_NOOP("MessageTexts", "清空特征码");
+inline constexpr const char* kImportJobAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "导入坐标到 %1");  // job
+inline constexpr const char* kImportKnownPointsAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "导入已知点");
+inline constexpr const char* kRestoreAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "恢复备份 %1");  // the restored snapshot's time
+inline constexpr const char* kManualSnapshotAction = QT_TRANSLATE_NOOP("MessageTexts", "手动备份");
 
 // A snapshot's summary: its jobs with their record counts, known points, codes.
-inline constexpr const char* kSummaryText = "工作文件 %1；已知点 %2；特征码 %3";
-inline constexpr const char* kNoJobsText = "无";
-inline constexpr const char* kUnrecognisedSummaryText = "未识别的记录区";
+inline constexpr const char* kSummaryText =
+    QT_TRANSLATE_NOOP("MessageTexts", "工作文件 %1；已知点 %2；特征码 %3");
+inline constexpr const char* kNoJobsText = QT_TRANSLATE_NOOP("MessageTexts", "无");
+inline constexpr const char* kUnrecognisedSummaryText =
+    QT_TRANSLATE_NOOP("MessageTexts", "未识别的记录区");
+
+// A typed coordinate outside the range the grids take.
+inline constexpr const char* kCoordinateRangeText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "输入的坐标数据超出最大范围:\r\n(-999999.999m~9999999.999m)\r\n请重新输入!");
 
 // A text with %1, %2, ... replaced by the values in order; a mark without a
 // value stays as it is.
