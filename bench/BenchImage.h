@@ -38,12 +38,22 @@ class BenchImage {
     store.openImage(path_.string());
     store.useModel(model, defaultSectors(model));
     store.formatRecordArea();
+    store.commitImage();
     store.loadTables();
   }
   ~BenchImage() {
     store.closeImage();
     std::filesystem::remove(path_);
   }
+
+  // Commits what was written through `store` and lets the image go, for a
+  // card session to open it.
+  const std::filesystem::path& release() {
+    store.commitImage();
+    store.closeImage();
+    return path_;
+  }
+  const std::filesystem::path& path() const { return path_; }
 
   RecordAreaStore store;
 

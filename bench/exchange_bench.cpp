@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "bench/BenchImage.h"
+#include "card/CardSession.h"
 #include "exchange/CoordinateImport.h"
-#include "exchange/ExchangeFormats.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/ExchangeFormats.h"
+#include "exchange/FormatRegistry.h"
 #include "exchange/PointOutput.h"
 #include "records/PointLine.h"
 #include "records/SurveyRecord.h"
@@ -44,34 +46,43 @@ std::vector<std::string> pointLines() {
   return lines;
 }
 
-bool storeThroughStore(vel::RecordAreaStore& store, uint8_t slot, const uint8_t* record) {
-  return store.appendRecord(slot, vel::kRecordSize, record) == vel::kDone;
+// The points as a job's grid holds them.
+std::vector<vel::SurveyPoint> points() {
+  std::vector<vel::SurveyPoint> made;
+  for (const std::string& line : pointLines()) {
+    made.push_back({vel::pointLineName(line), vel::pointLineCode(line), vel::PointKind::kPT, "JOB1",
+                    vel::pointLineN(line), vel::pointLineE(line), vel::pointLineZ(line)});
+  }
+  return made;
 }
 
+// A file read through the registry into the import grid, and the grid stored
+// into an empty job through the card session, as the import window does.
 void BM_Import3072(benchmark::State& state) {
-  const int format = static_cast<int>(state.range(0));
-  const std::filesystem::path file = benchFile("in" + std::to_string(format));
-  if (!vel::writeExchangeFile(file.string(), format, pointLines())) {
+  const vel::ExchangeFormatEntry& format =
+      *vel::FormatRegistry::instance().byId(static_cast<int>(state.range(0)));
+  const std::filesystem::path file = benchFile("in" + std::to_string(format.id));
+  if (!format.write(file.string(), points(), {}).written()) {
     state.SkipWithError("cannot write the input file");
     return;
   }
   for (auto _ : state) {
     state.PauseTiming();
     BenchImage image;
-    const uint8_t slot = image.store.createJob("JOB1");
+    image.store.createJob("JOB1");
+    vel::CardSession session;
+    session.open(image.release().string());
     state.ResumeTiming();
 
-    const vel::ImportedFile read = vel::readImportFile(file.string(), format);
-    const uint8_t result =
-        vel::storeImportRows(vel::importGridCells(read.pointLines), slot, image.store.byteOrder(),
-                             [&image](uint8_t s, const uint8_t* record) {
-                               return storeThroughStore(image.store, s, record);
-                             });
+    const vel::ReadResult read = format.read(file.string());
+    const vel::Outcome stored =
+        session.run(vel::ImportRows{vel::JobSlot{0}, vel::importGridCells(read.points)});
 
     state.PauseTiming();
-    if (result != 1 || image.store.recordCount(slot) != vel::kMaxJobRecords) {
+    if (!stored.done() || session.recordCount(vel::JobSlot{0}) != vel::kMaxJobRecords) {
       state.SkipWithError("not every point was stored");
     }
+    session.close();
     state.ResumeTiming();
   }
   std::filesystem::remove(file);
@@ -82,8 +93,11 @@ BENCHMARK(BM_Import3072)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
 
+// A full job's points from the session, through the output grid, written by
+// the registry's writer, as the output window does.
 void BM_Export3072(benchmark::State& state) {
-  const int format = static_cast<int>(state.range(0));
+  const vel::ExchangeFormatEntry& format =
+      *vel::FormatRegistry::instance().byId(static_cast<int>(state.range(0)));
   BenchImage image;
   const uint8_t slot = image.store.createJob("JOB1");
   const vel::ImageByteOrder& order = image.store.byteOrder();
@@ -106,16 +120,21 @@ void BM_Export3072(benchmark::State& state) {
     }
     image.store.appendRecord(slot, vel::kRecordSize, record.data());
   }
-  const std::filesystem::path file = benchFile("out" + std::to_string(format));
+  vel::CardSession session;
+  session.open(image.release().string());
+  const std::filesystem::path file = benchFile("out" + std::to_string(format.id));
 
   for (auto _ : state) {
-    const std::vector<std::string> lines =
-        vel::collectGridLines(vel::outputGridCells(vel::jobPointLines(image.store, slot)));
-    if (lines.size() != static_cast<std::size_t>(vel::kMaxJobRecords) ||
-        !vel::writeExchangeFile(file.string(), format, lines)) {
+    const std::vector<vel::SurveyPoint> shown =
+        vel::outputPoints(session.points(vel::JobSlot{slot}));
+    const std::vector<vel::SurveyPoint> written =
+        vel::collectGridPoints(vel::outputGridCells(shown), shown);
+    if (written.size() != static_cast<std::size_t>(vel::kMaxJobRecords) ||
+        !format.write(file.string(), written, {}).written()) {
       state.SkipWithError("the job was not written in full");
     }
   }
+  session.close();
   std::filesystem::remove(file);
 }
 BENCHMARK(BM_Export3072)

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "BenchImage.h"
-#include "ui/Prompts.h"
-#include "ui/UiLook.h"
 #include "exchange/PlanPoints.h"
 #include "records/SurveyRecord.h"
 #include "ui/PlanWindow.h"
+#include "ui/Prompts.h"
+#include "ui/UiLook.h"
 
 namespace {
 
@@ -88,9 +88,12 @@ struct FullJob {
       n += 60.0 * std::cos(heading);
       e += 60.0 * std::sin(heading);
     }
+    card.open(image.release().string());
   }
+  std::vector<PlanPoint> points() { return planPoints(card.points(JobSlot{slot})); }
 
   bench::BenchImage image;
+  CardSession card;
   uint8_t slot = 0;
 };
 
@@ -120,7 +123,7 @@ PlanContent fullContent(std::vector<PlanPoint> points) {
 void BM_ReadJobPoints(benchmark::State& state) {
   FullJob& job = fullJob();
   for (auto _ : state) {
-    const std::vector<PlanPoint> points = planPoints(job.image.store, job.slot);
+    const std::vector<PlanPoint> points = job.points();
     if (points.size() != kMaxJobRecords) state.SkipWithError("points missing");
     benchmark::DoNotOptimize(points.data());
   }
@@ -129,7 +132,7 @@ void BM_ReadJobPoints(benchmark::State& state) {
 // The window built, laid out at its opening size and drawn whole into an image.
 void BM_OpenAndDraw(benchmark::State& state) {
   FullJob& job = fullJob();
-  const std::vector<PlanPoint> points = planPoints(job.image.store, job.slot);
+  const std::vector<PlanPoint> points = job.points();
   NoPrompts prompts;
   for (auto _ : state) {
     PlanWindow window(fullContent(points), prompts);
@@ -145,7 +148,7 @@ void BM_OpenAndDraw(benchmark::State& state) {
 void repaint(benchmark::State& state, int wheelNotches) {
   FullJob& job = fullJob();
   NoPrompts prompts;
-  PlanWindow window(fullContent(planPoints(job.image.store, job.slot)), prompts);
+  PlanWindow window(fullContent(job.points()), prompts);
   window.setAttribute(Qt::WA_DontShowOnScreen);
   window.show();
   PlanView& view = *window.view;

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "BenchImage.h"
+#include "card/CardSession.h"
 #include "records/SurveyRecord.h"
 #include "ui/AnsiText.h"
 #include "ui/ImportWindow.h"
-#include "card/CardSession.h"
 #include "ui/JobViewer.h"
 #include "ui/PointOutputWindow.h"
 #include "ui/Prompts.h"
@@ -111,6 +111,11 @@ int main(int argc, char** argv) {
     }
   }
 
+  const std::filesystem::path imagePath = image.release();
+  CardSession card;
+  if (card.open(imagePath.string()) != OpenStatus::kLoaded) std::fprintf(stderr, "cannot open\n");
+  const JobSlot fullJob{full};
+
   Timing viewer{"job viewer, 3072 records, shown and painted", {}};
   Timing output{"point output, 3072 points, filled and painted", {}};
   Timing import{"import, 3072 lines, filled, painted and confirmed", {}};
@@ -120,9 +125,8 @@ int main(int argc, char** argv) {
     QElapsedTimer t;
     t.start();
     {
-      CardSession card(store);
       JobViewer form(card, prompts);
-      form.jobSlot = full;
+      form.job = fullJob;
       showAndPaint(form);
       viewer.ms.push_back(t.nsecsElapsed() / 1e6);
       if (form.recordList->count() != kMaxJobRecords) std::fprintf(stderr, "viewer rows missing\n");
@@ -130,19 +134,18 @@ int main(int argc, char** argv) {
 
     t.restart();
     {
-      PointOutputWindow form(store, prompts);
-      form.jobSlot = full;
+      PointOutputWindow form(card, prompts);
+      form.job = fullJob;
       showAndPaint(form);
       output.ms.push_back(t.nsecsElapsed() / 1e6);
-      if (form.pointLines().size() != kMaxJobRecords) std::fprintf(stderr, "points missing\n");
+      form.collectGridPoints();
+      if (form.points().size() != kMaxJobRecords) std::fprintf(stderr, "points missing\n");
     }
 
-    const uint8_t empty = store.createJob("EMPTY");
-    ImportHost host{prompts, store.byteOrder(),
-                    [&store](uint8_t slot, uint8_t length, const uint8_t* bytes) {
-                      return store.appendRecord(slot, length, bytes) == kDone;
-                    },
-                    nullptr};
+    card.run(CreateJob{"EMPTY"});
+    const JobPosition emptyAt{card.jobCount() - 1};
+    const JobSlot empty = card.jobAt(emptyAt);
+    ImportHost host{card, prompts, {}, nullptr};
     t.restart();
     {
       ImportWindow form(pathToQString(file), 1 /* QPL */, host);
@@ -154,8 +157,8 @@ int main(int argc, char** argv) {
       confirm.ms.push_back(c.nsecsElapsed() / 1e6);
       import.ms.push_back(t.nsecsElapsed() / 1e6);
     }
-    if (store.recordCount(empty) != kMaxJobRecords) std::fprintf(stderr, "records not stored\n");
-    store.deleteJob(store.jobPositionOf(empty));
+    if (card.recordCount(empty) != kMaxJobRecords) std::fprintf(stderr, "records not stored\n");
+    card.run(DeleteJob{emptyAt});
   }
   std::filesystem::remove(file);
 
