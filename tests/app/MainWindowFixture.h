@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "store/RecordAreaStore.h"
 #include "tests/support/CardPrinters.h"
+#include "tests/support/OtherWriter.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
 #include "tests/support/ScriptedEntryDialogs.h"
@@ -67,18 +68,11 @@ class MainWindowTest : public ::testing::Test {
     return path;
   }
 
-  // Changes an image through a store of its own, as another program would,
-  // and puts the change on the card. A window that has the image open does
-  // not see it until it opens the image again.
+  // A window that has the image open does not see this change until it
+  // opens the image again.
   template <class Edit>
   void edit(const std::filesystem::path& image, Edit&& change) {
-    RecordAreaStore other;
-    ASSERT_TRUE(other.openImage(image.string()));
-    ASSERT_EQ(other.detectModel(), kModelRecognised);
-    other.loadTables();
-    change(other);
-    ASSERT_TRUE(other.commitImage());
-    other.closeImage();
+    changeAsAnotherProgram(image, change);
   }
 
   void start() {

@@ -17,6 +17,7 @@
 #include "records/SurveyRecord.h"
 #include "store/RecordAreaStore.h"
 #include "tests/support/CardPrinters.h"
+#include "tests/support/OtherWriter.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
 #include "tests/support/ScriptedPrompts.h"
@@ -43,14 +44,7 @@ class WindowTest : public ::testing::Test {
   template <class Change>
   void edit(Change&& change) {
     session.close();
-    {
-      RecordAreaStore other;
-      ASSERT_TRUE(other.openImage(image.string()));
-      ASSERT_EQ(other.detectModel(), kModelRecognised);
-      other.loadTables();
-      change(other);
-      ASSERT_TRUE(other.commitImage());
-    }
+    changeAsAnotherProgram(image, change);
     ASSERT_EQ(session.open(image.string()), OpenStatus::kLoaded);
   }
 
