@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -191,12 +192,23 @@ std::string indexLine(const Snapshot& s) {
   return line.str();
 }
 
-bool parseNumber(const std::string& text, long long& value, int base = 10) {
+bool parseUnsigned(const std::string& text, unsigned long long& value, int base) {
   if (text.empty() || text.size() > 20) return false;
   char* end = nullptr;
   errno = 0;
   const unsigned long long parsed = std::strtoull(text.c_str(), &end, base);
   if (errno != 0 || *end != '\0' || text[0] == '-' || text[0] == '+') return false;
+  value = parsed;
+  return true;
+}
+
+// A time or a size: a value past the signed range would be written back
+// negative, and the index would then lose the line.
+bool parseNumber(const std::string& text, long long& value) {
+  unsigned long long parsed = 0;
+  if (!parseUnsigned(text, parsed, 10) || parsed > std::numeric_limits<long long>::max()) {
+    return false;
+  }
   value = static_cast<long long>(parsed);
   return true;
 }
@@ -215,9 +227,10 @@ std::optional<Snapshot> parseIndexLine(const std::string& line) {
   }
   for (std::string& field : fields) field = unescapedField(field);
   Snapshot s;
-  long long time = 0, checksum = 0;
+  long long time = 0;
+  unsigned long long checksum = 0;
   if (!parseNumber(fields[0], time) || !parseNumber(fields[4], s.imageSize) ||
-      !parseNumber(fields[5], checksum, 16) || !parseNumber(fields[6], s.storedSize)) {
+      !parseUnsigned(fields[5], checksum, 16) || !parseNumber(fields[6], s.storedSize)) {
     return std::nullopt;
   }
   s.time = time;

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
 
 #include "FaultyCalls.h"
 #include "TestImage.h"
@@ -151,9 +153,16 @@ TEST(SnapshotFolderTest, ADamagedIndexOrFileIsNeverTakenForASnapshot) {
     index << "garbage line\n"
           << "5\t../outside.gz\tC\tRX3-8\t4096\t0000000000000000\t10\ta\ts\n"
           << "6\tmissing.gz\tC\tRX3-8\t4096\t0000000000000000\t10\ta\ts\n"
-          << "-7\tx.gz\tC\tRX3-8\t4096\t0\t10\ta\ts\n";
+          << "-7\tx.gz\tC\tRX3-8\t4096\t0\t10\ta\ts\n"
+          << "9300000000000000000\tbig.gz\tC\tRX3-8\t4096\t0\t10\ta\ts\n";
   }
+  fs::copy_file(scratch.path() / kept.file, scratch.path() / "big.gz");
   ASSERT_EQ(folder.list("C").size(), 1u);
+  // Lines it cannot read stay in the index as they were through the next snapshot.
+  ASSERT_TRUE(folder.keep(someImage(2), labelled("C", 2)).kept());
+  std::ifstream indexFile(scratch.path() / "index.txt", std::ios::binary);
+  const std::string index{std::istreambuf_iterator<char>(indexFile), {}};
+  EXPECT_NE(index.find("\n9300000000000000000\tbig.gz\t"), std::string::npos) << index;
 
   // A file that no longer gives the bytes the index describes.
   Bytes gzip = fileBytes(scratch.path() / kept.file);
