@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 using test::ScratchDir;
+using test::WriteProtectedCard;
 
 // A card in a VEL folder of its own: job A of 60 points, job B, a code.
 struct CardFolder {
@@ -129,20 +130,6 @@ TEST(ImageEdges, AJournalUnderItsOldNameIsStillPutBack) {
   EXPECT_FALSE(fs::exists(legacyJournalPathFor(card.image.string())));
   EXPECT_TRUE(test::sameImage(card.bytes(), before));
 }
-
-// A card with its lock switch on: the file system refuses every write there.
-struct WriteProtectedCard : FileSystemCalls {
-  explicit WriteProtectedCard(std::string folder) : folder_(std::move(folder)) {}
-  int open(const char* path, int flags, mode_t mode) override {
-    if (std::string(path).rfind(folder_, 0) == 0 &&
-        ((flags & O_ACCMODE) != O_RDONLY || (flags & O_CREAT))) {
-      errno = EROFS;
-      return -1;
-    }
-    return FileSystemCalls::open(path, flags, mode);
-  }
-  std::string folder_;
-};
 
 TEST(ImageEdges, AWriteProtectedCardIsReadAndSnapshottedButTakesNoChange) {
   CardFolder card;

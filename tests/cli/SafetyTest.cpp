@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 using vel::test::Fault;
 using vel::test::FaultyCalls;
 using vel::test::InstalledCalls;
+using vel::test::WriteProtectedCard;
 
 // A card in use: job A of 50 points, job B, two known points, three codes.
 class SafetyTest : public CliTest {
@@ -401,20 +402,6 @@ TEST_F(SafetyTest, TwoProgramsAddingPointsAtOnceLoseNone) {
 }
 
 // --- At the edges ------------------------------------------------------------------------
-
-// A card with its lock switch on: the file system refuses every write in its folder.
-struct WriteProtectedCard : FileSystemCalls {
-  explicit WriteProtectedCard(std::string folder) : folder_(std::move(folder)) {}
-  int open(const char* path, int flags, mode_t mode) override {
-    if (std::string(path).rfind(folder_, 0) == 0 &&
-        ((flags & O_ACCMODE) != O_RDONLY || (flags & O_CREAT))) {
-      errno = EROFS;
-      return -1;
-    }
-    return FileSystemCalls::open(path, flags, mode);
-  }
-  std::string folder_;
-};
 
 TEST_F(SafetyTest, ACardThatMayNotChangeIsReadAndEveryChangeExitsOneWithTheReason) {
   const std::string reason = "velcard: " + image_ + " cannot be changed: ";

@@ -75,7 +75,8 @@ ssize_t FaultyCalls::pwrite(int fd, const void* buffer, size_t count, off_t offs
   if (torn || crash) {
     const off_t half = offset + static_cast<off_t>(count / 2);
     const off_t cut = half - half % kDeviceSector;
-    if (cut > offset) FileSystemCalls::pwrite(fd, buffer, static_cast<size_t>(cut - offset), offset);
+    if (cut > offset)
+      FileSystemCalls::pwrite(fd, buffer, static_cast<size_t>(cut - offset), offset);
     if (crash) {
       crashed_ = true;
       throw SimulatedCrash{};
@@ -108,6 +109,15 @@ int FaultyCalls::unlink(const char* path) {
     return -1;
   }
   return FileSystemCalls::unlink(path);
+}
+
+int WriteProtectedCard::open(const char* path, int flags, mode_t mode) {
+  if (std::string(path).rfind(folder_, 0) == 0 &&
+      ((flags & O_ACCMODE) != O_RDONLY || (flags & O_CREAT))) {
+    errno = EROFS;
+    return -1;
+  }
+  return FileSystemCalls::open(path, flags, mode);
 }
 
 }  // namespace vel::test

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "store/FileSystemCalls.h"
 
@@ -54,6 +55,14 @@ class FaultyCalls : public FileSystemCalls {
   int reads_ = 0;
   bool fired_ = false;
   bool crashed_ = false;
+};
+
+// A card with its lock switch on: the file system refuses every write, and
+// every new file, below the folder.
+struct WriteProtectedCard : FileSystemCalls {
+  explicit WriteProtectedCard(std::string folder) : folder_(std::move(folder)) {}
+  int open(const char* path, int flags, mode_t mode) override;
+  std::string folder_;
 };
 
 // Installs calls for as long as the object lives.
