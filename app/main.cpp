@@ -11,6 +11,8 @@
 #include "app/MainWindow.h"
 #include "app/StartupProbe.h"
 #include "card/CardSession.h"
+#include "exchange/FormatRegistry.h"
+#include "gis/GisFormats.h"
 #include "store/StandardDescriptors.h"
 #include "ui/AnsiText.h"
 #include "ui/Language.h"
@@ -123,6 +125,7 @@ int main(int argc, char** argv) {
   const vel::InstalledLanguage language(
       vel::chooseLanguage(QLocale::system().uiLanguages(), namedLanguage));
 
+  vel::registerGisFormats(vel::FormatRegistry::instance());
   const vel::ListedMedia media(cardFolders());
   vel::CardSession session;
   vel::QtPrompts prompts;

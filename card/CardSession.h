@@ -147,6 +147,8 @@ class CardSession {
   OpenStatus open(const std::string& path, const std::function<bool()>& askToFormat = {});
   void close() { store_.closeImage(); }
   bool isOpen() const { return store_.isOpen(); }
+  // The open image, by the spelling its folder lists.
+  const std::string& imagePath() const { return imagePath_; }
   // The system's error number of the last open that failed.
   int openError() const { return openError_; }
   // How long open waits for another program to let go of the image; 0 (the

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -30,6 +31,9 @@ struct Streams {
   // Snapshots before the commands that remove or overwrite data (off with
   // --no-backup).
   bool snapshots = true;
+  // The CRS of the image's N and E (--crs): "EPSG:N", or "" for local
+  // coordinates; unset, the one last chosen for the image.
+  std::optional<std::string> crs = std::nullopt;
 };
 
 // Ends a command. The message goes to stderr as it is (refusals carry the

@@ -5,14 +5,17 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "card/CrsMemory.h"
 #include "card/ImageFileAccess.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/PointOutput.h"
+#include "exchange/TextFormats.h"
 #include "messages/MessageTexts.h"
 #include "messages/Messages.h"
 #include "records/CharacterFilters.h"
@@ -77,24 +80,57 @@ int addPointCommand(CommandArgs args, Streams& io) {
   return kExitDone;
 }
 
+const ExchangeFormatEntry& formatOfFile(const std::string& file, bool forImport) {
+  // Only the extensions that name one format for sure; .csv and .dxf have two.
+  static const std::array<std::pair<const char*, const char*>, 4> kByExtension{
+      {{".gpkg", "gpkg"}, {".shp", "shp"}, {".geojson", "geojson"}, {".kml", "kml"}}};
+  const std::string extension = std::filesystem::path(file).extension().string();
+  for (const auto& [ext, name] : kByExtension) {
+    if (strcasecmp(extension.c_str(), ext) == 0) return parseFormat(name, forImport);
+  }
+  failUsage("FORMAT is needed for " + file + " (only .gpkg, .shp, .geojson and .kml name theirs)");
+}
+
+std::string crsOfImage(const Streams& io, const std::string& image) {
+  return io.crs ? *io.crs : rememberedCrs(image);
+}
+
 int exportCommand(CommandArgs args, Streams& io) {
-  const ExchangeFormatEntry& format = parseFormat(args[2], false);
+  // FORMAT may be left out when OUTFILE's extension names it.
+  const std::string& outFile = args.back();
+  const ExchangeFormatEntry& format =
+      args.size() == 4 ? parseFormat(args[2], false) : formatOfFile(outFile, false);
   ImageSession image(args[0], io);
   image.requireRecognisedImage();
   const JobTarget job = resolveJob(image.card(), args[1], true);
   // The window's grid, filled from the job and saved unedited.
   const std::vector<SurveyPoint> shown = outputPoints(image.card().points(job.slot));
   const std::vector<SurveyPoint> points = collectGridPoints(outputGridCells(shown), shown);
-  const std::string& outFile = args[3];
   if (outFile != "-" && isSameFile(outFile, image.path())) {
     failIo("cannot write " + outFile + ": it is the image " + image.path());
   }
+  WriteResult result;
   if (outFile == "-") {
     if (!format.text)
       failUsage("format " + format.name + " cannot be written to the standard output");
     io.out << format.text(points);
-  } else if (!format.write(outFile, points, WriteContext{}).written()) {
-    failIo("cannot write " + outFile);
+    const CoordinateCut cut = coordinatesCut(points);
+    result.cutPoints = cut.points;
+    result.firstCut = cut.first;
+  } else {
+    result = format.write(outFile, points, WriteContext{crsOfImage(io, image.path())});
+  }
+  if (result.kind == WriteResult::Kind::kNeedsCrs) {
+    failUsage(withoutCarriageReturns(writeProblemText(result, asWritten)) +
+              "\n(give --crs EPSG:N)");
+  }
+  if (!result.written()) {
+    failIo("cannot write " + outFile + ": " +
+           withoutCarriageReturns(writeProblemText(result, asWritten)));
+  }
+  // The file is written as asked; that digits were cut is said beside it.
+  if (const std::string cut = coordinatesCutText(result, asWritten); !cut.empty()) {
+    io.err << "velcard: " << withoutCarriageReturns(cut) << '\n';
   }
   return kExitDone;
 }

@@ -8,6 +8,7 @@
 #include "cli/ExchangeCommands.h"
 #include "cli/SnapshotCommands.h"
 #include "cli/StoreCommands.h"
+#include "gis/Crs.h"
 
 namespace vel::cli {
 namespace {
@@ -35,8 +36,8 @@ constexpr std::array kVerbs{
     Verb{"delete-code", "IMAGE POSITION", "delete the feature code at POSITION (from 0)", 2, 2,
          deleteCodeCommand},
     Verb{"clear-codes", "IMAGE", "delete every feature code", 1, 1, clearCodesCommand},
-    Verb{"export", "IMAGE JOB FORMAT OUTFILE", "write the points of a job (OUTFILE - : stdout)", 4,
-         4, exportCommand},
+    Verb{"export", "IMAGE JOB [FORMAT] OUTFILE", "write the points of a job (OUTFILE - : stdout)",
+         3, 4, exportCommand},
     Verb{"import", "IMAGE JOB FORMAT INFILE", "store the points of a file (FORMAT 1 to 6)", 4, 4,
          importCommand},
     Verb{"backup", "IMAGE", "keep a snapshot of the image now", 1, 1, backupCommand},
@@ -98,7 +99,10 @@ void printUsage(std::ostream& out) {
          "MODEL is RX3-8, RX2-8, RX3-32 or RX9-32. JOB is a job name (any letter case),\n"
          "or --known for the known-point file where a command takes it.\n"
          "Names and codes keep digits, letters (made capitals) and .-#$%!&@+*/, 8 at most.\n"
-         "FORMAT is 1 to 7 or qpl, pts, scs2002, sv300, cass, csv, dxf (dxf: export only).\n"
+         "FORMAT is 1 to 7 or qpl, pts, scs2002, sv300, cass, csv, dxf (dxf: export only),\n"
+         "or for GIS and CAD (export) 8 to 13 or gpkg, shp, geojson, kml, gis-csv, cad-dxf;\n"
+         "an OUTFILE ending in .gpkg, .shp, .geojson or .kml names its FORMAT. Every GIS\n"
+         "point has name, code, kind, job, n, e, z to the millimetre, x the easting.\n"
          "\n"
          "Options (before the command):\n"
          "  --wait SECONDS  wait that long for another program to let go of the image\n"
@@ -106,6 +110,9 @@ void printUsage(std::ostream& out) {
          "  --no-backup     keep no snapshot before format, delete-job, rename-job,\n"
          "                  delete-record, clear-known, delete-code, clear-codes, import\n"
          "                  and restore\n"
+         "  --crs CRS       the coordinate reference system of the image's N and E:\n"
+         "                  EPSG:N, or local (a site grid); default the one last chosen\n"
+         "                  for the image, else local. GeoJSON and KML need one.\n"
          "  --help          this text\n"
          "  --version       the version\n"
          "\n"
@@ -132,10 +139,18 @@ int runVelcard(std::span<const std::string> args, std::ostream& out, std::ostrea
   int status = kExitDone;
   try {
     // Global options come before the command.
-    while (!args.empty() && (args[0] == "--wait" || args[0] == "--no-backup")) {
+    while (!args.empty() &&
+           (args[0] == "--wait" || args[0] == "--no-backup" || args[0] == "--crs")) {
       if (args[0] == "--no-backup") {
         io.snapshots = false;
         args = args.subspan(1);
+        continue;
+      }
+      if (args[0] == "--crs") {
+        if (args.size() < 2) failUsage("--crs takes EPSG:N or local");
+        io.crs = parseCrsText(args[1]);
+        if (!io.crs) failUsage("--crs takes EPSG:N or local: " + args[1]);
+        args = args.subspan(2);
         continue;
       }
       if (args.size() < 2) failUsage("--wait takes a number of seconds");

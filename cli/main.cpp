@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cli/Velcard.h"
+#include "exchange/FormatRegistry.h"
+#include "gis/GisFormats.h"
 #include "store/StandardDescriptors.h"
 
 namespace {
@@ -39,6 +41,7 @@ int main(int argc, char** argv) {
     return out.flush() && std::fflush(stdout) == 0 ? 0 : 1;
   }
 
+  vel::registerGisFormats(vel::FormatRegistry::instance());
   std::vector<std::string> args(argv + 1, argv + argc);
   int status = vel::cli::runVelcard(args, out, std::cerr);
   if (std::fflush(stdout) != 0 && status == 0) {

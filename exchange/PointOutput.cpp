@@ -26,6 +26,7 @@ std::vector<OutputRow> outputGridCells(const std::vector<SurveyPoint>& points) {
 std::vector<SurveyPoint> collectGridPoints(const std::vector<OutputRow>& rows,
                                            const std::vector<SurveyPoint>& shown) {
   std::vector<SurveyPoint> points;
+  const std::vector<OutputRow> filled = outputGridCells(shown);
   const std::size_t count = std::min(rows.size(), static_cast<std::size_t>(kOutputGridRows));
   for (std::size_t i = 0; i < count; ++i) {
     const auto& [name, n, e, z, code] = rows[i];
@@ -39,9 +40,14 @@ std::vector<SurveyPoint> collectGridPoints(const std::vector<OutputRow>& rows,
     }
     point.name = name;
     point.code = code;
-    point.n = n;
-    point.e = e;
-    point.z = z;
+    // A coordinate cell left as it was filled keeps the card's value whole:
+    // the cell shows 11 characters of a longer one.
+    const auto exact = [&](int column, const std::string& cell, std::string SurveyPoint::*value) {
+      return i < shown.size() && cell == filled[i][column] ? shown[i].*value : cell;
+    };
+    point.n = exact(1, n, &SurveyPoint::n);
+    point.e = exact(2, e, &SurveyPoint::e);
+    point.z = exact(3, z, &SurveyPoint::z);
     points.push_back(std::move(point));
   }
   return points;

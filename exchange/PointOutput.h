@@ -24,7 +24,9 @@ std::vector<OutputRow> outputGridCells(const std::vector<SurveyPoint>& points);
 // rows[0] is grid row 1, shown[i] the point row i was filled from (its kind
 // and job stay with it; a row past them is a PT of the same job). Rows
 // whose trimmed name, N or E is empty are left out and the rest close up;
-// every cell goes in as it is. Rows after the 3072nd are not looked at.
+// every cell goes in as it is, but a coordinate cell that still holds what
+// it was filled with gives the point's own value (the card's, whole). Rows after the 3072nd are not
+// looked at.
 std::vector<SurveyPoint> collectGridPoints(const std::vector<OutputRow>& rows,
                                            const std::vector<SurveyPoint>& shown);
 

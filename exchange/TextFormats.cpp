@@ -14,17 +14,39 @@
 
 namespace vel {
 
+namespace {
+
+// A point without a name, N or E is not written.
+bool isWritten(const SurveyPoint& p) {
+  return !trimText(p.name).empty() && !trimText(p.n).empty() && !trimText(p.e).empty();
+}
+
+}  // namespace
+
 std::vector<std::string> pointLinesOf(const std::vector<SurveyPoint>& points) {
   std::vector<std::string> lines;
   lines.reserve(points.size());
   for (const SurveyPoint& p : points) {
-    if (trimText(p.name).empty() || trimText(p.n).empty() || trimText(p.e).empty()) continue;
+    if (!isWritten(p)) continue;
     const std::string_view z = p.z.empty() ? std::string_view("0.000") : std::string_view(p.z);
     lines.push_back(buildPointLine(p.name, p.code, cutText(p.n, kPointCoordinateLimit),
                                    cutText(p.e, kPointCoordinateLimit),
                                    cutText(z, kPointCoordinateLimit)));
   }
   return lines;
+}
+
+CoordinateCut coordinatesCut(const std::vector<SurveyPoint>& points) {
+  CoordinateCut cut;
+  for (const SurveyPoint& p : points) {
+    if (!isWritten(p)) continue;
+    if (p.n.size() <= kPointCoordinateLimit && p.e.size() <= kPointCoordinateLimit &&
+        p.z.size() <= kPointCoordinateLimit) {
+      continue;
+    }
+    if (cut.points++ == 0) cut.first = p.name;
+  }
+  return cut;
 }
 
 namespace {
@@ -68,7 +90,11 @@ void registerTextFormats(FormatRegistry& registry) {
       if (!replaceFileWhole(path, exchangeFileText(id, pointLinesOf(points)))) {
         result.kind = WriteResult::Kind::kFailed;
         result.error = errno;
+        return result;
       }
+      const CoordinateCut cut = coordinatesCut(points);
+      result.cutPoints = cut.points;
+      result.firstCut = cut.first;
       return result;
     };
     registry.add(std::move(entry));

@@ -17,4 +17,12 @@ void registerTextFormats(FormatRegistry& registry);
 // name, N or E are left out.
 std::vector<std::string> pointLinesOf(const std::vector<SurveyPoint>& points);
 
+// The points written whose N, E or Z is longer than the 11 bytes a point
+// line holds, and so cut: how many, and the first one's name.
+struct CoordinateCut {
+  int points = 0;
+  std::string first;
+};
+CoordinateCut coordinatesCut(const std::vector<SurveyPoint>& points);
+
 }  // namespace vel

@@ -162,6 +162,18 @@ inline constexpr const char* kUnrecognisedSummaryText =
 inline constexpr const char* kCoordinateRangeText = QT_TRANSLATE_NOOP(
     "MessageTexts", "输入的坐标数据超出最大范围:\r\n(-999999.999m~9999999.999m)\r\n请重新输入!");
 
+// Saving points in a file.
+inline constexpr const char* kCoordinatesCutText =
+    QT_TRANSLATE_NOOP("MessageTexts",
+                      "%1 个点的坐标超过 11 位，文件中只写入了前 11 位（第一个：%2）。\r\n"
+                      "GIS 格式（GeoPackage、Shapefile、GeoJSON、KML、CSV "
+                      "带表头、DXF（CAD））保留全部数字。");  // count, name
+inline constexpr const char* kNeedsCrsText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "GeoJSON 和 KML 文件使用 WGS 84 经纬度，需要选定坐标系；现在是本地坐标，没有写入文件。");
+inline constexpr const char* kFileWriteFailedText =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件写入失败！");
+
 // A text with %1, %2, ... replaced by the values in order; a mark without a
 // value stays as it is.
 std::string placeValues(std::string_view text, std::initializer_list<std::string_view> values);

@@ -5,6 +5,7 @@
 
 #include "exchange/ExchangeFile.h"
 #include "messages/MessageTexts.h"
+#include "store/Gbk.h"
 #include "store/ModelLayout.h"
 
 namespace vel {
@@ -211,6 +212,26 @@ std::string readProblemText(const ReadProblem& problem, const Translate& tr) {
       return problem.detail;
   }
   return {};
+}
+
+std::string writeProblemText(const WriteResult& result, const Translate& tr) {
+  switch (result.kind) {
+    case WriteResult::Kind::kWritten:
+      return {};
+    case WriteResult::Kind::kFailed:
+      return tr(kFileWriteFailedText) + "\r\n" + systemReasonText(result.error, tr);
+    case WriteResult::Kind::kNeedsCrs:
+      return tr(kNeedsCrsText);
+    case WriteResult::Kind::kOther:
+      return tr(kFileWriteFailedText) + "\r\n" + result.detail;
+  }
+  return {};
+}
+
+std::string coordinatesCutText(const WriteResult& result, const Translate& tr) {
+  if (result.cutPoints == 0) return {};
+  return placeValues(tr(kCoordinatesCutText),
+                     {std::to_string(result.cutPoints), gbkToUtf8(result.firstCut)});
 }
 
 }  // namespace vel

@@ -31,6 +31,12 @@ std::string snapshotActionText(const Snapshot& snapshot, const Translate& tr);
 std::string snapshotContentsText(const Snapshot& snapshot, const Translate& tr);
 // Why a file gave no points (the words after "导入错误！").
 std::string readProblemText(const ReadProblem& problem, const Translate& tr);
+// Why a file of points was not written ("文件写入失败！" and the reason);
+// empty when it was.
+std::string writeProblemText(const WriteResult& result, const Translate& tr);
+// That coordinates were cut to the 11 characters of a text format; empty
+// when none was.
+std::string coordinatesCutText(const WriteResult& result, const Translate& tr);
 // The system's reason for an error number, in the user's words.
 std::string systemReasonText(int error, const Translate& tr);
 

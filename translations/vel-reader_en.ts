@@ -263,6 +263,20 @@ The change&apos;s journal was kept as: %1</translation>
         <source>未识别的记录区</source>
         <translation>unrecognised record area</translation>
     </message>
+    <message>
+        <source>%1 个点的坐标超过 11 位，文件中只写入了前 11 位（第一个：%2）。<byte value="xd"/>
+GIS 格式（GeoPackage、Shapefile、GeoJSON、KML、CSV 带表头、DXF（CAD））保留全部数字。</source>
+        <translation>Coordinates of %1 point(s) are longer than 11 characters; the file holds their first 11 characters only (the first: %2).<byte value="xd"/>
+The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for CAD) keep every digit.</translation>
+    </message>
+    <message>
+        <source>GeoJSON 和 KML 文件使用 WGS 84 经纬度，需要选定坐标系；现在是本地坐标，没有写入文件。</source>
+        <translation>GeoJSON and KML files hold WGS 84 longitude and latitude and need a coordinate reference system; the points are in local coordinates, so no file was written.</translation>
+    </message>
+    <message>
+        <source>文件写入失败！</source>
+        <translation>The file could not be written.</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -288,6 +302,25 @@ The change&apos;s journal was kept as: %1</translation>
     <message>
         <source>取  消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>vel::CrsDialog</name>
+    <message>
+        <source>坐标系</source>
+        <translation>Coordinate reference system</translation>
+    </message>
+    <message>
+        <source>点的 N、E 所在的坐标系。输入 EPSG 代码或名称中的词（如 CGCS2000 117）：</source>
+        <translation>The coordinate reference system of the points' N and E. Type an EPSG code or words of its name (for example CGCS2000 117):</translation>
+    </message>
+    <message>
+        <source>本地坐标（无坐标系：工地的施工坐标）</source>
+        <translation>Local coordinates (no CRS: a site grid)</translation>
+    </message>
+    <message>
+        <source>只列出前 %1 个，请输入更多的词。</source>
+        <translation>Only the first %1 are listed; type more words.</translation>
     </message>
 </context>
 <context>
@@ -319,6 +352,30 @@ The change&apos;s journal was kept as: %1</translation>
     <message>
         <source>AutoCAD DXF 文件</source>
         <translation>AutoCAD DXF file </translation>
+    </message>
+    <message>
+        <source>GeoPackage</source>
+        <translation>GeoPackage</translation>
+    </message>
+    <message>
+        <source>ESRI Shapefile</source>
+        <translation>ESRI Shapefile</translation>
+    </message>
+    <message>
+        <source>GeoJSON（WGS 84 经纬度）</source>
+        <translation>GeoJSON (WGS 84 longitude/latitude)</translation>
+    </message>
+    <message>
+        <source>KML（WGS 84 经纬度）</source>
+        <translation>KML (WGS 84 longitude/latitude)</translation>
+    </message>
+    <message>
+        <source>CSV 带表头（UTF-8，GIS）</source>
+        <translation>CSV with header (UTF-8, GIS)</translation>
+    </message>
+    <message>
+        <source>DXF（CAD，分层）</source>
+        <translation>DXF for CAD (layers by code)</translation>
     </message>
 </context>
 <context>
@@ -676,6 +733,10 @@ Open its record area now?</translation>
     <message>
         <source>图形:</source>
         <translation>Plan: </translation>
+    </message>
+    <message>
+        <source>GeoPackage（点）</source>
+        <translation>GeoPackage (points)</translation>
     </message>
 </context>
 <context>

@@ -13,22 +13,32 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "card/CrsMemory.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/FormatRegistry.h"
 #include "exchange/PlanPoints.h"
+#include "exchange/PointOutput.h"
+#include "gis/GisFormats.h"
+#include "messages/Messages.h"
 #include "records/NumberText.h"
 #include "ui/AnsiText.h"
+#include "ui/CrsDialog.h"
+#include "ui/Language.h"
 
 namespace vel {
 
 namespace {
 
 struct FormatChoice {
-  DrawingFormat format;
+  std::optional<DrawingFormat> format;  // none: the plan's points, in a GeoPackage
   const char* suffix;
 };
 // In the order of the save dialog's filter list.
-constexpr FormatChoice kFormats[] = {
-    {DrawingFormat::kPng, "png"}, {DrawingFormat::kSvg, "svg"}, {DrawingFormat::kPdf, "pdf"}};
+constexpr FormatChoice kFormats[] = {{DrawingFormat::kPng, "png"},
+                                     {DrawingFormat::kSvg, "svg"},
+                                     {DrawingFormat::kPdf, "pdf"},
+                                     {std::nullopt, "gpkg"}};
+constexpr int kFormatCount = static_cast<int>(std::size(kFormats));
 
 QString number(double value) {
   return QString::fromStdString(formatThreeDecimals(value));
@@ -61,6 +71,8 @@ PlanContent cardPlan(CardSession& card, JobSlot job, const QString& imageName) {
   }
   content.caption = QCoreApplication::translate("vel::PlanWindow", "图形:") + content.jobName;
   content.points = planPoints(card.points(job));
+  content.surveyPoints = outputPoints(card.points(job));
+  content.imagePath = card.imagePath();
   return content;
 }
 
@@ -75,7 +87,10 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
       imageName_(std::move(content.imageName)),
       jobName_(std::move(content.jobName)),
       jobPointCount_(static_cast<int>(content.points.size())),
-      knownPointCount_(static_cast<int>(content.knownPoints.size())) {
+      knownPointCount_(static_cast<int>(content.knownPoints.size())),
+      surveyPoints_(std::move(content.surveyPoints)),
+      imagePath_(std::move(content.imagePath)) {
+  chooseCrs = [this](const std::string& current) { return askCrs(current, this); };
   setObjectName(QStringLiteral("PlanWindow"));
   setWindowTitle(content.caption);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -123,7 +138,8 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
 
   saveDialog.title = tr("保存图形");
   saveDialog.filter = tr("PNG 图像") + QStringLiteral("|*.png|") + tr("SVG 图形") +
-                      QStringLiteral("|*.svg|") + tr("PDF 文档") + QStringLiteral("|*.pdf");
+                      QStringLiteral("|*.svg|") + tr("PDF 文档") + QStringLiteral("|*.pdf|") +
+                      tr("GeoPackage（点）") + QStringLiteral("|*.gpkg");
   saveDialog.filterIndex = 1;
   // No default extension: the chosen filter decides it, not a fixed one.
   saveDialog.fileName = fileNameFor(jobName_);
@@ -189,14 +205,33 @@ void PlanWindow::saveButtonClick() {
     if (suffix == QLatin1String(f.suffix)) choice = &f;
   }
   if (!choice) {
-    // A name typed without one of the three extensions gets the chosen filter's.
-    const int index = std::clamp(saveDialog.filterIndex, 1, 3) - 1;
+    // A name typed without one of the extensions gets the chosen filter's.
+    const int index = std::clamp(saveDialog.filterIndex, 1, kFormatCount) - 1;
     choice = &kFormats[index];
     path += QLatin1Char('.') + QLatin1String(choice->suffix);
   }
   saveDialog.filterIndex = static_cast<int>(choice - kFormats) + 1;
-  if (!saveDrawing(path, choice->format)) {
+  if (!choice->format) {
+    savePoints(path);
+    return;
+  }
+  if (!saveDrawing(path, *choice->format)) {
     prompts_.showOk(this, tr("警告"), tr("图形文件无法写入：") + QDir::toNativeSeparators(path),
+                    PromptIcon::kExclamation);
+  }
+}
+
+void PlanWindow::savePoints(const QString& path) {
+  const std::optional<std::string> crs = chooseCrs(rememberedCrs(imagePath_));
+  if (!crs) return;
+  rememberCrs(imagePath_, *crs);
+  const ExchangeFormatEntry* format = FormatRegistry::instance().byId(kGeoPackageFormat);
+  WriteResult result;
+  result.kind = WriteResult::Kind::kFailed;
+  if (format != nullptr)
+    result = format->write(qStringToPath(path).string(), surveyPoints_, {*crs});
+  if (!result.written()) {
+    prompts_.showOk(this, tr("警告"), messageText(writeProblemText(result, interfaceLanguage())),
                     PromptIcon::kExclamation);
   }
 }

@@ -9,6 +9,9 @@
 #include <QIODevice>
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "card/CardSession.h"
@@ -28,6 +31,10 @@ struct PlanContent {
   QString jobName;
   std::vector<PlanPoint> points;
   std::vector<PlanPoint> knownPoints;  // none: nothing to lay over the job
+  // The job's points as the card holds them, for a GeoPackage of the plan,
+  // and the image whose CRS they are in.
+  std::vector<SurveyPoint> surveyPoints = {};
+  std::string imagePath = {};
 };
 
 // Opens the window modally over `parent` and returns when it has closed.
@@ -63,9 +70,14 @@ class PlanWindow final : public QDialog {
 
   // The save dialog as the window keeps it between saves.
   FileDialogSettings saveDialog;
+  // Asks for the CRS before a GeoPackage is saved; the CRS dialog unless a
+  // test sets another.
+  std::function<std::optional<std::string>(const std::string& current)> chooseCrs;
 
  private:
   void saveButtonClick();
+  // The plan's points in a GeoPackage, in the CRS the user chooses.
+  void savePoints(const QString& path);
   void showCursor(double n, double e);
   void showSelection();
   QSize drawingSize() const;
@@ -79,6 +91,8 @@ class PlanWindow final : public QDialog {
   int jobPointCount_ = 0;
   int knownPointCount_ = 0;
   QDate date_ = QDate::currentDate();
+  std::vector<SurveyPoint> surveyPoints_;
+  std::string imagePath_;
 };
 
 }  // namespace vel

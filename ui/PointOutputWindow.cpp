@@ -4,13 +4,17 @@
 #include <QFileInfo>
 #include <QHeaderView>
 
+#include "card/CrsMemory.h"
 #include "card/ImageFileAccess.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/GridCellCheck.h"
 #include "exchange/PointOutput.h"
+#include "gis/GisFormats.h"
 #include "messages/MessageTexts.h"
+#include "messages/Messages.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/CrsDialog.h"
 #include "ui/Language.h"
 #include "ui/PlanWindow.h"
 
@@ -46,7 +50,11 @@ void showPointOutput(CardSession& card, JobSlot job, Prompts& prompts, const QSt
 }
 
 PointOutputWindow::PointOutputWindow(CardSession& card, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), saveDialog(pointOutputDialogSettings()), card_(card), prompts_(prompts) {
+    : QDialog(parent),
+      saveDialog(pointOutputDialogSettings()),
+      chooseCrs([this](const std::string& current) { return askCrs(current, this); }),
+      card_(card),
+      prompts_(prompts) {
   setObjectName(QStringLiteral("PointOutputWindow"));
   setWindowTitle(tr("输出点坐标"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -116,13 +124,32 @@ bool PointOutputWindow::writePointFile(bool ask) {
       formatAt(FormatRegistry::instance().writers(), saveDialog.filterIndex);
   // The card's own image is never an output, by whatever name it is chosen.
   const bool isImage = !imagePath.isEmpty() && isSameFile(target, qStringToPath(imagePath));
-  if (isImage || format == nullptr ||
-      !format->write(target.string(), points_, WriteContext{}).written()) {
+  WriteContext context{rememberedCrs(card_.imagePath())};
+  if (ask && format != nullptr && isGisFormat(format->id)) {
+    const std::optional<std::string> crs = chooseCrs(context.crs);
+    if (!crs) return false;
+    context.crs = *crs;
+    rememberCrs(card_.imagePath(), *crs);
+  }
+  WriteResult result;
+  if (isImage || format == nullptr) {
+    result.kind = WriteResult::Kind::kFailed;
+  } else {
+    result = format->write(target.string(), points_, context);
+  }
+  if (!result.written()) {
     // A file that was not written is no save: "保  存" keeps asking until one is.
-    prompts_.showOk(this, tr("警告"), tr("文件写入失败！"), PromptIcon::kExclamation);
+    // The seven formats' failure keeps its words; the GIS formats say why.
+    const QString why = result.kind == WriteResult::Kind::kFailed
+                            ? tr("文件写入失败！")
+                            : messageText(writeProblemText(result, interfaceLanguage()));
+    prompts_.showOk(this, tr("警告"), why, PromptIcon::kExclamation);
     return false;
   }
   saved_ = true;
+  if (const std::string cut = coordinatesCutText(result, interfaceLanguage()); !cut.empty()) {
+    prompts_.showOk(this, tr("提示"), messageText(cut), PromptIcon::kInformation);
+  }
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPushButton>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,10 @@ class PointOutputWindow final : public QDialog {
   QString imagePath;
   // Lives as long as the window: "保  存" writes to its file in its format.
   FileDialogSettings saveDialog;
+  // Asks for the CRS of the points before a GIS format is saved with "另 存 为"
+  // (the one last chosen for the image is offered); nothing when cancelled.
+  // The CRS dialog unless a test sets another.
+  std::function<std::optional<std::string>(const std::string& current)> chooseCrs;
 
  protected:
   void showEvent(QShowEvent* event) override;

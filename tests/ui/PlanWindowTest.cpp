@@ -267,7 +267,7 @@ TEST_F(PlanWindowTest, SavesPngSvgAndPdfWithOneMarkPerPoint) {
   const auto dialogs = prompts.shownOf(ShownPrompt::Kind::kSaveFile);
   ASSERT_EQ(dialogs.size(), 3u);
   EXPECT_EQ(dialogs[0].dialog.filter,
-            QStringLiteral("PNG 图像|*.png|SVG 图形|*.svg|PDF 文档|*.pdf"));
+            QStringLiteral("PNG 图像|*.png|SVG 图形|*.svg|PDF 文档|*.pdf|GeoPackage（点）|*.gpkg"));
   EXPECT_EQ(dialogs[0].dialog.fileName, QStringLiteral("JOB1"));
   EXPECT_TRUE(dialogs[0].dialog.overwritePrompt);
   EXPECT_TRUE(prompts.shownOf(ShownPrompt::Kind::kOk).empty());

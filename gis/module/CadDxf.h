@@ -1,0 +1,24 @@
+// The DXF for CAD: GDAL's DXF writer, with a header that says the file's
+// texts are code page 936 (ANSI_936), and its texts then put in that code
+// page, the card's own: every CAD reader shows the Chinese names as they are.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vel {
+
+// GDAL's header template with the code page 936, written to `file`. False
+// when GDAL's template cannot be found.
+bool writeCadDxfHeader(const std::filesystem::path& file);
+
+// A text value as GDAL's DXF writer escapes it (characters above U+00FF as
+// "\U+XXXX", those from U+0080 to U+00FF as one byte), in UTF-8.
+std::string dxfTextAsUtf8(std::string_view escaped);
+
+// Every value of a DXF file that GDAL wrote in UTF-8 or escaped (texts,
+// layer names) in code page 936, in place.
+bool cadDxfTextsAsGbk(const std::filesystem::path& file);
+
+}  // namespace vel
