@@ -63,19 +63,28 @@ std::vector<const CrsEntry*> searchCrs(const std::vector<CrsEntry>& list, std::s
   std::vector<const CrsEntry*> found;
   if (words.empty()) return found;
   const std::optional<std::string> code = parseCrsText(query);
-  std::string text;
+  const auto holdsAll = [&](const std::string& text) {
+    return std::all_of(words.begin(), words.end(),
+                       [&](const std::string& w) { return text.find(w) != std::string::npos; });
+  };
+  // Names that hold every word come first; those found only through their
+  // zone's meridian after them.
+  std::vector<const CrsEntry*> byMeridian;
   for (const CrsEntry& entry : list) {
     if (code && !code->empty() && entry.code == *code) {
       found.insert(found.begin(), &entry);
       continue;
     }
     if (found.size() >= limit) continue;  // still looking for the exact code
-    text = lowered(entry.code + ' ' + entry.name + ' ' + entry.meridian);
-    if (std::all_of(words.begin(), words.end(),
-                    [&](const std::string& w) { return text.find(w) != std::string::npos; })) {
+    const std::string named = lowered(entry.code + ' ' + entry.name);
+    if (holdsAll(named)) {
       found.push_back(&entry);
+    } else if (!entry.meridian.empty() && byMeridian.size() < limit &&
+               holdsAll(named + ' ' + lowered(entry.meridian))) {
+      byMeridian.push_back(&entry);
     }
   }
+  found.insert(found.end(), byMeridian.begin(), byMeridian.end());
   if (found.size() > limit) found.resize(limit);
   return found;
 }

@@ -28,7 +28,8 @@ std::string zoneMeridian(std::string_view name);
 
 // The entries whose code, name or meridian hold every word of the query
 // (any case), at most `limit` of them: an entry whose code is the query
-// comes first, the others in the list's order. An empty query finds none.
+// first, then those whose code and name hold every word, then those that
+// need the meridian, each in the list's order. An empty query finds none.
 std::vector<const CrsEntry*> searchCrs(const std::vector<CrsEntry>& list, std::string_view query,
                                        std::size_t limit);
 

@@ -51,7 +51,7 @@ TEST(CrsSearchTest, EveryWordMustBeFoundAndAnExactCodeComesFirst) {
     for (const CrsEntry* entry : searchCrs(list, query, limit)) found.push_back(entry->code);
     return found;
   };
-  EXPECT_EQ(codes("cgcs2000 117"), (std::vector<std::string>{"EPSG:4527", "EPSG:4548"}));
+  EXPECT_EQ(codes("cgcs2000 117"), (std::vector<std::string>{"EPSG:4548", "EPSG:4527"}));
   EXPECT_EQ(codes("4548"), (std::vector<std::string>{"EPSG:4548"}));
   EXPECT_EQ(codes("EPSG:4527"), (std::vector<std::string>{"EPSG:4527"}));
   EXPECT_EQ(codes("zone"), (std::vector<std::string>{"EPSG:4527", "EPSG:32650"}));
