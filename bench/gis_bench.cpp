@@ -2,6 +2,7 @@
 // written, the points put on WGS 84, and the CRS list searched as the user
 // types. GDAL's drivers and the CRS list are loaded before the timing.
 #include <benchmark/benchmark.h>
+#include <ogr_spatialref.h>
 #include <unistd.h>
 
 #include <filesystem>

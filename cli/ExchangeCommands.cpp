@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "card/ImageFileAccess.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFile.h"
+#include "exchange/FeatureTable.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/PointOutput.h"
 #include "exchange/TextFormats.h"
@@ -80,6 +82,8 @@ int addPointCommand(CommandArgs args, Streams& io) {
   return kExitDone;
 }
 
+namespace {
+
 const ExchangeFormatEntry& formatOfFile(const std::string& file, bool forImport) {
   // Only the extensions that name one format for sure; .csv and .dxf have two.
   static const std::array<std::pair<const char*, const char*>, 4> kByExtension{
@@ -94,6 +98,8 @@ const ExchangeFormatEntry& formatOfFile(const std::string& file, bool forImport)
 std::string crsOfImage(const Streams& io, const std::string& image) {
   return io.crs ? *io.crs : rememberedCrs(image);
 }
+
+}  // namespace
 
 int exportCommand(CommandArgs args, Streams& io) {
   // FORMAT may be left out when OUTFILE's extension names it.
@@ -135,19 +141,90 @@ int exportCommand(CommandArgs args, Streams& io) {
   return kExitDone;
 }
 
+namespace {
+
+// import's words besides IMAGE JOB [FORMAT] INFILE.
+struct ImportOptions {
+  std::vector<std::string> operands;
+  ReadContext context;
+  std::string nameField, codeField, zField;
+};
+
+ImportOptions importOptions(CommandArgs args) {
+  ImportOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    std::string* value = word == "--layer"        ? &options.context.layer
+                         : word == "--name-field" ? &options.nameField
+                         : word == "--code-field" ? &options.codeField
+                         : word == "--z-field"    ? &options.zField
+                                                  : nullptr;
+    if (value != nullptr) {
+      if (i + 1 == args.size()) failUsage(word + " takes a name");
+      *value = args[++i];
+    } else if (word == "--lines") {
+      options.context.lines = true;
+    } else {
+      options.operands.push_back(word);
+    }
+  }
+  if (options.operands.size() < 3 || options.operands.size() > 4) {
+    failUsage("wrong number of arguments for import");
+  }
+  return options;
+}
+
+// The points of a GIS file: its fields given the roles asked for, else
+// those their names suggest; vertices of lines named L1, L2 ...
+ReadResult gisFilePoints(const ExchangeFormatEntry& format, const std::string& file,
+                         const ImportOptions& options) {
+  ReadResult result;
+  TableResult read = format.readTable(file, options.context);
+  if (!read.read()) {
+    result.problem = read.problem;
+    return result;
+  }
+  const std::vector<std::string>& fields = read.table.fields;
+  FieldRoles roles = guessFieldRoles(fields);
+  const auto chosen = [&](const std::string& name, int& role) {
+    if (name.empty()) return;
+    role = fieldNamed(fields, name);
+    if (role >= 0) return;
+    std::string known;
+    for (const std::string& field : fields) known += (known.empty() ? "" : ", ") + field;
+    failUsage("no field " + name + " in layer " + read.table.layer + " (fields: " + known + ")");
+  };
+  chosen(options.nameField, roles.name);
+  chosen(options.codeField, roles.code);
+  chosen(options.zField, roles.z);
+  result.points = tablePoints(read.table, roles, "L");
+  if (result.points.size() > static_cast<std::size_t>(kImportGridRows)) {
+    result.points.resize(kImportGridRows);
+  }
+  return result;
+}
+
+}  // namespace
+
 int importCommand(CommandArgs args, Streams& io) {
-  const ExchangeFormatEntry& format = parseFormat(args[2], true);
-  ImageSession image(args[0], io);
+  ImportOptions options = importOptions(args);
+  const std::vector<std::string>& operands = options.operands;
+  const std::string& inFile = operands.back();
+  const ExchangeFormatEntry& format =
+      operands.size() == 4 ? parseFormat(operands[2], true) : formatOfFile(inFile, true);
+  ImageSession image(operands[0], io);
   image.requireRecognisedImage();
   image.requireChangesAllowed();
-  const JobTarget target = resolveJob(image.card(), args[1], true);
+  const JobTarget target = resolveJob(image.card(), operands[1], true);
   // The known points page refuses at 3072 rows, the job page above 3071
   // records: the same limit.
   if (const Refusal full = image.card().roomForEntry(target.slot); full != Refusal::kNone) {
     image.checked(Outcome::refusedFor(full));
   }
 
-  const ReadResult file = format.read(args[3]);
+  options.context.crs = crsOfImage(io, image.path());
+  const ReadResult file =
+      format.readTable ? gisFilePoints(format, inFile, options) : format.read(inFile);
   const ReadProblem& problem = file.problem;
   if (problem.kind == ReadProblem::Kind::kCountMismatch) {
     throw CommandFailure{kExitUsage, kImportFormatErrorText};
@@ -157,16 +234,26 @@ int importCommand(CommandArgs args, Streams& io) {
     // Files that could be read but are not taken say why; a file that cannot
     // be read at all says no more than the window does.
     const int error = problem.error;
-    if (problem.kind == ReadProblem::Kind::kUnreadable &&
-        (error == EFBIG || error == kNotText || error == kUtf16Text || error == kNotRegularFile)) {
-      message += '\n' + withoutCarriageReturns(readProblemText(problem, asWritten));
-    }
+    const bool saysWhy =
+        problem.kind == ReadProblem::Kind::kUnreadable
+            ? error == EFBIG || error == kNotText || error == kUtf16Text || error == kNotRegularFile
+            : problem.kind != ReadProblem::Kind::kNoComma;
+    if (saysWhy) message += '\n' + withoutCarriageReturns(readProblemText(problem, asWritten));
     throw CommandFailure{kExitUsage, message};
   }
 
   // The window's grid, confirmed unedited. What was stored before a refusal
   // stays stored: it is on the card before the refusal is reported.
   image.run(ImportRows{target.slot, importGridCells(file.points)});
+  // A GIS file's points without a name are no rows of the grid: say so.
+  if (format.readTable) {
+    const auto unnamed = std::count_if(file.points.begin(), file.points.end(),
+                                       [](const SurveyPoint& p) { return !isWrittenPoint(p); });
+    if (unnamed > 0) {
+      io.err << "velcard: " << unnamed
+             << " points of the file have no name and were not stored (--name-field)\n";
+    }
+  }
   return kExitDone;
 }
 

@@ -38,7 +38,8 @@ constexpr std::array kVerbs{
     Verb{"clear-codes", "IMAGE", "delete every feature code", 1, 1, clearCodesCommand},
     Verb{"export", "IMAGE JOB [FORMAT] OUTFILE", "write the points of a job (OUTFILE - : stdout)",
          3, 4, exportCommand},
-    Verb{"import", "IMAGE JOB FORMAT INFILE", "store the points of a file (FORMAT 1 to 6)", 4, 4,
+    Verb{"import", "IMAGE JOB [FORMAT] INFILE [OPTIONS]",
+         "store the points of a file (FORMAT 1 to 6, 8 to 13)", 3, 12,
          importCommand},
     Verb{"backup", "IMAGE", "keep a snapshot of the image now", 1, 1, backupCommand},
     Verb{"backups", "IMAGE [--all]",
@@ -103,6 +104,11 @@ void printUsage(std::ostream& out) {
          "or for GIS and CAD (export) 8 to 13 or gpkg, shp, geojson, kml, gis-csv, cad-dxf;\n"
          "an OUTFILE ending in .gpkg, .shp, .geojson or .kml names its FORMAT. Every GIS\n"
          "point has name, code, kind, job, n, e, z to the millimetre, x the easting.\n"
+         "import of a GIS or CAD file (into the image's CRS; a file with a CRS into an\n"
+         "image without one, or the other way round, is refused): --layer NAME (else the\n"
+         "first with points), --name-field F, --code-field F, --z-field F (else guessed\n"
+         "from the field names; Z else the geometry's), --lines (the vertices of lines\n"
+         "and areas too, named L1, L2 ...).\n"
          "\n"
          "Options (before the command):\n"
          "  --wait SECONDS  wait that long for another program to let go of the image\n"

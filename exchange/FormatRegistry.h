@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/FeatureTable.h"
 #include "exchange/SurveyPoint.h"
 
 namespace vel {
@@ -27,6 +28,8 @@ struct ReadProblem {
     kNoComma,        // an SV300 line without a comma: `line`
     kNotReadable,    // the format is written only: `format`
     kOther,          // a reader of another library says why in `detail` (UTF-8)
+    kCrsMismatch,    // the file has a CRS and the image none, or the other way round
+    kNoPoints,       // the file (`detail`: its layer) holds no point to read
   };
   Kind kind = Kind::kNone;
   std::string path;
@@ -34,10 +37,27 @@ struct ReadProblem {
   std::size_t line = 0;
   int format = 0;
   std::string detail;
+  // kCrsMismatch: each side's CRS ("EPSG:4326 WGS 84"), empty for none.
+  std::string fileCrs;
+  std::string imageCrs;
 };
 
 struct ReadResult {
   std::vector<SurveyPoint> points;
+  ReadProblem problem;
+  bool read() const { return problem.kind == ReadProblem::Kind::kNone; }
+};
+
+// What a GIS reader needs besides the file.
+struct ReadContext {
+  std::string crs;    // the image's ("EPSG:4548"), empty for local coordinates
+  std::string layer;  // empty: the first layer that holds points
+  bool lines = false; // the vertices of lines and areas too
+};
+
+// A GIS file as read, before its fields are given roles.
+struct TableResult {
+  FeatureTable table;
   ReadProblem problem;
   bool read() const { return problem.kind == ReadProblem::Kind::kNone; }
 };
@@ -75,6 +95,8 @@ struct ExchangeFormatEntry {
   const char* label = "";
   std::vector<std::string> masks;
   std::function<ReadResult(const std::string& path)> read;  // empty: written only
+  // A GIS format's reader: the file's fields and points, in the image's CRS.
+  std::function<TableResult(const std::string& path, const ReadContext& context)> readTable;
   std::function<WriteResult(const std::string& path, const std::vector<SurveyPoint>& points,
                             const WriteContext& context)>
       write;  // empty: read only
@@ -82,7 +104,7 @@ struct ExchangeFormatEntry {
   // to the standard output).
   std::function<std::string(const std::vector<SurveyPoint>& points)> text;
 
-  bool reads() const { return static_cast<bool>(read); }
+  bool reads() const { return static_cast<bool>(read) || static_cast<bool>(readTable); }
   bool writes() const { return static_cast<bool>(write); }
 };
 

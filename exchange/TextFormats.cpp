@@ -14,20 +14,15 @@
 
 namespace vel {
 
-namespace {
-
-// A point without a name, N or E is not written.
-bool isWritten(const SurveyPoint& p) {
+bool isWrittenPoint(const SurveyPoint& p) {
   return !trimText(p.name).empty() && !trimText(p.n).empty() && !trimText(p.e).empty();
 }
-
-}  // namespace
 
 std::vector<std::string> pointLinesOf(const std::vector<SurveyPoint>& points) {
   std::vector<std::string> lines;
   lines.reserve(points.size());
   for (const SurveyPoint& p : points) {
-    if (!isWritten(p)) continue;
+    if (!isWrittenPoint(p)) continue;
     const std::string_view z = p.z.empty() ? std::string_view("0.000") : std::string_view(p.z);
     lines.push_back(buildPointLine(p.name, p.code, cutText(p.n, kPointCoordinateLimit),
                                    cutText(p.e, kPointCoordinateLimit),
@@ -39,7 +34,7 @@ std::vector<std::string> pointLinesOf(const std::vector<SurveyPoint>& points) {
 CoordinateCut coordinatesCut(const std::vector<SurveyPoint>& points) {
   CoordinateCut cut;
   for (const SurveyPoint& p : points) {
-    if (!isWritten(p)) continue;
+    if (!isWrittenPoint(p)) continue;
     if (p.n.size() <= kPointCoordinateLimit && p.e.size() <= kPointCoordinateLimit &&
         p.z.size() <= kPointCoordinateLimit) {
       continue;

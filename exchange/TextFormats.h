@@ -12,6 +12,9 @@ namespace vel {
 
 void registerTextFormats(FormatRegistry& registry);
 
+// Every format leaves out a point without a name, N or E.
+bool isWrittenPoint(const SurveyPoint& point);
+
 // The point lines the text formats are written from: name and code as they
 // are, N, E and Z cut to 11 bytes (an empty Z is "0.000"). Points without a
 // name, N or E are left out.

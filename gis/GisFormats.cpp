@@ -58,6 +58,16 @@ void registerGisFormats(FormatRegistry& registry) {
       }
       return module->write(id, path, points, context);
     };
+    entry.readTable = [id](const std::string& path, const ReadContext& context) {
+      TableResult result;
+      const GisModuleApi* module = gisModule();
+      if (module == nullptr) {
+        result.problem.kind = ReadProblem::Kind::kOther;
+        result.problem.detail = gisModuleProblem();
+        return result;
+      }
+      return module->readTable(id, path, context);
+    };
     registry.add(std::move(entry));
   }
 }

@@ -13,13 +13,15 @@
 namespace vel {
 
 // Raised when the module's interface changes, so that an old module is not used.
-constexpr int kGisModuleVersion = 1;
+constexpr int kGisModuleVersion = 2;
 
 struct GisModuleApi {
   int version = kGisModuleVersion;
   WriteResult (*write)(int format, const std::string& path, const std::vector<SurveyPoint>& points,
                        const WriteContext& context) = nullptr;
   std::vector<CrsEntry> (*crsCatalog)() = nullptr;
+  TableResult (*readTable)(int format, const std::string& path,
+                           const ReadContext& context) = nullptr;
 };
 
 // The loaded module, or nullptr when it cannot be loaded (gisModuleProblem()

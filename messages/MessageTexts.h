@@ -81,6 +81,13 @@ inline constexpr const char* kImportNoSuchFormatText =
     QT_TRANSLATE_NOOP("MessageTexts", "第%1种格式不能导入");  // format index
 inline constexpr const char* kImportCountMismatchText =
     QT_TRANSLATE_NOOP("MessageTexts", "点数行或结束行与文件不符");
+inline constexpr const char* kImportCrsMismatchText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "文件的坐标系是 %1，记录区的坐标系是 %2：一方没有坐标系，无法换算，没有导入任何点。");  // file's,
+                                                                                          // image's
+inline constexpr const char* kNoCrsText = QT_TRANSLATE_NOOP("MessageTexts", "本地坐标（无坐标系）");
+inline constexpr const char* kImportNoPointsText =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件中没有可以导入的点（图层：%1）");  // layer
 
 // The system's reasons a file cannot be read; others as kSystemErrorText.
 inline constexpr const char* kNoSuchFileText = QT_TRANSLATE_NOOP("MessageTexts", "文件不存在");

@@ -210,6 +210,13 @@ std::string readProblemText(const ReadProblem& problem, const Translate& tr) {
       return placeValues(tr(kImportNoSuchFormatText), {std::to_string(problem.format)});
     case ReadProblem::Kind::kOther:
       return problem.detail;
+    case ReadProblem::Kind::kCrsMismatch: {
+      const auto named = [&](const std::string& crs) { return crs.empty() ? tr(kNoCrsText) : crs; };
+      return placeValues(tr(kImportCrsMismatchText),
+                         {named(problem.fileCrs), named(problem.imageCrs)});
+    }
+    case ReadProblem::Kind::kNoPoints:
+      return placeValues(tr(kImportNoPointsText), {problem.detail});
   }
   return {};
 }

@@ -58,21 +58,20 @@ bool writeCadDxfHeader(const std::filesystem::path& file) {
   return writeWhole(file, header);
 }
 
-std::string dxfTextAsUtf8(std::string_view escaped) {
+std::string decodeDxfUnicode(std::string_view text) {
   std::string out;
-  out.reserve(escaped.size());
-  for (std::size_t i = 0; i < escaped.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(escaped[i]);
-    if (escaped.substr(i, 2) == "\\\\") {  // an escaped backslash stays escaped
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i, 2) == "\\\\") {  // an escaped backslash stays escaped
       out += "\\\\";
       ++i;
       continue;
     }
-    if (escaped.substr(i, 3) == "\\U+" && i + 7 <= escaped.size()) {
+    if (text.substr(i, 3) == "\\U+" && i + 7 <= text.size()) {
       unsigned code = 0;
       bool hex = true;
       for (std::size_t k = i + 3; k < i + 7; ++k) {
-        const int digit = hexDigit(escaped[k]);
+        const int digit = hexDigit(text[k]);
         hex = hex && digit >= 0;
         code = code * 16 + static_cast<unsigned>(digit);
       }
@@ -82,9 +81,17 @@ std::string dxfTextAsUtf8(std::string_view escaped) {
         continue;
       }
     }
-    appendUtf8(out, byte);  // ASCII, or a character up to U+00FF as one byte
+    out += text[i];
   }
   return out;
+}
+
+std::string dxfTextAsUtf8(std::string_view escaped) {
+  std::string utf8;
+  utf8.reserve(escaped.size());
+  // Each byte a character up to U+00FF.
+  for (char c : escaped) appendUtf8(utf8, static_cast<unsigned char>(c));
+  return decodeDxfUnicode(utf8);
 }
 
 bool cadDxfTextsAsGbk(const std::filesystem::path& file) {

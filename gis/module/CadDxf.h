@@ -13,6 +13,10 @@ namespace vel {
 // when GDAL's template cannot be found.
 bool writeCadDxfHeader(const std::filesystem::path& file);
 
+// A text with "\\U+XXXX" escapes (as some writers put any character beyond
+// ASCII, and GDAL's reader leaves them) in UTF-8; every other byte kept.
+std::string decodeDxfUnicode(std::string_view text);
+
 // A text value as GDAL's DXF writer escapes it (characters above U+00FF as
 // "\U+XXXX", those from U+0080 to U+00FF as one byte), in UTF-8.
 std::string dxfTextAsUtf8(std::string_view escaped);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "gis/GisFormats.h"
+
 namespace vel {
 
 void registerGisDrivers() {
@@ -48,9 +50,25 @@ std::unique_ptr<OGRSpatialReference> wgs84() {
 }
 
 bool toWgs84(const OGRSpatialReference& from, std::vector<double>& x, std::vector<double>& y) {
-  const std::unique_ptr<OGRSpatialReference> to = wgs84();
+  return transformPlaces(from, *wgs84(), x, y);
+}
+
+const char* gisDriverName(int format) {
+  switch (format) {
+    case kGeoPackageFormat: return "GPKG";
+    case kShapefileFormat: return "ESRI Shapefile";
+    case kGeoJsonFormat: return "GeoJSON";
+    case kKmlFormat: return "KML";
+    case kGisCsvFormat: return "CSV";
+    case kCadDxfFormat: return "DXF";
+    default: return nullptr;
+  }
+}
+
+bool transformPlaces(const OGRSpatialReference& from, const OGRSpatialReference& to,
+                     std::vector<double>& x, std::vector<double>& y) {
   std::unique_ptr<OGRCoordinateTransformation> transform(
-      OGRCreateCoordinateTransformation(&from, to.get()));
+      OGRCreateCoordinateTransformation(&from, &to));
   if (!transform) return false;
   if (x.empty()) return true;
   std::vector<int> success(x.size(), 0);

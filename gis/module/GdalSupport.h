@@ -28,8 +28,15 @@ class GdalErrorScope {
 std::unique_ptr<OGRSpatialReference> projectedCrs(const std::string& code);
 std::unique_ptr<OGRSpatialReference> wgs84();
 
-// x and y (easting, northing in `from`) become longitude and latitude on
-// WGS 84, in place. False when PROJ has no way there.
+// x and y (easting and northing, or longitude and latitude) from one CRS
+// into another, in place; both must map x to the easting. False when PROJ
+// has no way there.
+bool transformPlaces(const OGRSpatialReference& from, const OGRSpatialReference& to,
+                     std::vector<double>& x, std::vector<double>& y);
+// The same onto WGS 84: longitude and latitude.
 bool toWgs84(const OGRSpatialReference& from, std::vector<double>& x, std::vector<double>& y);
+
+// GDAL's driver of a GIS format, or nullptr.
+const char* gisDriverName(int format);
 
 }  // namespace vel

@@ -6,14 +6,12 @@
 #include <ogrsf_frmts.h>
 #include <stdlib.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 
+#include "exchange/TextFormats.h"
 #include "gis/GisFormats.h"
 #include "gis/module/CadDxf.h"
 #include "gis/module/GdalSupport.h"
@@ -36,25 +34,6 @@ struct Placed {
   double e = 0, n = 0, z = 0;
   double lon = 0, lat = 0;
 };
-
-const char* driverName(int format) {
-  switch (format) {
-    case kGeoPackageFormat:
-      return "GPKG";
-    case kShapefileFormat:
-      return "ESRI Shapefile";
-    case kGeoJsonFormat:
-      return "GeoJSON";
-    case kKmlFormat:
-      return "KML";
-    case kGisCsvFormat:
-      return "CSV";
-    case kCadDxfFormat:
-      return "DXF";
-    default:
-      return nullptr;
-  }
-}
 
 // Layer creation options: nothing cut, UTF-8 stated, GeoJSON as RFC 7946.
 CPLStringList layerOptions(int format) {
@@ -200,7 +179,7 @@ bool writeFeatures(int format, OGRLayer& layer, const std::vector<SurveyPoint>& 
         if (c == '"' || c == '\\') escaped += '\\';
         escaped += c;
       }
-      label.SetStyleString(("LABEL(f:\"Arial\",t:\"" + escaped + "\",s:0.5g,p:1,dx:0.3g)").c_str());
+      label.SetStyleString(("LABEL(f:\"Arial\",t:\"" + escaped + "\",s:0.5g,p:1)").c_str());
       label.SetGeometry(std::make_unique<OGRPoint>(at.e, at.n, at.z).get());
       if (layer.CreateFeature(&label) != OGRERR_NONE) return false;
       continue;
@@ -238,7 +217,7 @@ WriteResult writeGisFile(int format, const std::string& path,
                          const std::vector<SurveyPoint>& points, const WriteContext& context) {
   registerGisDrivers();
   GdalErrorScope quiet;
-  const char* driverShortName = driverName(format);
+  const char* driverShortName = gisDriverName(format);
   GDALDriver* driver =
       driverShortName ? GetGDALDriverManager()->GetDriverByName(driverShortName) : nullptr;
   if (driver == nullptr) return failed("GDAL has no driver for this format");
@@ -258,7 +237,7 @@ WriteResult writeGisFile(int format, const std::string& path,
   std::vector<SurveyPoint> kept;
   std::vector<Placed> placed;
   for (const SurveyPoint& p : points) {
-    if (p.name.find_first_not_of(' ') == std::string::npos || p.n.empty() || p.e.empty()) continue;
+    if (!isWrittenPoint(p)) continue;
     kept.push_back(p);
     placed.push_back({cardNumber(p.e), cardNumber(p.n), cardNumber(p.z)});
   }

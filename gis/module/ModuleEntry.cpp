@@ -1,5 +1,6 @@
 // The module's one exported symbol: its functions, for the loader.
 #include "gis/GisModule.h"
+#include "gis/module/GdalReader.h"
 #include "gis/module/GdalWriter.h"
 
 namespace vel {
@@ -8,6 +9,6 @@ std::vector<CrsEntry> readCrsCatalog();
 
 extern "C" __attribute__((visibility("default"))) const vel::GisModuleApi* velGisModuleApi() {
   static const vel::GisModuleApi api{vel::kGisModuleVersion, &vel::writeGisFile,
-                                     &vel::readCrsCatalog};
+                                     &vel::readCrsCatalog, &vel::readGisTable};
   return &api;
 }
