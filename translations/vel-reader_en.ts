@@ -277,6 +277,18 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <source>文件写入失败！</source>
         <translation>The file could not be written.</translation>
     </message>
+    <message>
+        <source>文件的坐标系是 %1，记录区的坐标系是 %2：一方没有坐标系，无法换算，没有导入任何点。</source>
+        <translation>The file&apos;s coordinate reference system is %1 and the record area&apos;s is %2: one side has none, so nothing can be transformed and no point was imported.</translation>
+    </message>
+    <message>
+        <source>本地坐标（无坐标系）</source>
+        <translation>local coordinates (no CRS)</translation>
+    </message>
+    <message>
+        <source>文件中没有可以导入的点（图层：%1）</source>
+        <translation>The file holds no point to import (layer: %1).</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -312,7 +324,7 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     </message>
     <message>
         <source>点的 N、E 所在的坐标系。输入 EPSG 代码或名称中的词（如 CGCS2000 117）：</source>
-        <translation>The coordinate reference system of the points' N and E. Type an EPSG code or words of its name (for example CGCS2000 117):</translation>
+        <translation>The coordinate reference system of the points&apos; N and E. Type an EPSG code or words of its name (for example CGCS2000 117):</translation>
     </message>
     <message>
         <source>本地坐标（无坐标系：工地的施工坐标）</source>
@@ -403,6 +415,26 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     <message>
         <source>   点    号</source>
         <translation>   Point</translation>
+    </message>
+    <message>
+        <source>点号：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>高程：</source>
+        <translation>Height:</translation>
+    </message>
+    <message>
+        <source>线的顶点 (L1, L2 …)</source>
+        <translation>Line vertices (L1, L2 …)</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>（几何 Z）</source>
+        <translation>(geometry Z)</translation>
     </message>
 </context>
 <context>

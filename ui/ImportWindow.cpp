@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QSignalBlocker>
 #include <algorithm>
 
+#include "card/CrsMemory.h"
 #include "exchange/CoordinateImport.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/GridCellCheck.h"
@@ -90,14 +93,87 @@ void ImportWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void ImportWindow::readFile(const QString& fileName, int formatId) {
-  const ExchangeFormatEntry* format = FormatRegistry::instance().byId(formatId);
-  if (format == nullptr || !format->reads()) return;
-  const ReadResult file = format->read(qStringToPath(fileName).string());
+  format_ = FormatRegistry::instance().byId(formatId);
+  path_ = qStringToPath(fileName).string();
+  if (format_ == nullptr || !format_->reads()) return;
+  if (format_->readTable) {
+    addRoleChoices();
+    if (readTable()) fillFromTable();
+    return;
+  }
+  const ReadResult file = format_->read(path_);
   if (file.read()) {
     grid->cells()->fillRows(importGridCells(file.points));
     return;
   }
-  if (file.problem.kind == ReadProblem::Kind::kCountMismatch) {
+  reportReadProblem(file.problem);
+}
+
+void ImportWindow::addRoleChoices() {
+  // Above the grid, which gives up the room.
+  scale_.place(grid, 0, 30, 497, 547);
+  auto* nameLabel = new QLabel(tr("点号："), this);
+  scale_.place(nameLabel, 6, 6, 40, 20);
+  nameFieldBox = new QComboBox(this);
+  nameFieldBox->setObjectName(QStringLiteral("nameFieldBox"));
+  scale_.place(nameFieldBox, 46, 4, 120, 22);
+  auto* heightLabel = new QLabel(tr("高程："), this);
+  scale_.place(heightLabel, 176, 6, 40, 20);
+  heightFieldBox = new QComboBox(this);
+  heightFieldBox->setObjectName(QStringLiteral("heightFieldBox"));
+  scale_.place(heightFieldBox, 216, 4, 120, 22);
+  linesBox = new QCheckBox(tr("线的顶点 (L1, L2 …)"), this);
+  linesBox->setObjectName(QStringLiteral("linesBox"));
+  scale_.place(linesBox, 346, 4, 150, 22);
+  const auto refill = [this] { fillFromTable(); };
+  connect(nameFieldBox, &QComboBox::currentIndexChanged, this, refill);
+  connect(heightFieldBox, &QComboBox::currentIndexChanged, this, refill);
+  connect(linesBox, &QCheckBox::toggled, this, [this] {
+    if (readTable()) fillFromTable();
+  });
+}
+
+bool ImportWindow::readTable() {
+  ReadContext context;
+  context.crs = rememberedCrs(host_.card.imagePath());
+  context.lines = linesBox->isChecked();
+  TableResult read = format_->readTable(path_, context);
+  if (!read.read()) {
+    table_ = {};
+    reportReadProblem(read.problem);
+    return false;
+  }
+  table_ = std::move(read.table);
+  // The choices: every field, the guessed one chosen; the height may also
+  // be the geometry's Z.
+  const FieldRoles guessed = guessFieldRoles(table_.fields);
+  const QSignalBlocker blockName(nameFieldBox);
+  const QSignalBlocker blockHeight(heightFieldBox);
+  nameFieldBox->clear();
+  heightFieldBox->clear();
+  nameFieldBox->addItem(tr("（无）"), -1);
+  heightFieldBox->addItem(tr("（几何 Z）"), -1);
+  for (std::size_t i = 0; i < table_.fields.size(); ++i) {
+    const QString field = QString::fromStdString(table_.fields[i]);
+    nameFieldBox->addItem(field, static_cast<int>(i));
+    heightFieldBox->addItem(field, static_cast<int>(i));
+  }
+  nameFieldBox->setCurrentIndex(guessed.name + 1);
+  heightFieldBox->setCurrentIndex(guessed.z + 1);
+  return true;
+}
+
+void ImportWindow::fillFromTable() {
+  FieldRoles roles;
+  roles.name = nameFieldBox->currentData().toInt();
+  roles.z = heightFieldBox->currentData().toInt();
+  std::vector<SurveyPoint> points = tablePoints(table_, roles, "L");
+  if (points.size() > static_cast<std::size_t>(kImportGridRows)) points.resize(kImportGridRows);
+  grid->cells()->fillRows(importGridCells(points));
+}
+
+void ImportWindow::reportReadProblem(const ReadProblem& problem) {
+  if (problem.kind == ReadProblem::Kind::kCountMismatch) {
     host_.prompts.showOk(host_.parent, tr("警告"), messageText(kImportFormatErrorText),
                          PromptIcon::kExclamation);
     return;
@@ -106,7 +182,7 @@ void ImportWindow::readFile(const QString& fileName, int formatId) {
                        PromptIcon::kExclamation);
   // Then what went wrong, as the program reports any error of its own.
   host_.prompts.showOk(host_.parent, QCoreApplication::applicationName(),
-                       readProblemMessage(file.problem), PromptIcon::kExclamation);
+                       readProblemMessage(problem), PromptIcon::kExclamation);
 }
 
 void ImportWindow::onConfirm() {

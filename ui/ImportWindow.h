@@ -3,12 +3,15 @@
 // or the known-point file.
 #pragma once
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
 #include <cstdint>
 #include <functional>
 
 #include "card/CardSession.h"
+#include "exchange/FeatureTable.h"
 #include "store/ImageByteOrder.h"
 #include "ui/CoordinateGrid.h"
 #include "ui/Prompts.h"
@@ -55,6 +58,12 @@ class ImportWindow final : public QDialog {
   CoordinateGrid* grid;
   QPushButton* confirmButton;
   QPushButton* cancelButton;
+  // A GIS or CAD file's fields for the name and the height (guessed from
+  // their names; the height else the geometry's Z), and whether the
+  // vertices of lines come too. Null for the text formats.
+  QComboBox* nameFieldBox = nullptr;
+  QComboBox* heightFieldBox = nullptr;
+  QCheckBox* linesBox = nullptr;
 
  protected:
   // Return only finishes a cell: it must never store the grid.
@@ -62,9 +71,19 @@ class ImportWindow final : public QDialog {
 
  private:
   void readFile(const QString& fileName, int formatId);
+  // A GIS file: its table read (again, when the lines are asked for) and
+  // the roles' choices filled; false when it cannot be read.
+  bool readTable();
+  void addRoleChoices();
+  // The grid filled from the table with the roles chosen.
+  void fillFromTable();
+  void reportReadProblem(const ReadProblem& problem);
 
   ImportHost host_;
   Scaler scale_;
+  const ExchangeFormatEntry* format_ = nullptr;
+  std::string path_;
+  FeatureTable table_;
 };
 
 }  // namespace vel

@@ -122,7 +122,8 @@ FeatureTable dxfTable(OGRLayer& layer, bool lines) {
       for (int i = 0; list != nullptr && list[i] != nullptr; ++i) {
         const std::string item = decodeDxfUnicode(list[i]);
         const std::size_t space = item.find(' ');
-        attributes[item.substr(0, space)] = space == std::string::npos ? "" : item.substr(space + 1);
+        attributes[item.substr(0, space)] =
+            space == std::string::npos ? "" : item.substr(space + 1);
       }
     }
     for (const auto& [place, vertex] : places) {
@@ -206,8 +207,12 @@ TableResult readGisTable(int format, const std::string& path, const ReadContext&
   const char* drivers[] = {gisDriverName(format), nullptr};
   // A block's INSERT as one point with its attributes, not its drawing.
   CPLConfigOptionSetter blocksAsPoints("DXF_INLINE_BLOCKS", "FALSE", true);
+  // GDAL takes a CSV of another extension only when told so.
+  const std::string opened =
+      format == kGisCsvFormat && !path.ends_with(".csv") && !path.ends_with(".CSV") ? "CSV:" + path
+                                                                                    : path;
   std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
-      path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, openOptions(format).List()));
+      opened.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, openOptions(format).List()));
   if (!dataset) {
     result.problem = problemOf(ReadProblem::Kind::kOther, lastGdalError("the file cannot be read"));
     return result;

@@ -6,10 +6,12 @@
 
 #include "card/CrsMemory.h"
 #include "exchange/FormatRegistry.h"
+#include "exchange/PointOutput.h"
 #include "gis/GisFormats.h"
 #include "messages/MessageTexts.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/CrsDialog.h"
+#include "ui/ImportWindow.h"
 #include "ui/Language.h"
 #include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
@@ -134,6 +136,48 @@ TEST_F(GisWindowsTest, ThePlanSavesItsPointsAsAGeoPackage) {
   EXPECT_TRUE(fs::exists(file("plan.gpkg")));
   EXPECT_TRUE(prompts.shownOf(Kind::kOk).empty());
   EXPECT_EQ(rememberedCrs(image), "EPSG:4527");
+}
+
+// A GeoPackage of the job comes back into another job: its fields offered
+// for the name and the height (guessed from their names), the points in the
+// grid, and stored as confirmed; a file of a CRS into an image without one
+// is refused with both named.
+TEST_F(GisWindowsTest, AGeoPackageComesBackWithItsFieldsOfferedAndIsStored) {
+  const std::string gpkg = file("zone.gpkg").string();
+  std::vector<SurveyPoint> points = outputPoints(session.points(slot));
+  ASSERT_TRUE(FormatRegistry::instance()
+                  .byId(kGeoPackageFormat)
+                  ->write(gpkg, points, {"EPSG:4527"})
+                  .written());
+  ASSERT_TRUE(rememberCrs(image, "EPSG:4527"));
+  const JobSlot back = newJob("BACK");
+  ImportHost host{session, prompts, [](const Outcome& outcome) { return outcome.done(); }, nullptr};
+  ImportWindow form(QString::fromStdString(gpkg), kGeoPackageFormat, host);
+  form.target = back;
+  form.show();
+  ASSERT_NE(form.nameFieldBox, nullptr);
+  EXPECT_EQ(form.nameFieldBox->currentText(), QStringLiteral("name"));
+  EXPECT_EQ(form.heightFieldBox->currentText(), QStringLiteral("z"));
+  EXPECT_EQ(cellOf(form.grid, 0, 0), QStringLiteral("C1"));
+  EXPECT_EQ(cellOf(form.grid, 0, 1), QStringLiteral("3380000.123"));
+  EXPECT_EQ(cellOf(form.grid, 1, 3), QStringLiteral("1.000"));
+
+  // The name from another field: the kind, chosen with the keyboard.
+  form.nameFieldBox->setFocus();
+  while (form.nameFieldBox->currentText() != QStringLiteral("kind")) {
+    QTest::keyClick(form.nameFieldBox, Qt::Key_Down);
+  }
+  EXPECT_EQ(cellOf(form.grid, 0, 0), QStringLiteral("CRD"));
+  form.confirmButton->click();
+  EXPECT_EQ(pointNames(back), (QStringList{QStringLiteral("CRD"), QStringLiteral("PT")}));
+
+  ASSERT_TRUE(rememberCrs(image, ""));
+  ImportWindow local(QString::fromStdString(gpkg), kGeoPackageFormat, host);
+  const auto boxes = prompts.shownOf(Kind::kOk);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(boxes[1].text.contains(QStringLiteral("EPSG:4527"))) << boxes[1].text.toStdString();
+  EXPECT_TRUE(boxes[1].text.contains(QStringLiteral("本地坐标"))) << boxes[1].text.toStdString();
+  EXPECT_EQ(cellOf(local.grid, 0, 0), QString());
 }
 
 }  // namespace
