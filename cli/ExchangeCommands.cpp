@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "exchange/CoordinateImport.h"
 #include "exchange/ExchangeFile.h"
 #include "exchange/FeatureTable.h"
+#include "exchange/FormatCheck.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/PointOutput.h"
 #include "exchange/TextFormats.h"
@@ -148,6 +150,7 @@ struct ImportOptions {
   std::vector<std::string> operands;
   ReadContext context;
   std::string nameField, codeField, zField;
+  bool strict = false;  // a text file that does not fit its FORMAT is a usage error
 };
 
 ImportOptions importOptions(CommandArgs args) {
@@ -164,6 +167,8 @@ ImportOptions importOptions(CommandArgs args) {
       *value = args[++i];
     } else if (word == "--lines") {
       options.context.lines = true;
+    } else if (word == "--strict") {
+      options.strict = true;
     } else {
       options.operands.push_back(word);
     }
@@ -204,6 +209,24 @@ ReadResult gisFilePoints(const ExchangeFormatEntry& format, const std::string& f
   return result;
 }
 
+// A text file whose first lines do not fit its FORMAT: said on stderr with
+// the format that fits, and read as told; a usage error with --strict.
+void checkTextFile(const ExchangeFormatEntry& format, const std::string& file, bool strict,
+                   Streams& io) {
+  const std::optional<std::vector<std::string>> lines = readTextLines(file);
+  if (!lines) return;  // the reader says why
+  const FormatFit fit = checkTextFormat(format.id, *lines);
+  if (fit.fits) return;
+  std::string message = formatMisfitText(format.id, fit.line, fit.text, asWritten);
+  if (const int fitting = suggestedTextFormat(format.id, *lines); fitting != 0) {
+    const std::string name = FormatRegistry::instance().byId(fitting)->name;
+    message += "\nit looks like FORMAT " + name + " (" + std::to_string(fitting) + ")";
+  }
+  message = withoutCarriageReturns(message);
+  if (strict) failUsage(message);
+  io.err << "velcard: " << message << "; read as " << format.name << " as told\n";
+}
+
 }  // namespace
 
 int importCommand(CommandArgs args, Streams& io) {
@@ -222,6 +245,7 @@ int importCommand(CommandArgs args, Streams& io) {
     image.checked(Outcome::refusedFor(full));
   }
 
+  if (!format.readTable) checkTextFile(format, inFile, options.strict, io);
   options.context.crs = crsOfImage(io, image.path());
   const ReadResult file =
       format.readTable ? gisFilePoints(format, inFile, options) : format.read(inFile);

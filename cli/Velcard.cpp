@@ -39,8 +39,7 @@ constexpr std::array kVerbs{
     Verb{"export", "IMAGE JOB [FORMAT] OUTFILE", "write the points of a job (OUTFILE - : stdout)",
          3, 4, exportCommand},
     Verb{"import", "IMAGE JOB [FORMAT] INFILE [OPTIONS]",
-         "store the points of a file (FORMAT 1 to 6, 8 to 13)", 3, 12,
-         importCommand},
+         "store the points of a file (FORMAT 1 to 6, 8 to 13)", 3, 12, importCommand},
     Verb{"backup", "IMAGE", "keep a snapshot of the image now", 1, 1, backupCommand},
     Verb{"backups", "IMAGE [--all]",
          "list the snapshots of this image on its card (--all: on every card), newest first", 1, 2,
@@ -108,7 +107,9 @@ void printUsage(std::ostream& out) {
          "image without one, or the other way round, is refused): --layer NAME (else the\n"
          "first with points), --name-field F, --code-field F, --z-field F (else guessed\n"
          "from the field names; Z else the geometry's), --lines (the vertices of lines\n"
-         "and areas too, named L1, L2 ...).\n"
+         "and areas too, named L1, L2 ...). A text file whose first lines do not fit\n"
+         "its FORMAT is said on stderr with the format that fits, then read as told;\n"
+         "import --strict makes that a usage error (exit 1, nothing stored).\n"
          "\n"
          "Options (before the command):\n"
          "  --wait SECONDS  wait that long for another program to let go of the image\n"

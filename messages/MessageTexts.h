@@ -81,10 +81,18 @@ inline constexpr const char* kImportNoSuchFormatText =
     QT_TRANSLATE_NOOP("MessageTexts", "第%1种格式不能导入");  // format index
 inline constexpr const char* kImportCountMismatchText =
     QT_TRANSLATE_NOOP("MessageTexts", "点数行或结束行与文件不符");
-inline constexpr const char* kImportCrsMismatchText = QT_TRANSLATE_NOOP(
-    "MessageTexts",
-    "文件的坐标系是 %1，记录区的坐标系是 %2：一方没有坐标系，无法换算，没有导入任何点。");  // file's,
-                                                                                          // image's
+// A text file that does not look like the format it is opened as.
+inline constexpr const char* kFormatSuggestionText =
+    QT_TRANSLATE_NOOP("MessageTexts",
+                      "这个文件看起来是 %1 格式，按 %1 格式读入吗？\r\n（选择的是 %2 "
+                      "格式，选“否”则按 %2 格式读入。）");  // fitting, chosen
+inline constexpr const char* kFormatMisfitText = QT_TRANSLATE_NOOP(
+    "MessageTexts", "这个文件不像 %1 格式，第%2行不符：\r\n%3");  // format, line number, line
+inline constexpr const char* kImportCrsMismatchText =
+    QT_TRANSLATE_NOOP("MessageTexts",
+                      "文件的坐标系是 %1，记录区的坐标系是 "
+                      "%2：一方没有坐标系，无法换算，没有导入任何点。");  // file's,
+                                                                          // image's
 inline constexpr const char* kNoCrsText = QT_TRANSLATE_NOOP("MessageTexts", "本地坐标（无坐标系）");
 inline constexpr const char* kImportNoPointsText =
     QT_TRANSLATE_NOOP("MessageTexts", "文件中没有可以导入的点（图层：%1）");  // layer

@@ -1,5 +1,6 @@
 #include "messages/Messages.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -239,6 +240,28 @@ std::string coordinatesCutText(const WriteResult& result, const Translate& tr) {
   if (result.cutPoints == 0) return {};
   return placeValues(tr(kCoordinatesCutText),
                      {std::to_string(result.cutPoints), gbkToUtf8(result.firstCut)});
+}
+
+namespace {
+
+// "CASS": a format as the user knows it, by the name velcard takes.
+std::string formatName(int format) {
+  const ExchangeFormatEntry* entry = FormatRegistry::instance().byId(format);
+  std::string name = entry != nullptr ? entry->name : std::to_string(format);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+}  // namespace
+
+std::string formatSuggestionText(int fitting, int chosen, const Translate& tr) {
+  return placeValues(tr(kFormatSuggestionText), {formatName(fitting), formatName(chosen)});
+}
+
+std::string formatMisfitText(int chosen, std::size_t line, const std::string& text,
+                             const Translate& tr) {
+  return placeValues(tr(kFormatMisfitText),
+                     {formatName(chosen), std::to_string(line), gbkToUtf8(text)});
 }
 
 }  // namespace vel

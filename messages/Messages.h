@@ -37,6 +37,10 @@ std::string writeProblemText(const WriteResult& result, const Translate& tr);
 // That coordinates were cut to the 11 characters of a text format; empty
 // when none was.
 std::string coordinatesCutText(const WriteResult& result, const Translate& tr);
+// A text file that fits another format than the one chosen, or none.
+std::string formatSuggestionText(int fitting, int chosen, const Translate& tr);
+std::string formatMisfitText(int chosen, std::size_t line, const std::string& text,
+                             const Translate& tr);
 // The system's reason for an error number, in the user's words.
 std::string systemReasonText(int error, const Translate& tr);
 

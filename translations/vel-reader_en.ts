@@ -289,6 +289,18 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <source>文件中没有可以导入的点（图层：%1）</source>
         <translation>The file holds no point to import (layer: %1).</translation>
     </message>
+    <message>
+        <source>这个文件看起来是 %1 格式，按 %1 格式读入吗？<byte value="xd"/>
+（选择的是 %2 格式，选“否”则按 %2 格式读入。）</source>
+        <translation>This file looks like a %1 file. Read it as %1?<byte value="xd"/>
+(The type chosen is %2; No reads it as %2.)</translation>
+    </message>
+    <message>
+        <source>这个文件不像 %1 格式，第%2行不符：<byte value="xd"/>
+%3</source>
+        <translation>This file does not look like a %1 file; line %2 does not fit:<byte value="xd"/>
+%3</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>

@@ -8,9 +8,12 @@
 
 #include "card/CrsMemory.h"
 #include "exchange/CoordinateImport.h"
+#include "exchange/ExchangeFile.h"
+#include "exchange/FormatCheck.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/GridCellCheck.h"
 #include "messages/MessageTexts.h"
+#include "messages/Messages.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/Language.h"
@@ -39,6 +42,26 @@ FileDialogSettings importDialogSettings(int formatId) {
   return settings;
 }
 
+int checkedTextFormat(const QString& fileName, int formatId, const ImportHost& host) {
+  const std::optional<std::vector<std::string>> lines =
+      readTextLines(qStringToPath(fileName).string());
+  if (!lines) return formatId;  // the reading says why
+  const FormatFit fit = checkTextFormat(formatId, *lines);
+  if (fit.fits) return formatId;
+  const Translate language = interfaceLanguage();
+  if (const int fitting = suggestedTextFormat(formatId, *lines); fitting != 0) {
+    const bool yes =
+        host.prompts.askYesNo(host.parent, QCoreApplication::translate("vel::ImportWindow", "提示"),
+                              messageText(formatSuggestionText(fitting, formatId, language)),
+                              PromptIcon::kQuestion, true);
+    return yes ? fitting : formatId;
+  }
+  host.prompts.showOk(host.parent, QCoreApplication::translate("vel::ImportWindow", "警告"),
+                      messageText(formatMisfitText(formatId, fit.line, fit.text, language)),
+                      PromptIcon::kExclamation);
+  return formatId;
+}
+
 uint8_t importCoordinates(JobSlot target, int& formatId, const ImportHost& host) {
   FileDialogSettings openDialog = importDialogSettings(formatId);
   if (!host.prompts.openFile(host.parent, openDialog)) return 0;
@@ -46,6 +69,7 @@ uint8_t importCoordinates(JobSlot target, int& formatId, const ImportHost& host)
       formatAt(FormatRegistry::instance().readers(), openDialog.filterIndex);
   if (format == nullptr) return 0;
   formatId = format->id;
+  if (!format->readTable) formatId = checkedTextFormat(openDialog.fileName, formatId, host);
 
   ImportWindow form(openDialog.fileName, formatId, host);
   form.target = target;

@@ -34,6 +34,11 @@ struct ImportHost {
 // 1 could not be stored.
 uint8_t importCoordinates(JobSlot target, int& formatId, const ImportHost& host);
 
+// The format a text file is read in: the one chosen, or, when its first
+// lines do not fit it and fit another, that one if the user agrees (asked
+// with "Yes" the default); a file that fits none is said to be so.
+int checkedTextFormat(const QString& fileName, int formatId, const ImportHost& host);
+
 // The open dialog as importCoordinates sets it up: every format that reads,
 // in the registry's order, in the folder of the program.
 FileDialogSettings importDialogSettings(int formatId);

@@ -48,10 +48,10 @@ bool runFileDialog(QWidget* parent, FileDialogSettings& settings, QFileDialog::A
 }  // namespace
 
 std::unique_ptr<QMessageBox> makeYesNoBox(QWidget* parent, const QString& caption,
-                                          const QString& text, PromptIcon icon) {
+                                          const QString& text, PromptIcon icon, bool yesIsDefault) {
   auto box = makeBox(parent, caption, text, icon);
   box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-  box->setDefaultButton(QMessageBox::No);
+  box->setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
   box->setEscapeButton(QMessageBox::No);
   return box;
 }
@@ -160,8 +160,8 @@ void readBackFileDialog(const QFileDialog& dialog, FileDialogSettings& settings)
 }
 
 bool QtPrompts::askYesNo(QWidget* parent, const QString& caption, const QString& text,
-                         PromptIcon icon) {
-  return makeYesNoBox(parent, caption, text, icon)->exec() == QMessageBox::Yes;
+                         PromptIcon icon, bool yesIsDefault) {
+  return makeYesNoBox(parent, caption, text, icon, yesIsDefault)->exec() == QMessageBox::Yes;
 }
 
 void QtPrompts::showOk(QWidget* parent, const QString& caption, const QString& text,

@@ -31,9 +31,10 @@ struct FileDialogSettings {
 class Prompts {
  public:
   virtual ~Prompts() = default;
-  // A Yes/No box whose default button is "No". True for "Yes".
+  // A Yes/No box whose default button is "No" (or "Yes" when the question
+  // offers what fits). True for "Yes".
   virtual bool askYesNo(QWidget* parent, const QString& caption, const QString& text,
-                        PromptIcon icon) = 0;
+                        PromptIcon icon, bool yesIsDefault = false) = 0;
   virtual void showOk(QWidget* parent, const QString& caption, const QString& text,
                       PromptIcon icon) = 0;
   // True when the user chose a file; it is then in settings.fileName.
@@ -46,8 +47,8 @@ class Prompts {
 // The real boxes and dialogs.
 class QtPrompts final : public Prompts {
  public:
-  bool askYesNo(QWidget* parent, const QString& caption, const QString& text,
-                PromptIcon icon) override;
+  bool askYesNo(QWidget* parent, const QString& caption, const QString& text, PromptIcon icon,
+                bool yesIsDefault = false) override;
   void showOk(QWidget* parent, const QString& caption, const QString& text,
               PromptIcon icon) override;
   bool openFile(QWidget* parent, FileDialogSettings& settings) override;
@@ -58,7 +59,8 @@ class QtPrompts final : public Prompts {
 // The dialogs QtPrompts shows, set up but not yet shown, so that their
 // settings can be checked on their own.
 std::unique_ptr<QMessageBox> makeYesNoBox(QWidget* parent, const QString& caption,
-                                          const QString& text, PromptIcon icon);
+                                          const QString& text, PromptIcon icon,
+                                          bool yesIsDefault = false);
 std::unique_ptr<QMessageBox> makeOkBox(QWidget* parent, const QString& caption, const QString& text,
                                        PromptIcon icon);
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogSettings& settings,

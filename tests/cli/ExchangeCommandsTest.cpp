@@ -131,7 +131,10 @@ TEST_F(CliTest, BadImportFilesStoreNothing) {
   };
   const Case cases[] = {
       {"scs2002", file("short.dat").string(), "数据格式不符，无法导入！\n"},
-      {"sv300", file("nocomma.dat").string(), "导入错误！\n"},
+      // The line that does not fit is said first, then the file is read as told.
+      {"sv300", file("nocomma.dat").string(),
+       "velcard: 这个文件不像 SV300 格式，第2行不符：\nno comma here; read as sv300 as told\n"
+       "导入错误！\n"},
       {"qpl", file("absent.QPL").string(), "导入错误！\n"},
   };
   const std::string before = readBytes(path);
@@ -200,6 +203,29 @@ TEST_F(CliTest, RecordsAndExportOfAGbkPointName) {
   EXPECT_EQ(velcard({"export", path, "JOB", "csv", "-"}).out.substr(0, 6),
             "\"\xB5\xE3"
             "1\",");
+}
+
+// A text file that does not fit its FORMAT: said on stderr with the one that
+// fits and read as told, or with --strict a usage error storing nothing.
+TEST_F(CliTest, AnImportFileOfAnotherTypeIsSaidAndWithStrictRefused) {
+  const std::string path = createImage("RX3-8");
+  ASSERT_EQ(velcard({"new-job", path, "JOB"}).status, 0);
+  writeBytes(file("c.dat"), "C1,TREE,30.000,20.000,1.5\r\n");
+  const std::string before = readBytes(path);
+  const RunResult strict =
+      velcard({"import", path, "JOB", "qpl", file("c.dat").string(), "--strict"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.err.substr(0, strict.err.find("Usage")),
+            "velcard: 这个文件不像 QPL 格式，第1行不符：\nC1,TREE,30.000,20.000,1.5\n"
+            "it looks like FORMAT cass (5)\n");
+  EXPECT_EQ(readBytes(path), before);
+
+  const RunResult told = velcard({"import", path, "JOB", "qpl", file("c.dat").string()});
+  EXPECT_EQ(told.status, 0);
+  EXPECT_EQ(told.err,
+            "velcard: 这个文件不像 QPL 格式，第1行不符：\nC1,TREE,30.000,20.000,1.5\n"
+            "it looks like FORMAT cass (5); read as qpl as told\n");
+  EXPECT_EQ(velcard({"import", path, "JOB", "cass", file("c.dat").string(), "--strict"}).err, "");
 }
 
 }  // namespace

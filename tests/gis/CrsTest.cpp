@@ -10,6 +10,7 @@
 #include "exchange/FormatRegistry.h"
 #include "gis/Crs.h"
 #include "gis/GisFormats.h"
+#include "gis/GisModule.h"
 
 namespace vel::cli::test {
 namespace {
@@ -63,6 +64,7 @@ TEST(CrsSearchTest, EveryWordMustBeFoundAndAnExactCodeComesFirst) {
 }
 
 TEST(CrsSearchTest, PrOJsListHoldsTheChineseGaussKrugerCrss) {
+  ASSERT_NE(gisModule(), nullptr) << gisModuleProblem();
   ASSERT_GT(crsCatalog().size(), 5000u);
   ASSERT_NE(findCrs("EPSG:4548"), nullptr);
   EXPECT_EQ(findCrs("EPSG:4548")->name, "CGCS2000 / 3-degree Gauss-Kruger CM 117E");

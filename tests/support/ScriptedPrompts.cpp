@@ -11,9 +11,10 @@ void ScriptedPrompts::cancelFile() {
 }
 
 bool ScriptedPrompts::askYesNo(QWidget*, const QString& caption, const QString& text,
-                               PromptIcon icon) {
-  shown.push_back({ShownPrompt::Kind::kYesNo, caption, text, icon, {}});
-  if (yesNo_.empty()) return false;
+                               PromptIcon icon, bool yesIsDefault) {
+  shown.push_back({ShownPrompt::Kind::kYesNo, caption, text, icon, {}, yesIsDefault});
+  // Unanswered: the box's default button.
+  if (yesNo_.empty()) return yesIsDefault;
   const bool answer = yesNo_.front();
   yesNo_.pop_front();
   return answer;

@@ -19,6 +19,7 @@ struct ShownPrompt {
   QString text;
   PromptIcon icon = PromptIcon::kInformation;
   FileDialogSettings dialog;  // the settings as the dialog was shown
+  bool yesIsDefault = false;  // a Yes/No box whose default button is "Yes"
 };
 
 class ScriptedPrompts final : public Prompts {
@@ -29,8 +30,8 @@ class ScriptedPrompts final : public Prompts {
   void answerFile(const QString& path, std::optional<int> filterIndex = std::nullopt);
   void cancelFile();
 
-  bool askYesNo(QWidget* parent, const QString& caption, const QString& text,
-                PromptIcon icon) override;
+  bool askYesNo(QWidget* parent, const QString& caption, const QString& text, PromptIcon icon,
+                bool yesIsDefault = false) override;
   void showOk(QWidget* parent, const QString& caption, const QString& text,
               PromptIcon icon) override;
   bool openFile(QWidget* parent, FileDialogSettings& settings) override;

@@ -116,6 +116,41 @@ TEST_F(ImportWindowTest, TheChosenFormatIsWrittenBackAndTheConfirmedRowsStored) 
   EXPECT_EQ(importCoordinates(slot, format, host()), 0) << "closed by its close box";
 }
 
+// A CASS file opened as QPL: the question names both, "Yes" (its default)
+// reads it as CASS; "No" as told. A file of no format is said to be so.
+TEST_F(ImportWindowTest, AFileOfAnotherTypeIsOfferedThatTypeFirst) {
+  slot = newJob("JOB1");
+  const fs::path path = file("c.dat", "C1,TREE,30.000,20.000,1.5\r\n");
+  QStringList shown;
+  const auto keepFirstName = [&](ImportWindow* form) {
+    shown << cellOf(form->grid, 0, 0);
+    form->cancelButton->click();
+  };
+  for (const bool yes : {true, false}) {
+    prompts.answerFile(pathToQString(path), 1);
+    prompts.answerYesNo(yes);
+    int format = 1;
+    whenModalOpens<ImportWindow>(keepFirstName);
+    importCoordinates(slot, format, host());
+    EXPECT_EQ(format, yes ? 5 : 1);
+  }
+  EXPECT_EQ(shown, (QStringList{QStringLiteral("C1"), QStringLiteral("C1,TREE,")}));
+  const auto questions = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(questions.size(), 2u);
+  EXPECT_EQ(questions[0].text, QStringLiteral("这个文件看起来是 CASS 格式，按 CASS 格式读入吗？\r\n"
+                                              "（选择的是 QPL 格式，选“否”则按 QPL 格式读入。）"));
+  EXPECT_TRUE(questions[0].yesIsDefault);
+
+  const fs::path words = file("w.dat", "just words\r\n");
+  prompts.answerFile(pathToQString(words), 5);
+  int format = 5;
+  whenModalOpens<ImportWindow>(keepFirstName);
+  importCoordinates(slot, format, host());
+  EXPECT_EQ(prompts.shownOf(Kind::kOk).back().text,
+            QStringLiteral("这个文件不像 CASS 格式，第1行不符：\r\njust words"));
+  EXPECT_EQ(format, 5);
+}
+
 TEST_F(ImportWindowTest, AFileOfMoreThan3072LinesShowsItsFirst3072) {
   auto form = openFile(file("big.QPL", qplLines(5000)), 1);
   GridCells* cells = form->grid->cells();
