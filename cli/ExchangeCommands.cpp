@@ -267,8 +267,13 @@ int importCommand(CommandArgs args, Streams& io) {
   }
 
   // The window's grid, confirmed unedited. What was stored before a refusal
-  // stays stored: it is on the card before the refusal is reported.
-  image.run(ImportRows{target.slot, importGridCells(file.points)});
+  // stays stored: it is on the card before the refusal is reported. Names
+  // that would break every later export are refused first, all of them.
+  std::vector<ImportRow> rows = importGridCells(file.points);
+  if (const std::vector<std::size_t> bad = rowsBreakingFiles(rows); !bad.empty()) {
+    throw CommandFailure{kExitUsage, nameBreaksFilesText(bad, asWritten)};
+  }
+  image.run(ImportRows{target.slot, std::move(rows)});
   // A GIS file's points without a name are no rows of the grid: say so.
   if (format.readTable) {
     const auto unnamed = std::count_if(file.points.begin(), file.points.end(),

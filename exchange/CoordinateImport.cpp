@@ -120,4 +120,21 @@ uint8_t storeImportRows(const std::vector<ImportRow>& rows, uint8_t target,
   return result;
 }
 
+bool breaksExchangeFiles(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == ',' || c == '"' || byte < 0x20 || byte == 0x7F;
+  });
+}
+
+std::vector<std::size_t> rowsBreakingFiles(const std::vector<ImportRow>& rows) {
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto& [name, n, e, z] = rows[i];
+    if (trimText(name).empty() || trimText(n).empty() || trimText(e).empty()) continue;
+    if (breaksExchangeFiles(trimText(name))) found.push_back(i + 1);
+  }
+  return found;
+}
+
 }  // namespace vel

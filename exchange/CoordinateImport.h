@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/FormatRegistry.h"
@@ -28,6 +29,14 @@ ReadResult readImportFile(const std::string& path, int format);
 // One grid row: name, N, E, Z.
 using ImportRow = std::array<std::string, 4>;
 std::vector<ImportRow> importGridCells(const std::vector<SurveyPoint>& points);
+
+// A comma or a double quote (the separators and quotes of the exchange
+// files) or a control character: a name holding one breaks every file it
+// is later written to.
+bool breaksExchangeFiles(std::string_view text);
+// The rows (from 1) whose name breaks the exchange files; rows without a
+// name, N or E, which are not stored, are not looked at.
+std::vector<std::size_t> rowsBreakingFiles(const std::vector<ImportRow>& rows);
 
 // Stores one record into the slot; false when the store refused it (the main
 // window's AppendRecordChecked, which has shown the refusal by then).

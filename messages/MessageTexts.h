@@ -81,6 +81,17 @@ inline constexpr const char* kImportNoSuchFormatText =
     QT_TRANSLATE_NOOP("MessageTexts", "第%1种格式不能导入");  // format index
 inline constexpr const char* kImportCountMismatchText =
     QT_TRANSLATE_NOOP("MessageTexts", "点数行或结束行与文件不符");
+// Names that would break the files they are later written to.
+inline constexpr const char* kNameBreaksFilesText =
+    QT_TRANSLATE_NOOP("MessageTexts",
+                      "第%"
+                      "1个点的点号含有逗号、双引号或控制字符，以后导出时会破坏文件。请修改后再导入"
+                      "；没有导入任何点。");  // rows
+inline constexpr const char* kNameBreaksFilesCellText =
+    QT_TRANSLATE_NOOP("MessageTexts", "点号含有逗号、双引号或控制字符，以后导出时会破坏文件");
+inline constexpr const char* kNameCutCellText =
+    QT_TRANSLATE_NOOP("MessageTexts", "点号超过 8 个字节，只保留前 8 个字节（原为：%1）");  // name
+
 // A text file that does not look like the format it is opened as.
 inline constexpr const char* kFormatSuggestionText =
     QT_TRANSLATE_NOOP("MessageTexts",

@@ -264,4 +264,10 @@ std::string formatMisfitText(int chosen, std::size_t line, const std::string& te
                      {formatName(chosen), std::to_string(line), gbkToUtf8(text)});
 }
 
+std::string nameBreaksFilesText(const std::vector<std::size_t>& rows, const Translate& tr) {
+  std::string list;
+  for (std::size_t row : rows) list += (list.empty() ? "" : "、") + std::to_string(row);
+  return placeValues(tr(kNameBreaksFilesText), {list});
+}
+
 }  // namespace vel

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "card/Outcome.h"
 #include "card/Snapshots.h"
@@ -41,6 +42,8 @@ std::string coordinatesCutText(const WriteResult& result, const Translate& tr);
 std::string formatSuggestionText(int fitting, int chosen, const Translate& tr);
 std::string formatMisfitText(int chosen, std::size_t line, const std::string& text,
                              const Translate& tr);
+// The rows (from 1) whose names would break the exchange files.
+std::string nameBreaksFilesText(const std::vector<std::size_t>& rows, const Translate& tr);
 // The system's reason for an error number, in the user's words.
 std::string systemReasonText(int error, const Translate& tr);
 

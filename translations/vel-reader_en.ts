@@ -301,6 +301,18 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <translation>This file does not look like a %1 file; line %2 does not fit:<byte value="xd"/>
 %3</translation>
     </message>
+    <message>
+        <source>第%1个点的点号含有逗号、双引号或控制字符，以后导出时会破坏文件。请修改后再导入；没有导入任何点。</source>
+        <translation>The names of points %1 hold a comma, a double quote or a control character, which would break every file they are later exported to. Mend them and import again; no point was imported.</translation>
+    </message>
+    <message>
+        <source>点号含有逗号、双引号或控制字符，以后导出时会破坏文件</source>
+        <translation>The name holds a comma, a double quote or a control character, which would break every file it is later exported to</translation>
+    </message>
+    <message>
+        <source>点号超过 8 个字节，只保留前 8 个字节（原为：%1）</source>
+        <translation>The name is longer than 8 bytes; only its first 8 are kept (it was: %1)</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>

@@ -1,5 +1,6 @@
 #include "ui/CoordinateGrid.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -81,8 +82,15 @@ int GridCells::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridCells::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-  return cell(index.row(), index.column());
+  if (!index.isValid()) return {};
+  if (role == Qt::DisplayRole || role == Qt::EditRole) return cell(index.row(), index.column());
+  if ((role == Qt::BackgroundRole || role == Qt::ToolTipRole) && marker_) {
+    const QString reason = marker_(index.row(), index.column());
+    if (reason.isEmpty()) return {};
+    if (role == Qt::ToolTipRole) return reason;
+    return QColor(255, 205, 205);
+  }
+  return {};
 }
 
 bool GridCells::setData(const QModelIndex& index, const QVariant& value, int role) {

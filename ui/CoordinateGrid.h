@@ -52,11 +52,18 @@ class GridCells final : public QAbstractTableModel {
   template <std::size_t N>
   std::vector<std::array<std::string, N>> rowsAsAnsi() const;
 
+  // Why a cell is marked (shown tinted, the reason as its tooltip); an empty
+  // reason leaves it plain. Asked afresh as the cells change.
+  void setMarker(std::function<QString(int row, int column)> reason) {
+    marker_ = std::move(reason);
+  }
+
  private:
   QStringList headers_;
   int rows_;
   int columns_;
   std::vector<std::string> cells_;  // row by row
+  std::function<QString(int row, int column)> marker_;
 };
 
 class CoordinateGrid final : public QTableView {

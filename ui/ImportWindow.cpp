@@ -14,6 +14,7 @@
 #include "exchange/GridCellCheck.h"
 #include "messages/MessageTexts.h"
 #include "messages/Messages.h"
+#include "records/PointLine.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/Language.h"
@@ -104,6 +105,7 @@ ImportWindow::ImportWindow(const QString& fileName, int formatId, const ImportHo
   connect(confirmButton, &QPushButton::clicked, this, &ImportWindow::onConfirm);
   connect(cancelButton, &QPushButton::clicked, this, &ImportWindow::onCancel);
   clearDefaultButtons(this);
+  grid->cells()->setMarker([this](int row, int column) { return cellMark(row, column); });
 
   readFile(fileName, formatId);
 }
@@ -193,6 +195,10 @@ void ImportWindow::fillFromTable() {
   roles.z = heightFieldBox->currentData().toInt();
   std::vector<SurveyPoint> points = tablePoints(table_, roles, "L");
   if (points.size() > static_cast<std::size_t>(kImportGridRows)) points.resize(kImportGridRows);
+  longNames_.clear();
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (points[i].name.size() > kPointTextLimit) longNames_[static_cast<int>(i)] = points[i].name;
+  }
   grid->cells()->fillRows(importGridCells(points));
 }
 
@@ -211,12 +217,33 @@ void ImportWindow::reportReadProblem(const ReadProblem& problem) {
 
 void ImportWindow::onConfirm() {
   if (!grid->leaveCellForButton()) return;
-  const Outcome outcome = host_.card.run(ImportRows{target, grid->cells()->rowsAsAnsi<4>()});
+  std::vector<ImportRow> rows = grid->cells()->rowsAsAnsi<4>();
+  // Marked rows whose names would break the files they are written to are
+  // mended first: nothing is stored until they are.
+  if (const std::vector<std::size_t> bad = rowsBreakingFiles(rows); !bad.empty()) {
+    host_.prompts.showOk(this, tr("警告"),
+                         messageText(nameBreaksFilesText(bad, interfaceLanguage())),
+                         PromptIcon::kExclamation);
+    return;
+  }
+  const Outcome outcome = host_.card.run(ImportRows{target, std::move(rows)});
   if (host_.showOutcome) host_.showOutcome(outcome);
   // Stored, or stopped by a refusal after its first row: the user confirmed.
   const bool stored = outcome.done() || (outcome.refused() && !outcome.firstRowRefused);
   importResult = stored ? 1 : 0;
   accept();
+}
+
+QString ImportWindow::cellMark(int row, int column) const {
+  if (column != 0) return {};
+  const std::string& name = grid->cells()->cellBytes(row, 0);
+  if (breaksExchangeFiles(trimText(name))) return messageText(kNameBreaksFilesCellText);
+  // A longer name of a GIS file, still as it was cut.
+  const auto longer = longNames_.find(row);
+  if (longer != longNames_.end() && name == cutText(longer->second, kPointTextLimit)) {
+    return messageText(kNameCutCellText).arg(ansiToQString(longer->second));
+  }
+  return {};
 }
 
 void ImportWindow::onCancel() {

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "card/CardSession.h"
 #include "exchange/FeatureTable.h"
@@ -83,12 +85,16 @@ class ImportWindow final : public QDialog {
   // The grid filled from the table with the roles chosen.
   void fillFromTable();
   void reportReadProblem(const ReadProblem& problem);
+  // Why a cell is marked: a name that breaks the exchange files, or a GIS
+  // file's longer name cut to 8 bytes; empty for none.
+  QString cellMark(int row, int column) const;
 
   ImportHost host_;
   Scaler scale_;
   const ExchangeFormatEntry* format_ = nullptr;
   std::string path_;
   FeatureTable table_;
+  std::map<int, std::string> longNames_;  // rows whose GIS name was longer than 8 bytes
 };
 
 }  // namespace vel

@@ -228,5 +228,32 @@ TEST_F(CliTest, AnImportFileOfAnotherTypeIsSaidAndWithStrictRefused) {
   EXPECT_EQ(velcard({"import", path, "JOB", "cass", file("c.dat").string(), "--strict"}).err, "");
 }
 
+// Names with a comma, a double quote or a control character would break
+// every later export: refused with their rows, nothing stored. Chinese names
+// are stored byte for byte, a 9-byte name cut to 8.
+TEST_F(CliTest, NamesThatBreakTheExchangeFilesAreRefusedWithTheirRows) {
+  const std::string path = createImage("RX3-8");
+  ASSERT_EQ(velcard({"new-job", path, "JOB"}).status, 0);
+  writeBytes(file("bad.csv"),
+             "\"A,1\",\"1\",\"2\",\"3\"\r\n\"B\",\"1\",\"2\",\"3\"\r\n"
+             "\"C\"\"2\",\"1\",\"2\",\"3\"\r\n\"D\tE\",\"1\",\"2\",\"3\"\r\n");
+  const std::string before = readBytes(path);
+  const RunResult bad = velcard({"import", path, "JOB", "csv", file("bad.csv").string()});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err,
+            "第1、3、4个点的点号含有逗号、双引号或控制字符，以后导出时会破坏文件。"
+            "请修改后再导入；没有导入任何点。\n");
+  EXPECT_EQ(readBytes(path), before);
+
+  writeBytes(file("good.csv"),
+             "\"\xBF\xD8\xD6\xC6"
+             "1\",\"1\",\"2\",\"3\"\r\n\"ABCDEFGHI\",\"1\",\"2\",\"3\"\r\n");
+  ASSERT_EQ(velcard({"import", path, "JOB", "csv", file("good.csv").string()}).status, 0);
+  EXPECT_EQ(velcard({"export", path, "JOB", "csv", "-"}).out,
+            "\"\xBF\xD8\xD6\xC6"
+            "1\",\"1.000\",\"2.000\",\"3.000\"\r\n"
+            "\"ABCDEFGH\",\"1.000\",\"2.000\",\"3.000\"\r\n");
+}
+
 }  // namespace
 }  // namespace vel::cli::test

@@ -151,6 +151,33 @@ TEST_F(ImportWindowTest, AFileOfAnotherTypeIsOfferedThatTypeFirst) {
   EXPECT_EQ(format, 5);
 }
 
+// A name that would break the exchange files is marked in the grid, and the
+// confirmation waits until it is mended.
+TEST_F(ImportWindowTest, ANameThatBreaksTheFilesIsMarkedAndMendedBeforeItIsStored) {
+  slot = newJob("JOB1");
+  const fs::path path = file("n.CSV", "\"A,1\",\"1\",\"2\",\"3\"\r\n\"B\",\"4\",\"5\",\"6\"\r\n");
+  auto form = openFile(path, 6);
+  form->show();
+  GridCells* cells = form->grid->cells();
+  EXPECT_TRUE(cells->data(cells->index(0, 0), Qt::BackgroundRole).isValid());
+  EXPECT_TRUE(
+      cells->data(cells->index(0, 0), Qt::ToolTipRole).toString().contains(QStringLiteral("逗号")));
+  EXPECT_FALSE(cells->data(cells->index(1, 0), Qt::BackgroundRole).isValid());
+
+  form->confirmButton->click();
+  EXPECT_EQ(prompts.shownOf(Kind::kOk).back().text,
+            QStringLiteral("第1个点的点号含有逗号、双引号或控制字符，以后导出时会破坏文件。"
+                           "请修改后再导入；没有导入任何点。"));
+  EXPECT_EQ(session.recordCount(slot), 0);
+
+  selectCell(form->grid, 0, 0);
+  typeIntoGrid(form->grid, "a1");
+  pressKey(form->grid, Qt::Key_Down);
+  EXPECT_FALSE(cells->data(cells->index(0, 0), Qt::BackgroundRole).isValid());
+  form->confirmButton->click();
+  EXPECT_EQ(names(), (QStringList{"A1", "B"}));
+}
+
 TEST_F(ImportWindowTest, AFileOfMoreThan3072LinesShowsItsFirst3072) {
   auto form = openFile(file("big.QPL", qplLines(5000)), 1);
   GridCells* cells = form->grid->cells();
