@@ -274,6 +274,9 @@ int importCommand(CommandArgs args, Streams& io) {
     throw CommandFailure{kExitUsage, nameBreaksFilesText(bad, asWritten)};
   }
   image.run(ImportRows{target.slot, std::move(rows)});
+  if (const std::string cut = importCutText(file, asWritten); !cut.empty()) {
+    io.err << "velcard: " << cut << '\n';
+  }
   // A GIS file's points without a name are no rows of the grid: say so.
   if (format.readTable) {
     const auto unnamed = std::count_if(file.points.begin(), file.points.end(),

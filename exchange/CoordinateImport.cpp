@@ -53,6 +53,7 @@ ReadResult convertImportLines(int format, std::vector<std::string> lines) {
   }
 
   keepFirst(lines);
+  std::vector<ReadResult::Cut> cut;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string& line = lines[i];
     switch (format) {
@@ -71,13 +72,16 @@ ReadResult convertImportLines(int format, std::vector<std::string> lines) {
         line = parseCassLine(line);
         break;
       case kCsvFormat:
+        if (const unsigned which = csvCutCoordinates(line); which != 0) cut.push_back({i, which});
         line = parseCsvLine(line);
         break;
       default:
         return failed(ReadProblem::Kind::kNotReadable, 0, format);
     }
   }
-  return pointsOf(lines);
+  ReadResult read = pointsOf(lines);
+  read.cutPoints = std::move(cut);
+  return read;
 }
 
 ReadResult readImportFile(const std::string& path, int format) {

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "records/PointLine.h"
 #include "records/NumberText.h"
+#include "records/PointLine.h"
 
 namespace vel {
 
@@ -155,6 +155,15 @@ std::string parseCsvLine(std::string_view line) {
   };
   return buildPointLine(fitText(item(0)), fitText(item(4)), coordinate(1), coordinate(2),
                         coordinate(3));
+}
+
+unsigned csvCutCoordinates(std::string_view line) {
+  const std::vector<std::string> items = splitCommaText(line);
+  unsigned cut = 0;
+  for (std::size_t i = 1; i <= 3 && i < items.size(); ++i) {
+    if (trimText(items[i]).size() > kPointCoordinateLimit) cut |= 1u << (i - 1);
+  }
+  return cut;
 }
 
 std::optional<std::vector<std::string>> convertScs2002Lines(const std::vector<std::string>& lines) {

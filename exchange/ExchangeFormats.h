@@ -62,6 +62,9 @@ std::vector<std::string> splitCommaText(std::string_view line);
 // width limit nor range test, but a name or code is cut to 8 bytes and a
 // coordinate text to 11, so the point line keeps its columns.
 std::string parseCsvLine(std::string_view line);
+// Which of the line's N, E and Z parseCsvLine cuts to 11 characters: bit 0
+// for N, 1 for E, 2 for Z; 0 for none.
+unsigned csvCutCoordinates(std::string_view line);
 
 // A whole SCS2002 file: a count line, five lines per point (name, code, N, E,
 // Z) and an end line "E". Nothing when the count or the end line does not fit

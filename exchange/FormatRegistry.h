@@ -45,14 +45,21 @@ struct ReadProblem {
 struct ReadResult {
   std::vector<SurveyPoint> points;
   ReadProblem problem;
+  // The points whose coordinates were cut to 11 characters: the point (from
+  // 0) and which (bit 0 N, 1 E, 2 Z).
+  struct Cut {
+    std::size_t point;
+    unsigned coordinates;
+  };
+  std::vector<Cut> cutPoints;
   bool read() const { return problem.kind == ReadProblem::Kind::kNone; }
 };
 
 // What a GIS reader needs besides the file.
 struct ReadContext {
-  std::string crs;    // the image's ("EPSG:4548"), empty for local coordinates
-  std::string layer;  // empty: the first layer that holds points
-  bool lines = false; // the vertices of lines and areas too
+  std::string crs;     // the image's ("EPSG:4548"), empty for local coordinates
+  std::string layer;   // empty: the first layer that holds points
+  bool lines = false;  // the vertices of lines and areas too
 };
 
 // A GIS file as read, before its fields are given roles.

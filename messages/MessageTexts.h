@@ -81,6 +81,12 @@ inline constexpr const char* kImportNoSuchFormatText =
     QT_TRANSLATE_NOOP("MessageTexts", "第%1种格式不能导入");  // format index
 inline constexpr const char* kImportCountMismatchText =
     QT_TRANSLATE_NOOP("MessageTexts", "点数行或结束行与文件不符");
+// Coordinates of a text file longer than its 11 characters.
+inline constexpr const char* kImportCoordinatesCutText = QT_TRANSLATE_NOOP(
+    "MessageTexts",
+    "%1 个点的坐标超过 11 位，只读入了前 11 位（第一个：%2）。GIS 格式（GeoPackage、Shapefile、"
+    "GeoJSON、KML、CSV 带表头、DXF（CAD））保留全部数字。");  // count, name
+
 // Names that would break the files they are later written to.
 inline constexpr const char* kNameBreaksFilesText =
     QT_TRANSLATE_NOOP("MessageTexts",
@@ -89,6 +95,8 @@ inline constexpr const char* kNameBreaksFilesText =
                       "；没有导入任何点。");  // rows
 inline constexpr const char* kNameBreaksFilesCellText =
     QT_TRANSLATE_NOOP("MessageTexts", "点号含有逗号、双引号或控制字符，以后导出时会破坏文件");
+inline constexpr const char* kImportCoordinateCutCellText =
+    QT_TRANSLATE_NOOP("MessageTexts", "文件中的坐标超过 11 位，只读入了前 11 位");
 inline constexpr const char* kNameCutCellText =
     QT_TRANSLATE_NOOP("MessageTexts", "点号超过 8 个字节，只保留前 8 个字节（原为：%1）");  // name
 

@@ -270,4 +270,11 @@ std::string nameBreaksFilesText(const std::vector<std::size_t>& rows, const Tran
   return placeValues(tr(kNameBreaksFilesText), {list});
 }
 
+std::string importCutText(const ReadResult& read, const Translate& tr) {
+  if (read.cutPoints.empty() || read.cutPoints.front().point >= read.points.size()) return {};
+  return placeValues(tr(kImportCoordinatesCutText),
+                     {std::to_string(read.cutPoints.size()),
+                      gbkToUtf8(read.points[read.cutPoints.front().point].name)});
+}
+
 }  // namespace vel

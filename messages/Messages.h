@@ -42,6 +42,8 @@ std::string coordinatesCutText(const WriteResult& result, const Translate& tr);
 std::string formatSuggestionText(int fitting, int chosen, const Translate& tr);
 std::string formatMisfitText(int chosen, std::size_t line, const std::string& text,
                              const Translate& tr);
+// That a text file's coordinates were cut to 11 characters; empty when none was.
+std::string importCutText(const ReadResult& read, const Translate& tr);
 // The rows (from 1) whose names would break the exchange files.
 std::string nameBreaksFilesText(const std::vector<std::size_t>& rows, const Translate& tr);
 // The system's reason for an error number, in the user's words.

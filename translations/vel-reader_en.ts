@@ -313,6 +313,14 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <source>点号超过 8 个字节，只保留前 8 个字节（原为：%1）</source>
         <translation>The name is longer than 8 bytes; only its first 8 are kept (it was: %1)</translation>
     </message>
+    <message>
+        <source>%1 个点的坐标超过 11 位，只读入了前 11 位（第一个：%2）。GIS 格式（GeoPackage、Shapefile、GeoJSON、KML、CSV 带表头、DXF（CAD））保留全部数字。</source>
+        <translation>Coordinates of %1 point(s) are longer than 11 characters; only their first 11 were read (the first: %2). The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for CAD) keep every digit.</translation>
+    </message>
+    <message>
+        <source>文件中的坐标超过 11 位，只读入了前 11 位</source>
+        <translation>The file&apos;s coordinate is longer than 11 characters; only its first 11 were read</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>

@@ -130,6 +130,10 @@ void ImportWindow::readFile(const QString& fileName, int formatId) {
   const ReadResult file = format_->read(path_);
   if (file.read()) {
     grid->cells()->fillRows(importGridCells(file.points));
+    for (const ReadResult::Cut& cut : file.cutPoints) cutCells_[cut.point] = cut.coordinates;
+    if (const std::string cut = importCutText(file, interfaceLanguage()); !cut.empty()) {
+      host_.prompts.showOk(host_.parent, tr("提示"), messageText(cut), PromptIcon::kInformation);
+    }
     return;
   }
   reportReadProblem(file.problem);
@@ -235,7 +239,13 @@ void ImportWindow::onConfirm() {
 }
 
 QString ImportWindow::cellMark(int row, int column) const {
-  if (column != 0) return {};
+  if (column != 0) {
+    // A coordinate of the file cut to 11 characters, while the cell holds them.
+    const auto cut = cutCells_.find(static_cast<std::size_t>(row));
+    const bool marked = cut != cutCells_.end() && (cut->second & (1u << (column - 1))) != 0 &&
+                        grid->cells()->cellBytes(row, column).size() == kPointCoordinateLimit;
+    return marked ? messageText(kImportCoordinateCutCellText) : QString();
+  }
   const std::string& name = grid->cells()->cellBytes(row, 0);
   if (breaksExchangeFiles(trimText(name))) return messageText(kNameBreaksFilesCellText);
   // A longer name of a GIS file, still as it was cut.

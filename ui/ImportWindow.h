@@ -94,7 +94,9 @@ class ImportWindow final : public QDialog {
   const ExchangeFormatEntry* format_ = nullptr;
   std::string path_;
   FeatureTable table_;
-  std::map<int, std::string> longNames_;  // rows whose GIS name was longer than 8 bytes
+  std::map<int, std::string> longNames_;
+  // Rows whose coordinates the text file had longer: which (bit 0 N, 1 E, 2 Z).
+  std::map<std::size_t, unsigned> cutCells_;  // rows whose GIS name was longer than 8 bytes
 };
 
 }  // namespace vel

@@ -255,5 +255,22 @@ TEST_F(CliTest, NamesThatBreakTheExchangeFilesAreRefusedWithTheirRows) {
             "\"ABCDEFGH\",\"1.000\",\"2.000\",\"3.000\"\r\n");
 }
 
+// A coordinate of 12 characters is read as its first 11, as always, and said.
+TEST_F(CliTest, ACsvCoordinateCutTo11CharactersIsSaid) {
+  const std::string path = createImage("RX3-8");
+  ASSERT_EQ(velcard({"new-job", path, "JOB"}).status, 0);
+  writeBytes(file("zone.csv"),
+             "\"P1\",\"3380000.125\",\"39512345.678\",\"1\"\r\n"
+             "\"P2\",\"1\",\"2\",\"3\"\r\n");
+  const RunResult r = velcard({"import", path, "JOB", "csv", file("zone.csv").string()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(
+      r.err,
+      "velcard: 1 个点的坐标超过 11 位，只读入了前 11 位（第一个：P1）。GIS 格式（GeoPackage、"
+      "Shapefile、GeoJSON、KML、CSV 带表头、DXF（CAD））保留全部数字。\n");
+  EXPECT_EQ(velcard({"records", path, "JOB"}).out.substr(0, 35),
+            "PT:   P1,3380000.125,39512345.670,1");
+}
+
 }  // namespace
 }  // namespace vel::cli::test

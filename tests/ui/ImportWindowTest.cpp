@@ -178,6 +178,18 @@ TEST_F(ImportWindowTest, ANameThatBreaksTheFilesIsMarkedAndMendedBeforeItIsStore
   EXPECT_EQ(names(), (QStringList{"A1", "B"}));
 }
 
+TEST_F(ImportWindowTest, ACoordinateCutTo11CharactersIsMarkedAndSaid) {
+  slot = newJob("JOB1");
+  auto form = openFile(file("z.CSV", "\"P1\",\"3380000.125\",\"39512345.678\",\"1\"\r\n"), 6);
+  GridCells* cells = form->grid->cells();
+  EXPECT_EQ(cellOf(form->grid, 0, 2), QStringLiteral("39512345.67"));
+  EXPECT_TRUE(cells->data(cells->index(0, 2), Qt::BackgroundRole).isValid());
+  EXPECT_FALSE(cells->data(cells->index(0, 1), Qt::BackgroundRole).isValid());
+  ASSERT_EQ(prompts.shownOf(Kind::kOk).size(), 1u);
+  EXPECT_TRUE(prompts.shownOf(Kind::kOk)[0].text.startsWith(
+      QStringLiteral("1 个点的坐标超过 11 位，只读入了前 11 位（第一个：P1）")));
+}
+
 TEST_F(ImportWindowTest, AFileOfMoreThan3072LinesShowsItsFirst3072) {
   auto form = openFile(file("big.QPL", qplLines(5000)), 1);
   GridCells* cells = form->grid->cells();
