@@ -1,6 +1,6 @@
 // The GIS formats over a full job (3072 points with a CRS): each file
-// written, the points put on WGS 84, and the CRS list searched as the user
-// types. GDAL's drivers and the CRS list are loaded before the timing.
+// written and read back into the import grid, the points put on WGS 84, the
+// CRS list searched as the user types, and a text file's type checked. GDAL's drivers and the CRS list are loaded before the timing.
 #include <benchmark/benchmark.h>
 #include <ogr_spatialref.h>
 #include <unistd.h>
@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "exchange/CoordinateImport.h"
+#include "exchange/ExchangeFormats.h"
+#include "exchange/FormatCheck.h"
 #include "exchange/FormatRegistry.h"
 #include "exchange/SurveyPoint.h"
 #include "gis/Crs.h"
@@ -92,8 +95,53 @@ void BM_CrsCatalogFirstLoad(benchmark::State& state) {
   }
 }
 
+// A full job's GIS file read back into the import grid's rows: GDAL's
+// reading, the transform into the image's CRS, the roles and the rows.
+void readIntoGrid(benchmark::State& state, int format, const char* extension) {
+  vel::registerGisFormats(vel::FormatRegistry::instance());
+  const vel::ExchangeFormatEntry* entry = vel::FormatRegistry::instance().byId(format);
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("gis-bench-read-" + std::to_string(::getpid()) + extension))
+                               .string();
+  entry->write(path, fullJob(), {"EPSG:4548"});
+  for (auto _ : state) {
+    const vel::TableResult read = entry->readTable(path, {"EPSG:4548", "", false});
+    if (!read.read()) state.SkipWithError("not read");
+    const auto rows = vel::importGridCells(
+        vel::tablePoints(read.table, vel::guessFieldRoles(read.table.fields), "L"));
+    benchmark::DoNotOptimize(rows.data());
+  }
+  std::filesystem::path stem(path);
+  for (const char* ext : {"", ".shx", ".dbf", ".prj", ".cpg"}) {
+    std::filesystem::remove(ext[0] ? stem.replace_extension(ext) : stem);
+  }
+}
+
+void BM_GeoPackageIntoGrid(benchmark::State& state) {
+  readIntoGrid(state, vel::kGeoPackageFormat, ".gpkg");
+}
+void BM_ShapefileIntoGrid(benchmark::State& state) {
+  readIntoGrid(state, vel::kShapefileFormat, ".shp");
+}
+void BM_CadDxfIntoGrid(benchmark::State& state) { readIntoGrid(state, vel::kCadDxfFormat, ".dxf"); }
+
+// The check of a text file's type: a full job's CSV lines.
+void BM_TextFormatCheck(benchmark::State& state) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3072; ++i) {
+    lines.push_back("\"P" + std::to_string(i) + "\",\"3380000.125\",\"512345.678\",\"40.001\"");
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(vel::suggestedTextFormat(vel::kQplFormat, lines));
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_GeoPackageIntoGrid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShapefileIntoGrid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CadDxfIntoGrid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextFormatCheck)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GeoPackage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GeoJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GisCsv)->Unit(benchmark::kMillisecond);
