@@ -10,12 +10,16 @@
 #include <memory>
 #include <utility>
 
+#include "exchange/CoordinateImport.h"
 #include "gis/GisFormats.h"
 #include "gis/module/CadDxf.h"
 #include "gis/module/GdalSupport.h"
 
 namespace vel {
 namespace {
+
+// No more than the import grid holds is read, whatever the file holds.
+constexpr std::size_t kReadRows = kImportGridRows;
 
 // A file's CRS as the messages name it: "EPSG:4326 WGS 84", or its name.
 std::string crsDescription(const OGRSpatialReference& crs) {
@@ -126,8 +130,9 @@ FeatureTable dxfTable(OGRLayer& layer, bool lines) {
             space == std::string::npos ? "" : item.substr(space + 1);
       }
     }
+    // Past what the grid holds only the texts are read on, for the names.
     for (const auto& [place, vertex] : places) {
-      points.push_back({place, layerName, attributes, vertex});
+      if (points.size() < kReadRows) points.push_back({place, layerName, attributes, vertex});
     }
   }
   FeatureTable table;
@@ -170,6 +175,7 @@ FeatureTable attributeTable(OGRLayer& layer, bool lines) {
     for (int i = 0; i < definition->GetFieldCount(); ++i) {
       values.emplace_back(feature->IsFieldSetAndNotNull(i) ? feature->GetFieldAsString(i) : "");
     }
+    if (table.rows.size() >= kReadRows) break;
     for (const auto& [place, vertex] : places) {
       FeatureRow row;
       row.values = values;
