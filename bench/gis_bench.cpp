@@ -1,6 +1,7 @@
 // The GIS formats over a full job (3072 points with a CRS): each file
 // written and read back into the import grid, the points put on WGS 84, the
-// CRS list searched as the user types, and a text file's type checked. GDAL's drivers and the CRS list are loaded before the timing.
+// CRS list searched as the user types, and a text file's type checked. GDAL's drivers and the CRS
+// list are loaded before the timing.
 #include <benchmark/benchmark.h>
 #include <ogr_spatialref.h>
 #include <unistd.h>
@@ -123,7 +124,9 @@ void BM_GeoPackageIntoGrid(benchmark::State& state) {
 void BM_ShapefileIntoGrid(benchmark::State& state) {
   readIntoGrid(state, vel::kShapefileFormat, ".shp");
 }
-void BM_CadDxfIntoGrid(benchmark::State& state) { readIntoGrid(state, vel::kCadDxfFormat, ".dxf"); }
+void BM_CadDxfIntoGrid(benchmark::State& state) {
+  readIntoGrid(state, vel::kCadDxfFormat, ".dxf");
+}
 
 // The check of a text file's type: a full job's CSV lines.
 void BM_TextFormatCheck(benchmark::State& state) {

@@ -1,12 +1,15 @@
 #include "gis/module/GdalSupport.h"
 
+#include <cpl_conv.h>
 #include <cpl_error.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
+#include <string>
 
 #include "gis/GisFormats.h"
 
@@ -55,24 +58,57 @@ bool toWgs84(const OGRSpatialReference& from, std::vector<double>& x, std::vecto
 
 const char* gisDriverName(int format) {
   switch (format) {
-    case kGeoPackageFormat: return "GPKG";
-    case kShapefileFormat: return "ESRI Shapefile";
-    case kGeoJsonFormat: return "GeoJSON";
-    case kKmlFormat: return "KML";
-    case kGisCsvFormat: return "CSV";
-    case kCadDxfFormat: return "DXF";
-    default: return nullptr;
+    case kGeoPackageFormat:
+      return "GPKG";
+    case kShapefileFormat:
+      return "ESRI Shapefile";
+    case kGeoJsonFormat:
+      return "GeoJSON";
+    case kKmlFormat:
+      return "KML";
+    case kGisCsvFormat:
+      return "CSV";
+    case kCadDxfFormat:
+      return "DXF";
+    default:
+      return nullptr;
   }
 }
 
+namespace {
+
+// A CRS as a key: its authority's code, else its whole WKT.
+std::string crsKey(const OGRSpatialReference& crs) {
+  const char* authority = crs.GetAuthorityName(nullptr);
+  const char* code = crs.GetAuthorityCode(nullptr);
+  if (authority != nullptr && code != nullptr) return std::string(authority) + ':' + code;
+  char* wkt = nullptr;
+  crs.exportToWkt(&wkt);
+  std::string key = wkt != nullptr ? wkt : "";
+  CPLFree(wkt);
+  return key;
+}
+
+}  // namespace
+
 bool transformPlaces(const OGRSpatialReference& from, const OGRSpatialReference& to,
                      std::vector<double>& x, std::vector<double>& y) {
-  std::unique_ptr<OGRCoordinateTransformation> transform(
-      OGRCreateCoordinateTransformation(&from, &to));
-  if (!transform) return false;
+  // PROJ takes tens of milliseconds to find the way between two CRSs, and a
+  // thousandth of that to go it: each way found is kept. The program uses
+  // few CRSs; the cache starts afresh past a handful.
+  static std::map<std::string, std::unique_ptr<OGRCoordinateTransformation>> found;
+  const std::string key = crsKey(from) + " > " + crsKey(to);
+  auto way = found.find(key);
+  if (way == found.end()) {
+    std::unique_ptr<OGRCoordinateTransformation> made(
+        OGRCreateCoordinateTransformation(&from, &to));
+    if (!made) return false;
+    if (found.size() >= 8) found.clear();
+    way = found.emplace(key, std::move(made)).first;
+  }
   if (x.empty()) return true;
   std::vector<int> success(x.size(), 0);
-  return transform->Transform(x.size(), x.data(), y.data(), nullptr, success.data()) &&
+  return way->second->Transform(x.size(), x.data(), y.data(), nullptr, success.data()) &&
          std::all_of(success.begin(), success.end(), [](int ok) { return ok != 0; });
 }
 
