@@ -1,5 +1,7 @@
 #include "CliTestSupport.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -20,6 +22,16 @@ RunResult velcard(const std::vector<std::string>& args) {
   result.out = out.str();
   result.err = err.str();
   return result;
+}
+
+std::string runShell(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  std::array<char, 4096> chunk;
+  while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) output += chunk.data();
+  pclose(pipe);
+  return output;
 }
 
 std::string readBytes(const std::filesystem::path& path) {

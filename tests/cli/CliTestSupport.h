@@ -22,6 +22,9 @@ struct RunResult {
 RunResult velcard(std::initializer_list<std::string> args);
 RunResult velcard(const std::vector<std::string>& args);
 
+// What a shell command writes to its standard output and error.
+std::string runShell(const std::string& command);
+
 std::string readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::string& bytes);
 // Overwrites bytes of an existing file at a file position.

@@ -24,17 +24,6 @@ const std::string kControl =
     "1";                               // 控制1
 const std::string kTree = "\xCA\xF7";  // 树
 
-// The output of a shell command.
-std::string run(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return output;
-  std::array<char, 4096> chunk;
-  while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) output += chunk.data();
-  pclose(pipe);
-  return output;
-}
-
 struct CardPoint {
   RecordKind kind;
   std::string name, code;
@@ -111,7 +100,7 @@ TEST_F(GisExportTest, OgrinfoReadsThePointsAttributesAndCrsOfEveryGisFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
     const std::string info =
-        run("ogrinfo -ro -al " + exported("ZONE", c.format, "EPSG:4527", c.file));
+        runShell("ogrinfo -ro -al " + exported("ZONE", c.format, "EPSG:4527", c.file));
     EXPECT_NE(info.find("Feature Count: 3"), std::string::npos) << info;
     EXPECT_NE(info.find(c.crs), std::string::npos) << info;
     EXPECT_NE(info.find(c.geometry), std::string::npos) << info;
@@ -160,7 +149,8 @@ TEST_F(GisExportTest, LongitudeAndLatitudeAreThoseOfCs2cs) {
       const std::string& n = cell[4];
       const std::string input = c.northingFirst ? n + " " + e : e + " " + n;
       // EPSG:4326 answers latitude first.
-      std::istringstream answer(run("echo '" + input + "' | cs2cs -d 9 " + c.crs + " EPSG:4326"));
+      std::istringstream answer(
+          runShell("echo '" + input + "' | cs2cs -d 9 " + c.crs + " EPSG:4326"));
       std::string lat, lon;
       answer >> lat >> lon;
       EXPECT_NEAR(std::stod(cell[6]), std::stod(lon), 1e-9) << row;
@@ -195,13 +185,13 @@ TEST_F(GisExportTest, EzdxfReadsTheNamesOfTheDxfAsTheCardHoldsThem) {
       "        print('TEXT', e.dxf.layer, t)\n";
   const std::string scriptFile = file("read.py").string();
   writeBytes(scriptFile, script);
-  const std::string read = run("/usr/bin/python3 " + scriptFile + " " + dxf);
+  const std::string read = runShell("/usr/bin/python3 " + scriptFile + " " + dxf);
   EXPECT_NE(read.find("POINT 树 39512345.678 3380000.123 12.345"), std::string::npos) << read;
   EXPECT_NE(read.find("TEXT 树 控制1"), std::string::npos) << read;
   EXPECT_NE(read.find("POINT PT 39512400.000 3380100.005 -1.250"), std::string::npos) << read;
   EXPECT_NE(read.find("TEXT STN S1"), std::string::npos) << read;
   // GDAL reads the same names back.
-  const std::string info = run("ogrinfo -ro -al " + dxf);
+  const std::string info = runShell("ogrinfo -ro -al " + dxf);
   EXPECT_NE(info.find("Text (String) = 控制1"), std::string::npos) << info;
 }
 
@@ -216,8 +206,8 @@ TEST_F(GisExportTest, LocalCoordinatesRefuseTheWgs84FormatsAndWriteTheOthersWith
     EXPECT_FALSE(std::filesystem::exists(out)) << format;
   }
   for (const char* format : {"gpkg", "shp"}) {
-    const std::string info =
-        run("ogrinfo -ro -al -so " + exported("GK", format, "local", std::string("l.") + format));
+    const std::string info = runShell("ogrinfo -ro -al -so " +
+                                      exported("GK", format, "local", std::string("l.") + format));
     EXPECT_NE(info.find("Feature Count: 3"), std::string::npos) << info;
     EXPECT_EQ(info.find("EPSG"), std::string::npos) << info;
   }

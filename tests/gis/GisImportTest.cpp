@@ -17,16 +17,6 @@
 namespace vel::cli::test {
 namespace {
 
-std::string run(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return output;
-  std::array<char, 4096> chunk;
-  while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) output += chunk.data();
-  pclose(pipe);
-  return output;
-}
-
 class GisImportTest : public CliTest {
  protected:
   void SetUp() override {
@@ -36,7 +26,8 @@ class GisImportTest : public CliTest {
     ASSERT_EQ(velcard({"new-job", image_, "SITE"}).status, 0);
     // Chinese names in the card's code page, through a CASS file.
     writeBytes(file("site.dat"),
-               "\xBF\xD8\xD6\xC6" "1,,512300.125,3380000.250,12.500\r\n"  // 控制1
+               "\xBF\xD8\xD6\xC6"
+               "1,,512300.125,3380000.250,12.500\r\n"  // 控制1
                "J1,,512330.000,3380030.001,-1.375\r\n"
                "J2,,512370.999,3380030.000,0\r\n");
     ASSERT_EQ(velcard({"import", image_, "SITE", "cass", file("site.dat").string()}).status, 0);
@@ -59,7 +50,7 @@ TEST_F(GisImportTest, EveryGisFormatComesBackToTheMillimetreWithAndWithoutACrs) 
     const char* format;
     const char* crs;
   };
-  const Case cases[] = {{"gpkg", "EPSG:4548"}, {"shp", "EPSG:4548"}, {"geojson", "EPSG:4548"},
+  const Case cases[] = {{"gpkg", "EPSG:4548"}, {"shp", "EPSG:4548"},     {"geojson", "EPSG:4548"},
                         {"kml", "EPSG:4548"},  {"gis-csv", "EPSG:4548"}, {"cad-dxf", "EPSG:4548"},
                         {"gpkg", "local"},     {"shp", "local"},         {"gis-csv", "local"},
                         {"cad-dxf", "local"}};
@@ -108,8 +99,10 @@ TEST_F(GisImportTest, ADrawingGivesItsPointsAndNamesAndItsLinesVerticesOnlyWhenA
       "doc.saveas(sys.argv[1])\n";
   writeBytes(file("make.py"), script);
   const std::string dxf = file("drawing.dxf").string();
-  ASSERT_EQ(run("/usr/bin/python3 " + file("make.py").string() + " " + dxf), "");
-  ASSERT_NE(readBytes(dxf).find("\xBF\xD8\xD6\xC6" "9"), std::string::npos)
+  ASSERT_EQ(runShell("/usr/bin/python3 " + file("make.py").string() + " " + dxf), "");
+  ASSERT_NE(readBytes(dxf).find("\xBF\xD8\xD6\xC6"
+                                "9"),
+            std::string::npos)
       << "the names stand in code page 936";
 
   const RunResult points = importInto("DRAW", "EPSG:4548", {"cad-dxf", dxf});
@@ -136,7 +129,8 @@ TEST_F(GisImportTest, AGeoJsonOnWgs84LandsWherePrOJsCs2csPutsIt) {
   const RunResult r = importInto("STAKE", "EPSG:4548", {file("stakeout.geojson").string()});
   ASSERT_EQ(r.status, 0) << r.err;
   // EPSG:4326 takes latitude first; EPSG:4548 answers northing first.
-  std::istringstream answer(run("echo '30.5432109 117.1234567' | cs2cs -d 3 EPSG:4326 EPSG:4548"));
+  std::istringstream answer(
+      runShell("echo '30.5432109 117.1234567' | cs2cs -d 3 EPSG:4326 EPSG:4548"));
   std::string n, e;
   answer >> n >> e;
   EXPECT_EQ(records("STAKE"), "PT:   S1," + n + "," + e + ",21.500\n");
