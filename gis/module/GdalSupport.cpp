@@ -96,7 +96,9 @@ bool transformPlaces(const OGRSpatialReference& from, const OGRSpatialReference&
   // PROJ takes tens of milliseconds to find the way between two CRSs, and a
   // thousandth of that to go it: each way found is kept. The program uses
   // few CRSs; the cache starts afresh past a handful.
-  static std::map<std::string, std::unique_ptr<OGRCoordinateTransformation>> found;
+  // Never destroyed: PROJ's own state may be gone by the time the program's
+  // statics are, and a way destroyed then would reach into it.
+  static auto& found = *new std::map<std::string, std::unique_ptr<OGRCoordinateTransformation>>;
   const std::string key = crsKey(from) + " > " + crsKey(to);
   auto way = found.find(key);
   if (way == found.end()) {

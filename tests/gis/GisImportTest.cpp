@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
