@@ -457,16 +457,20 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <translation>Height:</translation>
     </message>
     <message>
-        <source>线的顶点 (L1, L2 …)</source>
-        <translation>Line vertices (L1, L2 …)</translation>
-    </message>
-    <message>
         <source>（无）</source>
         <translation>(none)</translation>
     </message>
     <message>
         <source>（几何 Z）</source>
         <translation>(geometry Z)</translation>
+    </message>
+    <message>
+        <source>线的顶点</source>
+        <translation>Line vertices</translation>
+    </message>
+    <message>
+        <source>线和面的顶点也读入，点号为 L1, L2 …</source>
+        <translation>The vertices of lines and areas come too, named L1, L2 …</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "ui/ImportWindow.h"
 
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -140,21 +141,24 @@ void ImportWindow::readFile(const QString& fileName, int formatId) {
 }
 
 void ImportWindow::addRoleChoices() {
-  // Above the grid, which gives up the room.
+  // Above the grid, which gives up the room; laid out by the texts' widths.
   scale_.place(grid, 0, 30, 497, 547);
-  auto* nameLabel = new QLabel(tr("点号："), this);
-  scale_.place(nameLabel, 6, 6, 40, 20);
-  nameFieldBox = new QComboBox(this);
+  auto* bar = new QWidget(this);
+  scale_.place(bar, 0, 0, 497, 30);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(scale_(6), 0, scale_(6), 0);
+  nameFieldBox = new QComboBox(bar);
   nameFieldBox->setObjectName(QStringLiteral("nameFieldBox"));
-  scale_.place(nameFieldBox, 46, 4, 120, 22);
-  auto* heightLabel = new QLabel(tr("高程："), this);
-  scale_.place(heightLabel, 176, 6, 40, 20);
-  heightFieldBox = new QComboBox(this);
+  heightFieldBox = new QComboBox(bar);
   heightFieldBox->setObjectName(QStringLiteral("heightFieldBox"));
-  scale_.place(heightFieldBox, 216, 4, 120, 22);
-  linesBox = new QCheckBox(tr("线的顶点 (L1, L2 …)"), this);
+  linesBox = new QCheckBox(tr("线的顶点"), bar);
   linesBox->setObjectName(QStringLiteral("linesBox"));
-  scale_.place(linesBox, 346, 4, 150, 22);
+  linesBox->setToolTip(tr("线和面的顶点也读入，点号为 L1, L2 …"));
+  row->addWidget(new QLabel(tr("点号："), bar));
+  row->addWidget(nameFieldBox, 1);
+  row->addWidget(new QLabel(tr("高程："), bar));
+  row->addWidget(heightFieldBox, 1);
+  row->addWidget(linesBox);
   const auto refill = [this] { fillFromTable(); };
   connect(nameFieldBox, &QComboBox::currentIndexChanged, this, refill);
   connect(heightFieldBox, &QComboBox::currentIndexChanged, this, refill);
