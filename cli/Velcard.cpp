@@ -85,7 +85,7 @@ std::span<const Verb> verbs() {
 }
 
 void printUsage(std::ostream& out) {
-  out << "Usage: velcard [--wait SECONDS] [--no-backup] COMMAND IMAGE [ARGUMENTS]\n"
+  out << "Usage: velcard [--wait SECONDS] [--no-backup] [--crs CRS] COMMAND IMAGE [ARGUMENTS]\n"
          "       velcard --help | --version\n"
          "\n"
          "commands:\n";
