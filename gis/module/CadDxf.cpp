@@ -94,9 +94,7 @@ std::string dxfTextAsUtf8(std::string_view escaped) {
   return decodeDxfUnicode(utf8);
 }
 
-bool cadDxfTextsAsGbk(const std::filesystem::path& file) {
-  const std::string bytes = readWhole(file);
-  if (bytes.empty()) return false;
+std::string cadDxfTextsAsGbk(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
   // Lines come in pairs: a group code, then its value.
@@ -129,7 +127,7 @@ bool cadDxfTextsAsGbk(const std::filesystem::path& file) {
     if (end < bytes.size()) out += '\n';
     at = end + 1;
   }
-  return writeWhole(file, out);
+  return out;
 }
 
 }  // namespace vel

@@ -21,8 +21,8 @@ std::string decodeDxfUnicode(std::string_view text);
 // "\U+XXXX", those from U+0080 to U+00FF as one byte), in UTF-8.
 std::string dxfTextAsUtf8(std::string_view escaped);
 
-// Every value of a DXF file that GDAL wrote in UTF-8 or escaped (texts,
-// layer names) in code page 936, in place.
-bool cadDxfTextsAsGbk(const std::filesystem::path& file);
+// A DXF file's bytes with every value that GDAL wrote in UTF-8 or escaped
+// (texts, layer names) in code page 936.
+std::string cadDxfTextsAsGbk(std::string_view bytes);
 
 }  // namespace vel

@@ -2,6 +2,7 @@
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 #include <stdlib.h>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "exchange/ExchangeFile.h"
 #include "exchange/TextFormats.h"
 #include "gis/GisFormats.h"
 #include "gis/module/CadDxf.h"
@@ -277,8 +279,17 @@ WriteResult writeGisFile(int format, const std::string& path,
       if (!writeCadDxfHeader(header)) return failed("GDAL's DXF header template is missing");
       options.SetNameValue("HEADER", header.c_str());
     }
-    GDALDataset* made =
-        driver->Create(output.staged().c_str(), 0, 0, 0, GDT_Unknown, options.List());
+    // The DXF is written in memory (GDAL's DXF writer seeks at every
+    // entity) and put on the disk once its texts are in code page 936.
+    static int memoryFiles = 0;
+    const std::string written = format == kCadDxfFormat
+                                    ? "/vsimem/vel-cad-" + std::to_string(++memoryFiles) + ".dxf"
+                                    : output.staged().string();
+    // Whatever happens, nothing stays behind in memory.
+    const std::unique_ptr<const std::string, void (*)(const std::string*)> memoryFile(
+        format == kCadDxfFormat ? &written : nullptr,
+        [](const std::string* file) { VSIUnlink(file->c_str()); });
+    GDALDataset* made = driver->Create(written.c_str(), 0, 0, 0, GDT_Unknown, options.List());
     if (made == nullptr) return failed(lastGdalError("the file cannot be created"));
     std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)> dataset(made, &GDALClose);
 
@@ -331,8 +342,19 @@ WriteResult writeGisFile(int format, const std::string& path,
     dataset.reset();
     if (CPLGetLastErrorType() >= CE_Failure)
       return failed(lastGdalError("the file cannot be written"));
-    if (format == kCadDxfFormat && !cadDxfTextsAsGbk(output.staged())) {
-      return failed("the DXF cannot be written");
+    if (format == kCadDxfFormat) {
+      vsi_l_offset size = 0;
+      GByte* bytes = VSIGetMemFileBuffer(written.c_str(), &size, TRUE);
+      if (bytes == nullptr) return failed("the DXF cannot be written");
+      const std::string dxf = cadDxfTextsAsGbk(
+          std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size)));
+      CPLFree(bytes);
+      if (!replaceFileWhole(output.staged().string(), dxf)) {
+        WriteResult result;
+        result.kind = WriteResult::Kind::kFailed;
+        result.error = errno;
+        return result;
+      }
     }
   }
   if (!output.commit(format == kShapefileFormat)) {
