@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "exchange/ExchangeFile.h"
 #include "store/Gbk.h"
 
 namespace vel {
@@ -38,13 +39,6 @@ std::string readWhole(const std::filesystem::path& file) {
   return in ? bytes.str() : std::string();
 }
 
-bool writeWhole(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
-}
-
 }  // namespace
 
 bool writeCadDxfHeader(const std::filesystem::path& file) {
@@ -55,7 +49,7 @@ bool writeCadDxfHeader(const std::filesystem::path& file) {
   const std::size_t value = header.find("ANSI_", variable);
   if (variable == std::string::npos || value == std::string::npos) return false;
   header.replace(value, header.find_first_of("\r\n", value) - value, "ANSI_936");
-  return writeWhole(file, header);
+  return replaceFileWhole(file.string(), header);
 }
 
 std::string decodeDxfUnicode(std::string_view text) {

@@ -38,11 +38,6 @@ ReadProblem problemOf(ReadProblem::Kind kind, std::string detail = {}) {
   return problem;
 }
 
-std::string lastGdalError(const char* fallback) {
-  const char* message = CPLGetLastErrorMsg();
-  return message != nullptr && *message != '\0' ? message : fallback;
-}
-
 bool isPointGeometry(OGRwkbGeometryType type) {
   type = wkbFlatten(type);
   return type == wkbPoint || type == wkbMultiPoint;
@@ -234,8 +229,8 @@ TableResult readGisTable(int format, const std::string& path, const ReadContext&
   // Into the image's CRS, or refused when only one side has one. A CSV or
   // a DXF says nothing of its CRS: its coordinates are taken as the image's.
   // GeoPackage's undefined Cartesian system is a site grid: no CRS.
-  const OGRSpatialReference* fileCrs =
-      format == kGisCsvFormat || format == kCadDxfFormat ? nullptr : layer->GetSpatialRef();
+  const bool carriesCrs = format != kGisCsvFormat && format != kCadDxfFormat;
+  const OGRSpatialReference* fileCrs = carriesCrs ? layer->GetSpatialRef() : nullptr;
   if (fileCrs != nullptr && fileCrs->IsLocal()) fileCrs = nullptr;
   std::unique_ptr<OGRSpatialReference> imageCrs;
   if (!context.crs.empty()) {
@@ -245,7 +240,6 @@ TableResult readGisTable(int format, const std::string& path, const ReadContext&
       return result;
     }
   }
-  const bool carriesCrs = format != kGisCsvFormat && format != kCadDxfFormat;
   if (carriesCrs && (fileCrs == nullptr) != (imageCrs == nullptr)) {
     result.problem = problemOf(ReadProblem::Kind::kCrsMismatch);
     if (fileCrs != nullptr) result.problem.fileCrs = crsDescription(*fileCrs);

@@ -56,6 +56,11 @@ bool toWgs84(const OGRSpatialReference& from, std::vector<double>& x, std::vecto
   return transformPlaces(from, *wgs84(), x, y);
 }
 
+std::string lastGdalError(const char* fallback) {
+  const char* message = CPLGetLastErrorMsg();
+  return message != nullptr && *message != '\0' ? message : fallback;
+}
+
 const char* gisDriverName(int format) {
   switch (format) {
     case kGeoPackageFormat:

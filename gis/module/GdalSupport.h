@@ -36,6 +36,9 @@ bool transformPlaces(const OGRSpatialReference& from, const OGRSpatialReference&
 // The same onto WGS 84: longitude and latitude.
 bool toWgs84(const OGRSpatialReference& from, std::vector<double>& x, std::vector<double>& y);
 
+// GDAL's last error message, or the fallback when it gave none.
+std::string lastGdalError(const char* fallback);
+
 // GDAL's driver of a GIS format, or nullptr.
 const char* gisDriverName(int format);
 

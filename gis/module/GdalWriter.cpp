@@ -148,11 +148,6 @@ WriteResult failed(std::string detail) {
   return result;
 }
 
-std::string lastGdalError(const char* fallback) {
-  const char* message = CPLGetLastErrorMsg();
-  return message != nullptr && *message != '\0' ? message : fallback;
-}
-
 // The DXF layer of a point: its code, else its kind.
 std::string cadLayer(const SurveyPoint& point) {
   return point.code.empty() ? pointKindName(point.kind) : gbkToUtf8(point.code);
