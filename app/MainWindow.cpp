@@ -5,28 +5,21 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <cstring>
+#include <utility>
 
 #include "app/CardDiscovery.h"
 #include "app/CardWatcher.h"
 #include "card/UsedCapacity.h"
 #include "messages/MessageTexts.h"
-#include "records/ListLines.h"
-#include "records/PointNames.h"
 #include "ui/AnsiText.h"
 #include "ui/ImportWindow.h"
 #include "ui/JobViewer.h"
 #include "ui/Language.h"
-#include "ui/PlanWindow.h"
 #include "ui/RestoreWindow.h"
 #include "ui/SessionTexts.h"
 
@@ -39,10 +32,9 @@ constexpr int kClientHeight = 769;
 constexpr int kTabWidth = 133;
 constexpr int kTabHeight = 26;
 constexpr int kTabCaptionMargin = 6;
-constexpr int kButtonHeight = 24;
-constexpr int kButtonYs[] = {48, 123, 197, 272, 347, 422};
 // Wide enough for "Select record area" and "Format record area".
 constexpr int kTopButtonWidth = 160;
+constexpr int kButtonHeight = 24;
 
 const QColor kInactiveTabColour(224, 238, 254);
 
@@ -63,33 +55,11 @@ constexpr const char* kRestoredFromJournal =
                       "记录区上次的修改没有完成（程序中断或存储卡被拔出），已恢复到修改前的状态。");
 constexpr const char* kWarningCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "警告");
 
-constexpr const char* kJobCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "工作文件");
-constexpr const char* kKnownPointCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "已知点");
-constexpr const char* kCodeCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "特征码");
-
 // The program's settings: ~/.config/vel-reader/vel-reader.conf.
 QSettings programSettings() {
   return QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader"));
 }
 const QString kKeepSnapshotsKey = QStringLiteral("keepSnapshots");
-
-// A name buffer of the entry dialogs: 8 characters and a terminator that no
-// dialog writes.
-using NameBuffer = std::array<char, kNameLength + 1>;
-
-std::string nameOf(const NameBuffer& buffer) {
-  return std::string(buffer.data(), ::strnlen(buffer.data(), kNameLength));
-}
-
-void setName(NameBuffer& buffer, const std::string& name) {
-  buffer.fill('\0');
-  name.copy(buffer.data(), kNameLength);
-}
-
-// A known point's row as the list shows it, from the values just typed.
-QString knownPointRow(const std::string& name, const PointValues& values) {
-  return ansiToQString(knownPointText(name, values[0], values[1], values[2]));
-}
 
 struct TabCaption {
   struct {
@@ -112,32 +82,22 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
   return label;
 }
 
-// Fills a list in one go; a full known-point file has 3072 rows.
-void fillList(QListWidget* list, const std::vector<std::string>& lines) {
-  QStringList rows;
-  rows.reserve(static_cast<int>(lines.size()));
-  for (const std::string& line : lines) rows << ansiToQString(line);
-  list->setUpdatesEnabled(false);
-  list->clear();
-  list->addItems(rows);
-  list->setUpdatesEnabled(true);
-}
-
 }  // namespace
 
 MainWindow::MainWindow(CardSession& session, Prompts& prompts, const CardMedia& media,
                        const std::filesystem::path& imageToOpen, QWidget* parent)
     : QWidget(parent), session_(session), prompts_(prompts), media_(media) {
   buildWindow();
-  connectPages();
   connectWindows();
   loaded_ = false;
   pages->setCurrentIndex(0);
   setKeepSnapshots(programSettings().value(kKeepSnapshotsKey, true).toBool());
-  selectAtStartup(imageToOpen);
+  // Watching starts before the first selection, so that a card put in while
+  // its dialog is open is offered once the dialog has closed.
   cardWatcher_ = new CardWatcher(media_, this);
   cardWatcher_->cardAppeared = [this](const CardPresets& presets) { offerCard(presets); };
   cardWatcher_->start();
+  selectAtStartup(imageToOpen);
 }
 
 MainWindow::~MainWindow() = default;
@@ -159,6 +119,7 @@ void MainWindow::buildWindow() {
   buildSummary();
   buildPages();
   pressFocusedButtonsOnReturn(this);
+  fitTextWidths(this);
 
   openDialog.title = tr("打开全站记录区文件");
   openDialog.filter = tr("全站记录区文件") + QStringLiteral("(*.VEL)|*.VEL");
@@ -205,6 +166,16 @@ void MainWindow::buildSummary() {
   scale_.place(formatButton, 405, 92, kTopButtonWidth, kButtonHeight);
   restoreButton = makeLinkButton(topPanel, "restoreButton", tr("恢复备份"), scale_);
   scale_.place(restoreButton, 405, 130, kTopButtonWidth, kButtonHeight);
+  snapshotsOffLabel = makeLabel(topPanel, "snapshotsOffLabel", tr("自动备份已关闭"));
+  QPalette offPalette = snapshotsOffLabel->palette();
+  offPalette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  snapshotsOffLabel->setPalette(offPalette);
+  snapshotsOffLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // From the top panel's right edge leftwards, as far as the text needs.
+  const int offWidth = std::max(scale_(kTopButtonWidth), textWidth(snapshotsOffLabel));
+  snapshotsOffLabel->setGeometry(scale_(565) - offWidth, scale_(12), offWidth,
+                                 scale_(kButtonHeight));
+  snapshotsOffLabel->hide();
   connect(selectImageButton, &QPushButton::clicked, this, &MainWindow::onSelectImage);
   connect(formatButton, &QPushButton::clicked, this, &MainWindow::onFormat);
   connect(restoreButton, &QPushButton::clicked, this, &MainWindow::onRestore);
@@ -221,101 +192,20 @@ void MainWindow::buildPages() {
         drawPageTab(painter, index, rect, active);
       });
 
-  jobPage = buildJobPage();
-  knownPointPage = buildKnownPointPage();
-  codePage = buildCodePage();
+  jobPage = new JobFilesPage(*this);
+  knownPointPage = new KnownPointsPage(*this);
+  codePage = new FeatureCodesPage(*this);
   // The captions are drawn by drawPageTab; these name the tabs for
   // accessibility only.
   int tab = 0;
-  for (QWidget* sheet : {jobPage, knownPointPage, codePage}) {
+  for (QWidget* sheet : std::initializer_list<QWidget*>{jobPage, knownPointPage, codePage}) {
     const TabCaption& caption = kTabCaptions[tab++];
     pages->addTab(sheet, tr(caption.text.source, caption.text.comment));
-  }
-  for (QWidget* sheet : {jobPage, knownPointPage, codePage}) {
-    QPalette palette = sheet->palette();
-    palette.setColor(QPalette::Window, windowColour());
-    sheet->setPalette(palette);
-    sheet->setAutoFillBackground(true);
   }
 
   // Nothing to act on until a record area is loaded.
   pagesPanel->setVisible(false);
   pagesPanel->setEnabled(false);
-}
-
-// One link button of a page's column.
-struct MainWindow::PageButton {
-  QPushButton*& button;
-  const char* name;
-  const char* caption;
-};
-
-// The page buttons stand in a column right of the list, at fixed heights.
-void MainWindow::placeButtonColumn(QWidget* sheet, int x, int width,
-                                   std::initializer_list<PageButton> buttons) {
-  int i = 0;
-  for (const PageButton& b : buttons) {
-    b.button = makeLinkButton(sheet, b.name, tr(b.caption), scale_);
-    scale_.place(b.button, x, kButtonYs[i++], width, kButtonHeight);
-  }
-}
-
-QWidget* MainWindow::buildJobPage() {
-  auto* sheet = new QWidget;
-  sheet->setObjectName(QStringLiteral("jobPage"));
-  jobList = makeOwnerDrawnList(sheet, "jobList", QColor(0, 0, 255), scale_);
-  jobList->setItemDelegate(new NumberedRowDelegate(scale_, jobList));
-  scale_.place(jobList, 8, 8, 379, 516);
-
-  placeButtonColumn(sheet, 410, 130,
-                    {{viewJobButton, "viewJobButton", QT_TR_NOOP("查  阅")},
-                     {newJobButton, "newJobButton", QT_TR_NOOP("新  建")},
-                     {deleteJobButton, "deleteJobButton", QT_TR_NOOP("删  除")},
-                     {renameJobButton, "renameJobButton", QT_TR_NOOP("改  名")},
-                     {enterPointsButton, "enterPointsButton", QT_TR_NOOP("输入坐标")},
-                     {importPointsButton, "importPointsButton", QT_TR_NOOP("从文件导入坐标")}});
-  return sheet;
-}
-
-QWidget* MainWindow::buildKnownPointPage() {
-  auto* sheet = new QWidget;
-  sheet->setObjectName(QStringLiteral("knownPointPage"));
-  const struct {
-    const char* text;
-    int x;
-  } headings[] = {{QT_TR_NOOP("点  号"), 10}, {"N/X", 140}, {"E/Y", 251}, {"Z", 364}};
-  for (const auto& heading : headings) {
-    QLabel* label = makeLabel(sheet, nullptr, tr(heading.text));
-    scale_.place(label, heading.x, 12, 80, 20);
-  }
-  auto* rule = new QFrame(sheet);
-  rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-  scale_.place(rule, 8, 34, 427, 2);
-
-  knownPointList = makeOwnerDrawnList(sheet, "knownPointList", Qt::black, scale_);
-  knownPointList->setItemDelegate(new PlainRowDelegate(scale_, knownPointList));
-  scale_.place(knownPointList, 8, 40, 427, 481);
-
-  placeButtonColumn(sheet, 452, 95,
-                    {{enterKnownPointsButton, "enterKnownPointsButton", QT_TR_NOOP("输入坐标")},
-                     {importKnownPointsButton, "importKnownPointsButton", QT_TR_NOOP("从文件导入")},
-                     {deleteKnownPointButton, "deleteKnownPointButton", QT_TR_NOOP("删  除")},
-                     {clearKnownPointsButton, "clearKnownPointsButton", QT_TR_NOOP("清  空")}});
-  return sheet;
-}
-
-QWidget* MainWindow::buildCodePage() {
-  auto* sheet = new QWidget;
-  sheet->setObjectName(QStringLiteral("codePage"));
-  codeList = makeOwnerDrawnList(sheet, "codeList", Qt::black, scale_);
-  codeList->setItemDelegate(new NumberedRowDelegate(scale_, codeList));
-  scale_.place(codeList, 8, 8, 425, 516);
-
-  placeButtonColumn(sheet, 452, 95,
-                    {{enterCodesButton, "enterCodesButton", QT_TR_NOOP("输  入")},
-                     {deleteCodeButton, "deleteCodeButton", QT_TR_NOOP("删  除")},
-                     {clearCodesButton, "clearCodesButton", QT_TR_NOOP("清  空")}});
-  return sheet;
 }
 
 void MainWindow::drawPageTab(QPainter& painter, int, const QRect& rect, bool active) {
@@ -356,12 +246,8 @@ void MainWindow::selectAtStartup(const std::filesystem::path& imageToOpen) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  onClose();
-  event->accept();
-}
-
-void MainWindow::onClose() {
   session_.close();
+  event->accept();
 }
 
 QWidget* MainWindow::dialogParent() {
@@ -383,7 +269,13 @@ bool MainWindow::pagesUsable() const {
 }
 
 void MainWindow::onSelectImage() {
-  if (prompts_.openFile(dialogParent(), openDialog)) loadSelectedImage();
+  choosingImage_ = true;
+  const bool chosen = prompts_.openFile(dialogParent(), openDialog);
+  choosingImage_ = false;
+  if (chosen) loadSelectedImage();
+  if (const std::optional<CardPresets> card = std::exchange(cardWhileChoosing_, std::nullopt)) {
+    offerCard(*card);
+  }
 }
 
 void MainWindow::loadSelectedImage() {
@@ -428,17 +320,8 @@ void MainWindow::loadSelectedImage() {
   }
 
   refreshSummary();
-  refreshJobList();
-  if (session_.jobCount() != 0) {
-    // A current job byte that names no listed job falls back to the first.
-    jobList->setCurrentRow(session_.currentJob().value_or(JobPosition{0}).value);
-  }
-  refreshKnownPointList();
-  refreshCodeList();
-}
-
-bool MainWindow::changesUsable() {
-  return pagesUsable() && changesAllowed(session_, prompts_, dialogParent());
+  refreshPages();
+  jobPage->selectCurrentJob();
 }
 
 void MainWindow::onFormat() {
@@ -455,6 +338,7 @@ void MainWindow::onFormat() {
 
 void MainWindow::setKeepSnapshots(bool keep) {
   session_.setSnapshotFolder(keep ? &snapshotFolder_ : nullptr);
+  snapshotsOffLabel->setVisible(!keep);
   QSettings settings = programSettings();
   if (settings.value(kKeepSnapshotsKey, true).toBool() != keep) {
     settings.setValue(kKeepSnapshotsKey, keep);
@@ -463,7 +347,7 @@ void MainWindow::setKeepSnapshots(bool keep) {
 
 void MainWindow::onRestore() {
   RestoreWindow window(session_, snapshotFolder_, prompts_, this);
-  connect(window.keepSnapshotsBox, &QCheckBox::toggled, this, &MainWindow::setKeepSnapshots);
+  window.keepSnapshotsChanged = [this](bool keep) { setKeepSnapshots(keep); };
   window.restored = [this] { reloadImage(); };
   window.reportWriteFailure = [this] { reportWriteFailure(); };
   window.exec();
@@ -472,10 +356,10 @@ void MainWindow::onRestore() {
 void MainWindow::reloadImage() {
   setLoaded(session_.recognised());
   refreshSummary();
-  refreshJobList();
-  if (jobList->count() > 0 && jobList->currentRow() < 0) jobList->setCurrentRow(0);
-  refreshKnownPointList();
-  refreshCodeList();
+  refreshPages();
+  if (jobPage->list->count() > 0 && jobPage->list->currentRow() < 0) {
+    jobPage->list->setCurrentRow(0);
+  }
 }
 
 void MainWindow::dropVanishedImage() {
@@ -503,55 +387,33 @@ void MainWindow::dropVanishedImage() {
 
 void MainWindow::offerCard(const CardPresets& presets) {
   if (pagesUsable()) return;
+  // The next selection starts on the card, whatever the answer.
+  openDialog.initialDir = pathToQString(presets.initialDir);
+  if (!presets.fileName.empty()) openDialog.fileName = pathToQString(presets.fileName);
+  if (choosingImage_) {
+    cardWhileChoosing_ = presets;
+    return;
+  }
   const QString question = tr("发现存储卡：%1\r\n\r\n现在打开其中的记录区吗？")
                                .arg(QDir::toNativeSeparators(pathToQString(presets.initialDir)));
   if (!prompts_.askYesNo(dialogParent(), tr("选取记录区"), question, PromptIcon::kQuestion)) return;
-  openDialog.initialDir = pathToQString(presets.initialDir);
   if (presets.fileName.empty()) {
     onSelectImage();
     return;
   }
-  openDialog.fileName = pathToQString(presets.fileName);
   loadSelectedImage();
 }
 
 void MainWindow::clearLists() {
-  jobList->clear();
-  knownPointList->clear();
-  codeList->clear();
+  jobPage->clear();
+  knownPointPage->clear();
+  codePage->clear();
 }
 
 // --- Summary and lists --------------------------------------------------------
 
 QString MainWindow::imageFileName() const {
   return QFileInfo(QDir::fromNativeSeparators(openDialog.fileName)).fileName();
-}
-
-// A right click on a list offers the plan of the job under the mouse, or of
-// the known points.
-void MainWindow::connectPlanMenu(QListWidget* list) {
-  list->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(list, &QListWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
-    if (!pagesUsable()) return;
-    if (list == jobList) {
-      const int row = jobList->indexAt(at).row();
-      if (row < 0) return;
-      jobList->setCurrentRow(row);
-    }
-    planMenu->popup(list->viewport()->mapToGlobal(at));
-    planMenuList_ = list;
-  });
-}
-
-void MainWindow::onShowPlan() {
-  if (!pagesUsable()) return;
-  JobSlot job = session_.knownPointFile();
-  if (planMenuList_ == jobList) {
-    const int row = selectedRow(jobList);
-    if (row < 0) return;
-    job = session_.jobAt(JobPosition{row});
-  }
-  showPlanWindow(cardPlan(session_, job, imageFileName()), prompts_, this);
 }
 
 void MainWindow::refreshSummary() {
@@ -564,20 +426,31 @@ void MainWindow::refreshSummary() {
   usageGauge->setProgress(summary.usedPercent);
 }
 
-void MainWindow::refreshJobList() {
-  const int selected = jobList->currentRow();
-  fillList(jobList, session_.jobLines());
-  if (selected >= 0 && selected < jobList->count()) jobList->setCurrentRow(selected);
+// The job viewer and the coordinate import, opened by the pages.
+void MainWindow::connectWindows() {
+  openJobViewer = [this](JobSlot job) {
+    showJobViewer(job, session_, prompts_, openDialog.fileName, this,
+                  [this] { reportWriteFailure(); });
+  };
+  importCoordinates = [this](JobSlot target, int& formatId) {
+    const ImportHost host{session_, prompts_,
+                          [this](const Outcome& outcome) { return showOutcome(outcome); }, this};
+    return vel::importCoordinates(target, formatId, host) == 1;
+  };
 }
 
-void MainWindow::refreshKnownPointList() {
-  fillList(knownPointList, session_.knownPointLines());
-  if (knownPointList->count() > 0) knownPointList->setCurrentRow(0);
+void MainWindow::viewJob(JobSlot job) {
+  if (openJobViewer) openJobViewer(job);
 }
 
-void MainWindow::refreshCodeList() {
-  fillList(codeList, session_.featureCodes());
-  if (codeList->count() > 0) codeList->setCurrentRow(0);
+bool MainWindow::importPoints(JobSlot target) {
+  return importCoordinates && importCoordinates(target, importFormatChoice);
+}
+
+void MainWindow::refreshPages() {
+  jobPage->refresh();
+  knownPointPage->refresh();
+  codePage->refresh();
 }
 
 bool MainWindow::act(const Action& action) {
@@ -622,279 +495,7 @@ void MainWindow::reportWriteFailure() {
   // The session is back to what the card holds; so are the lists.
   setLoaded(session_.recognised());
   refreshSummary();
-  refreshJobList();
-  refreshKnownPointList();
-  refreshCodeList();
-}
-
-int selectedRow(const QListWidget* list) {
-  const QListWidgetItem* item = list->currentItem();
-  return item && item->isSelected() ? list->currentRow() : -1;
-}
-
-// --- The pages ---------------------------------------------------------------------
-
-// The job viewer and the coordinate import, opened by the pages.
-void MainWindow::connectWindows() {
-  openJobViewer = [this](JobSlot job) {
-    showJobViewer(job, session_, prompts_, openDialog.fileName, this,
-                  [this] { reportWriteFailure(); });
-  };
-  importCoordinates = [this](JobSlot target, int& formatId) {
-    const ImportHost host{session_, prompts_,
-                          [this](const Outcome& outcome) { return showOutcome(outcome); }, this};
-    return vel::importCoordinates(target, formatId, host) == 1;
-  };
-}
-
-void MainWindow::connectPages() {
-  connect(newJobButton, &QPushButton::clicked, this, &MainWindow::onNewJob);
-  connect(deleteJobButton, &QPushButton::clicked, this, &MainWindow::onDeleteJob);
-  connect(renameJobButton, &QPushButton::clicked, this, &MainWindow::onRenameJob);
-  connect(viewJobButton, &QPushButton::clicked, this, &MainWindow::onViewJob);
-  connect(enterPointsButton, &QPushButton::clicked, this, &MainWindow::onEnterPoints);
-  connect(importPointsButton, &QPushButton::clicked, this, &MainWindow::onImportPoints);
-
-  connect(enterKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onEnterKnownPoints);
-  connect(importKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onImportKnownPoints);
-  connect(deleteKnownPointButton, &QPushButton::clicked, this, &MainWindow::onDeleteKnownPoint);
-  connect(clearKnownPointsButton, &QPushButton::clicked, this, &MainWindow::onClearKnownPoints);
-
-  connect(enterCodesButton, &QPushButton::clicked, this, &MainWindow::onEnterCodes);
-  connect(deleteCodeButton, &QPushButton::clicked, this, &MainWindow::onDeleteCode);
-  connect(clearCodesButton, &QPushButton::clicked, this, &MainWindow::onClearCodes);
-
-  planMenu = new QMenu(this);
-  planMenu->setObjectName(QStringLiteral("planMenu"));
-  QAction* showPlan = planMenu->addAction(tr("显示图形"));
-  showPlan->setObjectName(QStringLiteral("showPlanAction"));
-  connect(showPlan, &QAction::triggered, this, &MainWindow::onShowPlan);
-  connectPlanMenu(jobList);
-  connectPlanMenu(knownPointList);
-
-  for (QListWidget* list : {jobList, knownPointList, codeList}) {
-    list->installEventFilter(this);
-  }
-  // A double click anywhere in the list, on a row or below the last one.
-  jobList->viewport()->installEventFilter(this);
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Delete) {
-      if (watched == jobList) {
-        onJobListKey(key);
-        return true;
-      }
-      if (watched == knownPointList) {
-        onKnownPointListKey(key);
-        return true;
-      }
-      if (watched == codeList) {
-        onCodeListKey(key);
-        return true;
-      }
-    }
-  }
-  if (event->type() == QEvent::MouseButtonDblClick && watched == jobList->viewport()) {
-    onJobListDoubleClick();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-// --- Job files page ---------------------------------------------------------------
-
-void MainWindow::onNewJob() {
-  if (!changesUsable()) return;
-  NameBuffer name{};
-  if (entryDialogs_->enterName(dialogParent(), tr("新建工作文件"), tr("输入文件名："), name,
-                               kNameLength) != 1) {
-    return;
-  }
-  if (!act(CreateJob{nameOf(name)})) return;
-  // A new job always takes the last position.
-  refreshJobList();
-  jobList->setCurrentRow(jobList->count() - 1);
-  refreshSummary();
-}
-
-void MainWindow::onDeleteJob() {
-  if (!changesUsable()) return;
-  const int row = selectedRow(jobList);
-  if (row < 0) return;
-  const QString name = ansiToQString(session_.jobName(session_.jobAt(JobPosition{row})));
-  if (!prompts_.askYesNo(dialogParent(), tr(kJobCaption), tr("删除工作文件%1吗？").arg(name),
-                         PromptIcon::kQuestion)) {
-    return;
-  }
-  if (!act(DeleteJob{JobPosition{row}})) return;
-  refreshSummary();
-  removeRowKeepingSelection(jobList, row);
-}
-
-void MainWindow::onRenameJob() {
-  if (!changesUsable()) return;
-  const int row = selectedRow(jobList);
-  if (row < 0) return;
-  NameBuffer name{};
-  if (entryDialogs_->enterName(dialogParent(), tr("工作文件改名"), tr("输入新文件名："), name,
-                               kNameLength) != 1) {
-    return;
-  }
-  if (!act(RenameJob{session_.jobAt(JobPosition{row}), nameOf(name)})) return;
-  jobList->item(row)->setText(ansiToQString(session_.jobLines().at(static_cast<size_t>(row))));
-}
-
-void MainWindow::onViewJob() {
-  if (!pagesUsable()) return;
-  const int row = selectedRow(jobList);
-  if (row < 0 || !openJobViewer) return;
-  openJobViewer(session_.jobAt(JobPosition{row}));
-  // A card pulled out while the viewer was open has been let go.
-  if (!pagesUsable()) return;
-  // The viewer may have deleted records: counts and capacity changed.
-  refreshJobList();
-  refreshSummary();
-}
-
-void MainWindow::onJobListDoubleClick() {
-  onViewJob();
-}
-
-void MainWindow::onJobListKey(int key) {
-  if (key == Qt::Key_Delete) onDeleteJob();
-}
-
-void MainWindow::onEnterPoints() {
-  if (!changesUsable()) return;
-  const int row = selectedRow(jobList);
-  if (row < 0) return;
-  if (enterPoints(session_.jobAt(JobPosition{row}), tr(kJobCaption))) refreshJobList();
-}
-
-// The coordinate dialog opens again after each stored point, with the next
-// name proposed, until it is cancelled or the card refuses a point.
-bool MainWindow::enterPoints(JobSlot target, const QString& caption) {
-  if (!showOutcome(roomFor(target))) return false;
-  const bool knownPoints = session_.isKnownPointFile(target);
-  NameBuffer name{};
-  PointValues values{};
-  bool stored = false;
-  while (entryDialogs_->enterCoordinates(dialogParent(), caption, 0,
-                                         std::span<char, kNameLength>(name.data(), kNameLength),
-                                         values) == 1) {
-    if (!pagesUsable() || !act(AddPoint{target, nameOf(name), values[0], values[1], values[2]})) {
-      break;
-    }
-    if (knownPoints) knownPointList->addItem(knownPointRow(nameOf(name), values));
-    refreshSummary();
-    stored = true;
-    std::string next = nameOf(name);
-    vel::nextPointName(next);
-    setName(name, next);
-  }
-  return stored;
-}
-
-Outcome MainWindow::roomFor(JobSlot target) {
-  const Refusal full = session_.roomForEntry(target);
-  return full == Refusal::kNone ? Outcome::ok() : Outcome::refusedFor(full);
-}
-
-void MainWindow::onImportPoints() {
-  if (!changesUsable()) return;
-  const int row = selectedRow(jobList);
-  if (row < 0) return;
-  const JobSlot job = session_.jobAt(JobPosition{row});
-  if (!showOutcome(roomFor(job)) || !importCoordinates) return;
-  if (!importCoordinates(job, importFormatChoice) || !pagesUsable()) return;
-  refreshJobList();
-  refreshSummary();
-}
-
-// --- Known points page ------------------------------------------------------------
-
-void MainWindow::onEnterKnownPoints() {
-  if (!changesUsable()) return;
-  // The store's order, which free places left by deletions may change.
-  if (enterPoints(session_.knownPointFile(), tr(kKnownPointCaption))) refreshKnownPointList();
-}
-
-void MainWindow::onImportKnownPoints() {
-  if (!changesUsable()) return;
-  const JobSlot file = session_.knownPointFile();
-  if (!showOutcome(roomFor(file)) || !importCoordinates) return;
-  if (!importCoordinates(file, importFormatChoice) || !pagesUsable()) return;
-  refreshKnownPointList();
-  refreshSummary();
-}
-
-void MainWindow::onDeleteKnownPoint() {
-  if (!changesUsable()) return;
-  const int row = selectedRow(knownPointList);
-  if (row < 0) return;
-  const JobSlot file = session_.knownPointFile();
-  const QString name = ansiToQString(session_.pointName(file, row));
-  if (!prompts_.askYesNo(dialogParent(), tr(kKnownPointCaption), tr("删除点号%1吗？").arg(name),
-                         PromptIcon::kQuestion)) {
-    return;
-  }
-  if (!act(DeleteRecord{file, row})) return;
-  refreshSummary();
-  removeRowKeepingSelection(knownPointList, row);
-}
-
-void MainWindow::onClearKnownPoints() {
-  if (!pagesUsable() || knownPointList->count() == 0 || !changesUsable()) return;
-  if (!prompts_.askYesNo(dialogParent(), tr(kKnownPointCaption), tr("删除全部已知点吗？"),
-                         PromptIcon::kQuestion)) {
-    return;
-  }
-  if (!act(ClearKnownPoints{})) return;
-  knownPointList->clear();
-  refreshSummary();
-}
-
-void MainWindow::onKnownPointListKey(int key) {
-  if (key == Qt::Key_Delete) onDeleteKnownPoint();
-}
-
-// --- Feature codes page -----------------------------------------------------------
-
-void MainWindow::onEnterCodes() {
-  if (!changesUsable()) return;
-  NameBuffer code{};
-  while (entryDialogs_->enterName(dialogParent(), tr(kCodeCaption), tr("输入特征码："), code,
-                                  kNameLength) == 1) {
-    if (!act(AddFeatureCode{nameOf(code)})) return;
-    codeList->addItem(ansiToQString(nameOf(code)));
-    codeList->setCurrentRow(codeList->count() - 1);
-    code.fill('\0');  // the dialog opens empty again
-  }
-}
-
-void MainWindow::onDeleteCode() {
-  if (!changesUsable()) return;
-  const int row = selectedRow(codeList);
-  if (row < 0) return;
-  if (!act(DeleteFeatureCode{row})) return;
-  removeRowKeepingSelection(codeList, row);
-}
-
-void MainWindow::onClearCodes() {
-  if (!pagesUsable() || codeList->count() == 0 || !changesUsable()) return;
-  if (!prompts_.askYesNo(dialogParent(), tr(kCodeCaption), tr("删除所有特征码吗？"),
-                         PromptIcon::kQuestion)) {
-    return;
-  }
-  if (!act(ClearFeatureCodes{})) return;
-  codeList->clear();
-}
-
-void MainWindow::onCodeListKey(int key) {
-  if (key == Qt::Key_Delete) onDeleteCode();
+  refreshPages();
 }
 
 }  // namespace vel

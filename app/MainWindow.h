@@ -1,23 +1,27 @@
-// The main window: the summary of the selected record area, the pages of job
-// files, known points and feature codes, and the selection and formatting of
-// a record area. It decides when the session opens and closes an image.
+// The main window: the summary of the selected record area, the selection
+// and formatting of a record area, the restore link, and the three pages (job
+// files, known points, feature codes) it hands the session. It decides when
+// the session opens and closes an image.
 #pragma once
 
 #include <QLabel>
-#include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/CardDiscovery.h"
 #include "card/CardSession.h"
 #include "ui/Controls.h"
 #include "ui/EntryDialogs.h"
+#include "ui/FeatureCodesPage.h"
+#include "ui/JobFilesPage.h"
+#include "ui/KnownPointsPage.h"
+#include "ui/ListPage.h"
 #include "ui/Prompts.h"
 #include "ui/UiLook.h"
 
@@ -25,9 +29,8 @@ namespace vel {
 
 class CardMedia;
 class CardWatcher;
-struct CardPresets;
 
-class MainWindow final : public QWidget {
+class MainWindow final : public QWidget, public PageHost {
   Q_OBJECT
  public:
   // Builds the window, then runs selectAtStartup: card discovery and one
@@ -38,11 +41,9 @@ class MainWindow final : public QWidget {
              const std::filesystem::path& imageToOpen = {}, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // --- The summary and the lists, rebuilt from the session -------------------
-  void refreshSummary();
-  void refreshJobList();
-  void refreshKnownPointList();
-  void refreshCodeList();
+  // --- The summary and the pages, rebuilt from the session ---------------------
+  void refreshSummary() override;
+  void refreshPages();
 
   // Runs an action through the session and shows what it came to; true when
   // it was done.
@@ -50,20 +51,15 @@ class MainWindow final : public QWidget {
   // Shows what an action came to: a refusal's text with the timed popup, a
   // write failure, a snapshot not kept or an image that takes no change
   // with their boxes. True when it was done.
-  bool showOutcome(const Outcome& outcome);
+  bool showOutcome(const Outcome& outcome) override;
 
   // A write the card did not take: says so, then shows what the card holds;
   // when the image's file is gone (the card pulled out), the image is let go
   // and a new selection offered.
-  void reportWriteFailure();
+  void reportWriteFailure() override;
 
-  // True while a record area is loaded. The page handlers act only then: an
-  // image that is open but not loaded (format declined) must not receive the
-  // tables of the one shown before.
-  bool pagesUsable() const;
-  // pagesUsable(), and the image takes changes: otherwise says why. Every
-  // handler that changes the card asks it before it asks anything else.
-  bool changesUsable();
+  // True while a record area is loaded. The pages act only then.
+  bool pagesUsable() const override;
 
   // Draws one page tab; called for each tab in order.
   void drawPageTab(QPainter& painter, int index, const QRect& rect, bool active);
@@ -79,17 +75,22 @@ class MainWindow final : public QWidget {
   // The entry dialogs the pages open; the real ones unless a test sets others.
   void setEntryDialogs(EntryDialogs& dialogs) { entryDialogs_ = &dialogs; }
 
-  // The job viewer and the coordinate import are windows of their own; whoever
-  // builds them sets these. Unset, their buttons do nothing.
+  Prompts& prompts() const override { return prompts_; }
+  CardSession& session() const override { return session_; }
+  const Scaler& scale() const override { return scale_; }
+  EntryDialogs& entryDialogs() const override { return *entryDialogs_; }
+  QWidget* dialogParent() override;
+  QString imagePath() const override { return openDialog.fileName; }
+  void viewJob(JobSlot job) override;
+  bool importPoints(JobSlot target) override;
+
+  // The job viewer and the coordinate import are windows of their own; they
+  // are set to the real ones at construction, and a test may set others.
   // openJobViewer(job) returns when the viewer has closed.
   std::function<void(JobSlot)> openJobViewer;
   // importCoordinates(target, format choice): true when the user confirmed
   // an import that stored rows.
   std::function<bool(JobSlot, int&)> importCoordinates;
-
-  Prompts& prompts() const { return prompts_; }
-  CardSession& session() const { return session_; }
-  const Scaler& scale() const { return scale_; }
 
   // --- Controls ----------------------------------------------------------------
   QFrame* topPanel;              // top panel
@@ -102,34 +103,13 @@ class MainWindow final : public QWidget {
   QPushButton* selectImageButton;
   QPushButton* formatButton;
   QPushButton* restoreButton;  // "恢复备份": the snapshots of the open image
+  QLabel* snapshotsOffLabel;   // "自动备份已关闭", shown while no snapshots are kept
 
   QFrame* pagesPanel;  // pages
   OwnerDrawnPageControl* pages;
-  QWidget* jobPage;
-  QWidget* knownPointPage;
-  QWidget* codePage;
-
-  QListWidget* jobList;
-  QPushButton* viewJobButton;
-  QPushButton* newJobButton;
-  QPushButton* deleteJobButton;
-  QPushButton* renameJobButton;
-  QPushButton* enterPointsButton;
-  QPushButton* importPointsButton;
-
-  QListWidget* knownPointList;
-  QPushButton* enterKnownPointsButton;
-  QPushButton* importKnownPointsButton;
-  QPushButton* deleteKnownPointButton;
-  QPushButton* clearKnownPointsButton;
-
-  QListWidget* codeList;
-  QPushButton* enterCodesButton;
-  QPushButton* deleteCodeButton;
-  QPushButton* clearCodesButton;
-
-  // The right-click menu of the job list and the known-point list: "显示图形".
-  QMenu* planMenu;
+  JobFilesPage* jobPage;
+  KnownPointsPage* knownPointPage;
+  FeatureCodesPage* codePage;
 
   // The open dialog's settings; its fileName is the selected image's path.
   FileDialogSettings openDialog;
@@ -141,69 +121,21 @@ class MainWindow final : public QWidget {
   void onFormat();
   void onRestore();
 
-  // Job files page.
-  void onNewJob();
-  void onDeleteJob();
-  void onRenameJob();
-  void onViewJob();
-  void onEnterPoints();
-  void onImportPoints();
-  void onJobListKey(int key);
-  void onJobListDoubleClick();
-
-  // Known points page.
-  void onEnterKnownPoints();
-  void onImportKnownPoints();
-  void onDeleteKnownPoint();
-  void onClearKnownPoints();
-  void onKnownPointListKey(int key);
-
-  // Feature codes page.
-  void onEnterCodes();
-  void onDeleteCode();
-  void onClearCodes();
-  void onCodeListKey(int key);
-
-  // The plan of the job the menu was opened on, or of the known points.
-  void onShowPlan();
-
  protected:
   void closeEvent(QCloseEvent* event) override;
-  // The Delete key in the three lists and the double click in the job list.
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void selectAtStartup(const std::filesystem::path& imageToOpen);
   // Opens the image openDialog names and shows what it holds.
   void loadSelectedImage();
-  void onClose();
   void buildWindow();
   void buildSummary();
   void buildPages();
-  QWidget* buildJobPage();
-  struct PageButton;
-  void placeButtonColumn(QWidget* sheet, int x, int width,
-                         std::initializer_list<PageButton> buttons);
-  QWidget* buildKnownPointPage();
-  QWidget* buildCodePage();
   void clearLists();
-  void connectPages();
   void connectWindows();
-  // Removes a row after its item was deleted from the store and selects the
-  // same index again, or row 0 when it was the last row.
   void setLoaded(bool loaded);
-  // Dialogs sit over the window once it is shown; before that (start-up)
-  // they stand alone.
-  QWidget* dialogParent();
-
-  void connectPlanMenu(QListWidget* list);
   // The selected image's file name, without its folder.
   QString imageFileName() const;
-
-  // Typed points into the target, one per confirmed dialog; true when any was stored.
-  bool enterPoints(JobSlot target, const QString& caption);
-  // What an entry into the target meets first: a refusal when it is full.
-  Outcome roomFor(JobSlot target);
 
   // Shows the image anew after it was replaced whole (a restore).
   void reloadImage();
@@ -220,12 +152,12 @@ class MainWindow final : public QWidget {
   const CardMedia& media_;
   Scaler scale_;
   bool loaded_ = false;
-  QListWidget* planMenuList_ = nullptr;  // the list the plan menu was opened on
+  // The record-area dialog is open; a card that appears meanwhile waits in
+  // cardWhileChoosing_ until it has closed.
+  bool choosingImage_ = false;
+  std::optional<CardPresets> cardWhileChoosing_;
   QtEntryDialogs qtEntryDialogs_;
   EntryDialogs* entryDialogs_ = &qtEntryDialogs_;
 };
-
-// The row a handler acts on: the current row when it is selected, else -1.
-int selectedRow(const QListWidget* list);
 
 }  // namespace vel

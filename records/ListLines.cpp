@@ -1,8 +1,27 @@
 #include "records/ListLines.h"
 
 #include <cstdio>
+#include <initializer_list>
+
+#include "records/PointLine.h"
 
 namespace vel {
+namespace {
+
+// The fields of a row cut at byte columns, each trimmed, joined by tabs.
+std::string cutAtColumns(std::string_view row, std::initializer_list<std::size_t> starts) {
+  std::string fields;
+  for (auto start = starts.begin(); start != starts.end(); ++start) {
+    if (start != starts.begin()) fields += '\t';
+    if (*start >= row.size()) continue;
+    const auto next = std::next(start);
+    const std::size_t end = next == starts.end() ? row.size() : std::min(*next, row.size());
+    fields += trimText(row.substr(*start, end - *start));
+  }
+  return fields;
+}
+
+}  // namespace
 
 std::string knownPointText(std::string_view name, FixedValue n, FixedValue e, FixedValue z) {
   char line[128];
@@ -32,6 +51,17 @@ std::string jobListLine(const DirectoryEntry& entry, bool withCreationTime, bool
   std::string text = line;
   if (current) text[0] = '*';
   return text;
+}
+
+// Name, N, E and Z start where knownPointText puts them.
+std::string knownPointFields(std::string_view row) {
+  return cutAtColumns(row, {0, 10, 24, 38});
+}
+
+// After the mark: the name in 8 columns, the count, and the date when there is one.
+std::string jobListFields(std::string_view row) {
+  const bool dated = row.size() > 23;
+  return dated ? cutAtColumns(row, {1, 9, 17}) : cutAtColumns(row, {1, 9});
 }
 
 std::string knownPointLine(const ImageByteOrder& order, RecordView record) {

@@ -24,6 +24,12 @@ std::string formatJobDate(const JobTime& time);
 // date it was made.
 std::string jobListLine(const DirectoryEntry& entry, bool withCreationTime, bool current);
 
+// A row of the known-point list or the job list as tab-separated fields, for
+// the clipboard: the blanks that line the columns up are left out, and so is
+// the job list's mark of the current job.
+std::string knownPointFields(std::string_view row);
+std::string jobListFields(std::string_view row);
+
 // The known-point list's row of a PT record.
 std::string knownPointLine(const ImageByteOrder& order, RecordView record);
 

@@ -95,6 +95,17 @@ std::string recordText(const ImageByteOrder& order, RecordView record) {
   return text;
 }
 
+std::string recordFields(std::string_view row) {
+  for (std::string_view label : kLabels) {
+    if (!row.starts_with(label)) continue;
+    std::string fields(label.substr(0, label.find(':')));
+    fields += '\t';
+    for (char c : row.substr(label.size())) fields += c == ',' ? '\t' : c;
+    return fields;
+  }
+  return std::string(row);  // "Unknown Record"
+}
+
 std::string pointLineFromPointRecord(const ImageByteOrder& order, RecordView record) {
   return buildPointLine(
       recordTextField(record, layout::kName), "", fixedAt(order, record, layout::kPointN),

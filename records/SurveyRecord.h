@@ -54,6 +54,9 @@ std::string angleText(uint32_t seconds);
 
 // The job viewer's line for a record; "Unknown Record" for kinds above 6.
 std::string recordText(const ImageByteOrder& order, RecordView record);
+// A row of recordText as its kind's word, then its values, tab-separated, for
+// the clipboard.
+std::string recordFields(std::string_view row);
 
 // Point lines for the output: a PT point has an empty code.
 std::string pointLineFromPointRecord(const ImageByteOrder& order, RecordView record);

@@ -368,6 +368,33 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     </message>
 </context>
 <context>
+    <name>vel::FeatureCodesPage</name>
+    <message>
+        <source>特征码</source>
+        <translation>Feature codes</translation>
+    </message>
+    <message>
+        <source>输  入</source>
+        <translation>Enter</translation>
+    </message>
+    <message>
+        <source>删  除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>清  空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>输入特征码：</source>
+        <translation>Feature code:</translation>
+    </message>
+    <message>
+        <source>删除所有特征码吗？</source>
+        <translation>Delete all feature codes?</translation>
+    </message>
+</context>
+<context>
     <name>vel::Formats</name>
     <message>
         <source>全站坐标记录文件</source>
@@ -474,6 +501,57 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     </message>
 </context>
 <context>
+    <name>vel::JobFilesPage</name>
+    <message>
+        <source>工作文件</source>
+        <translation>Job</translation>
+    </message>
+    <message>
+        <source>查  阅</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>新  建</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>删  除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>改  名</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>输入坐标</source>
+        <translation>Enter points</translation>
+    </message>
+    <message>
+        <source>从文件导入坐标</source>
+        <translation>Import from file</translation>
+    </message>
+    <message>
+        <source>新建工作文件</source>
+        <translation>New job</translation>
+    </message>
+    <message>
+        <source>输入文件名：</source>
+        <translation>Job name:</translation>
+    </message>
+    <message>
+        <source>删除工作文件%1吗？</source>
+        <translation>Delete job %1?</translation>
+    </message>
+    <message>
+        <source>工作文件改名</source>
+        <translation>Rename job</translation>
+    </message>
+    <message>
+        <source>输入新文件名：</source>
+        <translation>New job name:</translation>
+    </message>
+</context>
+<context>
     <name>vel::JobViewer</name>
     <message>
         <source>删除记录</source>
@@ -506,6 +584,56 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     <message>
         <source>警告</source>
         <translation>Warning</translation>
+    </message>
+    <message>
+        <source>删除选中的%1条记录吗？</source>
+        <translation>Delete the %1 selected records?</translation>
+    </message>
+</context>
+<context>
+    <name>vel::KnownPointsPage</name>
+    <message>
+        <source>已知点</source>
+        <translation>Known points</translation>
+    </message>
+    <message>
+        <source>点  号</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>输入坐标</source>
+        <translation>Enter points</translation>
+    </message>
+    <message>
+        <source>从文件导入</source>
+        <translation>Import file</translation>
+    </message>
+    <message>
+        <source>删  除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>清  空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>删除点号%1吗？</source>
+        <translation>Delete point %1?</translation>
+    </message>
+    <message>
+        <source>删除全部已知点吗？</source>
+        <translation>Delete all known points?</translation>
+    </message>
+    <message>
+        <source>删除选中的%1个已知点吗？</source>
+        <translation>Delete the %1 selected known points?</translation>
+    </message>
+</context>
+<context>
+    <name>vel::ListPage</name>
+    <message>
+        <source>显示图形</source>
+        <translation>Show plan</translation>
     </message>
 </context>
 <context>
@@ -547,88 +675,8 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <translation>Restore backup</translation>
     </message>
     <message>
-        <source>查  阅</source>
-        <translation>View</translation>
-    </message>
-    <message>
-        <source>新  建</source>
-        <translation>New</translation>
-    </message>
-    <message>
-        <source>删  除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>改  名</source>
-        <translation>Rename</translation>
-    </message>
-    <message>
-        <source>输入坐标</source>
-        <translation>Enter points</translation>
-    </message>
-    <message>
-        <source>从文件导入坐标</source>
-        <translation>Import from file</translation>
-    </message>
-    <message>
-        <source>点  号</source>
-        <translation>Point</translation>
-    </message>
-    <message>
-        <source>从文件导入</source>
-        <translation>Import file</translation>
-    </message>
-    <message>
-        <source>清  空</source>
-        <translation>Clear</translation>
-    </message>
-    <message>
-        <source>输  入</source>
-        <translation>Enter</translation>
-    </message>
-    <message>
         <source>提示</source>
         <translation>Note</translation>
-    </message>
-    <message>
-        <source>显示图形</source>
-        <translation>Show plan</translation>
-    </message>
-    <message>
-        <source>新建工作文件</source>
-        <translation>New job</translation>
-    </message>
-    <message>
-        <source>输入文件名：</source>
-        <translation>Job name:</translation>
-    </message>
-    <message>
-        <source>删除工作文件%1吗？</source>
-        <translation>Delete job %1?</translation>
-    </message>
-    <message>
-        <source>工作文件改名</source>
-        <translation>Rename job</translation>
-    </message>
-    <message>
-        <source>输入新文件名：</source>
-        <translation>New job name:</translation>
-    </message>
-    <message>
-        <source>删除点号%1吗？</source>
-        <translation>Delete point %1?</translation>
-    </message>
-    <message>
-        <source>删除全部已知点吗？</source>
-        <translation>Delete all known points?</translation>
-    </message>
-    <message>
-        <source>输入特征码：</source>
-        <translation>Feature code:</translation>
-    </message>
-    <message>
-        <source>删除所有特征码吗？</source>
-        <translation>Delete all feature codes?</translation>
     </message>
     <message>
         <source>不确定</source>
@@ -645,18 +693,6 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     <message>
         <source>警告</source>
         <translation>Warning</translation>
-    </message>
-    <message>
-        <source>工作文件</source>
-        <translation>Job</translation>
-    </message>
-    <message>
-        <source>已知点</source>
-        <translation>Known points</translation>
-    </message>
-    <message>
-        <source>特征码</source>
-        <translation>Feature codes</translation>
     </message>
     <message>
         <source>选取的记录区未格式化或存在错误,需格式化后才能正常存储数据。<byte value="xd"/>
@@ -712,6 +748,10 @@ Select a record area now?</translation>
         <translation>A card was found: %1<byte value="xd"/>
 <byte value="xd"/>
 Open its record area now?</translation>
+    </message>
+    <message>
+        <source>自动备份已关闭</source>
+        <translation>Automatic backups off</translation>
     </message>
 </context>
 <context>
@@ -959,6 +999,14 @@ Replace the loaded record area with it all the same?</translation>
     <message>
         <source>提示</source>
         <translation>Note</translation>
+    </message>
+    <message>
+        <source>关闭后，删除、改名、导入和格式化之前不再自动备份，出错后无法恢复。<byte value="xd"/>
+<byte value="xd"/>
+确定要关闭自动备份吗？</source>
+        <translation>With automatic backups off, nothing is backed up before a deletion, rename, import or format, and a mistake cannot be undone.<byte value="xd"/>
+<byte value="xd"/>
+Turn automatic backups off?</translation>
     </message>
 </context>
 </TS>

@@ -1,8 +1,13 @@
 #include "ui/Controls.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
+
+#include "ui/AnsiText.h"
 
 namespace vel {
 namespace {
@@ -22,7 +27,54 @@ void drawFocusRect(QPainter& painter, const QStyleOptionViewItem& option, const 
   painter.drawRect(option.rect.adjusted(0, 0, -1, -1));
 }
 
+// Ctrl+C in a list: the selected rows' text on the clipboard.
+class RowCopier final : public QObject {
+ public:
+  RowCopier(QListWidget* list, std::function<QString(const std::vector<int>&)> rowsText)
+      : QObject(list), list_(list), rowsText_(std::move(rowsText)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+      const std::vector<int> rows = selectedRows(list_);
+      if (!rows.empty()) QGuiApplication::clipboard()->setText(rowsText_(rows));
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  QListWidget* list_;
+  std::function<QString(const std::vector<int>&)> rowsText_;
+};
+
 }  // namespace
+
+void allowManyRows(QListWidget* list,
+                   std::function<QString(const std::vector<int>& rows)> rowsText) {
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->installEventFilter(new RowCopier(list, std::move(rowsText)));
+}
+
+QString rowsAsText(const std::vector<std::string>& lines, const std::vector<int>& rows,
+                   std::string (*fields)(std::string_view)) {
+  QString text;
+  for (int row : rows) {
+    if (row < 0 || static_cast<size_t>(row) >= lines.size()) continue;
+    text += ansiToQString(fields(lines[static_cast<size_t>(row)])) + QLatin1Char('\n');
+  }
+  return text;
+}
+
+std::vector<int> selectedRows(const QListWidget* list) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : list->selectionModel()->selectedIndexes()) {
+    rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
 
 QListWidget* makeOwnerDrawnList(QWidget* parent, const char* name, const QColor& fontColour,
                                 const Scaler& scale) {

@@ -10,6 +10,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "ui/UiLook.h"
 
@@ -31,6 +34,18 @@ void pressFocusedButtonsOnReturn(QWidget* window);
 // Removes a row after its item was deleted and selects the same index again,
 // or row 0 when the last row went; an emptied list has no selection.
 void removeRowKeepingSelection(QListWidget* list, int row);
+
+// Lets the list select several rows (Shift and Ctrl with a click or the
+// arrows, Ctrl+A) and puts the selected rows on the clipboard with Ctrl+C, one
+// line each in list order, as rowsText gives them.
+void allowManyRows(QListWidget* list,
+                   std::function<QString(const std::vector<int>& rows)> rowsText);
+// The clipboard text of the rows: each line of a list's rows in the card's
+// code page, through `fields`, ended by a line break.
+QString rowsAsText(const std::vector<std::string>& lines, const std::vector<int>& rows,
+                   std::string (*fields)(std::string_view));
+// The selected rows in list order.
+std::vector<int> selectedRows(const QListWidget* list);
 
 // A list box with a fixed row height and a white background whose rows are
 // drawn by a delegate.

@@ -81,6 +81,7 @@ CoordinateDialog::CoordinateDialog(QWidget* owner) : QDialog(owner) {
   connect(cancelButton, &QPushButton::clicked, this, &CoordinateDialog::onCancel);
 
   // The callers propose the name, so the entry starts with the coordinates.
+  fitTextWidths(this);
   northEdit->setFocus();
 }
 

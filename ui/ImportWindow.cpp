@@ -18,6 +18,7 @@
 #include "records/PointLine.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/DialogFolders.h"
 #include "ui/Language.h"
 #include "ui/SessionTexts.h"
 
@@ -40,7 +41,7 @@ FileDialogSettings importDialogSettings(int formatId) {
   // A choice that names no readable format offers the first one.
   settings.filterIndex = std::max(placeOf(readers, formatId), 1);
   settings.defaultExt = QStringLiteral("*.QPL");
-  settings.initialDir = QCoreApplication::applicationDirPath();
+  settings.initialDir = startFolder(FileKind::kImport, false);
   return settings;
 }
 
@@ -67,6 +68,7 @@ int checkedTextFormat(const QString& fileName, int formatId, const ImportHost& h
 uint8_t importCoordinates(JobSlot target, int& formatId, const ImportHost& host) {
   FileDialogSettings openDialog = importDialogSettings(formatId);
   if (!host.prompts.openFile(host.parent, openDialog)) return 0;
+  rememberFolder(FileKind::kImport, openDialog.fileName);
   const ExchangeFormatEntry* format =
       formatAt(FormatRegistry::instance().readers(), openDialog.filterIndex);
   if (format == nullptr) return 0;
@@ -106,6 +108,7 @@ ImportWindow::ImportWindow(const QString& fileName, int formatId, const ImportHo
   connect(confirmButton, &QPushButton::clicked, this, &ImportWindow::onConfirm);
   connect(cancelButton, &QPushButton::clicked, this, &ImportWindow::onCancel);
   clearDefaultButtons(this);
+  fitTextWidths(this);
   grid->cells()->setMarker([this](int row, int column) { return cellMark(row, column); });
 
   readFile(fileName, formatId);

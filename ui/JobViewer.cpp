@@ -1,9 +1,11 @@
 #include "ui/JobViewer.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include "card/CardSession.h"
 #include "messages/MessageTexts.h"
+#include "records/SurveyRecord.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
 #include "ui/Language.h"
@@ -12,7 +14,6 @@
 #include "ui/SessionTexts.h"
 
 namespace vel {
-namespace {}  // namespace
 
 void showJobViewer(JobSlot job, CardSession& card, Prompts& prompts, const QString& imagePath,
                    QWidget* parent, std::function<void()> reportWriteFailure) {
@@ -41,11 +42,15 @@ JobViewer::JobViewer(CardSession& card, Prompts& prompts, QWidget* parent)
   outputButton = makeLinkButton(this, "outputButton", tr("输出点坐标"), scale_);
   scale_.place(outputButton, 328, 712, 140, 26);
   connect(deleteButton, &QPushButton::clicked, this, &JobViewer::onDeleteRecord);
+  allowManyRows(recordList, [this](const std::vector<int>& rows) {
+    return rowsAsText(card_.recordLines(job), rows, recordFields);
+  });
   planButton = makeLinkButton(this, "planButton", tr("图形"), scale_);
   scale_.place(planButton, 480, 712, 50, 26);
   connect(outputButton, &QPushButton::clicked, this, &JobViewer::onOutputPoints);
   connect(planButton, &QPushButton::clicked, this, &JobViewer::onShowPlan);
   clearDefaultButtons(this);
+  fitTextWidths(this);
 }
 
 void JobViewer::keyPressEvent(QKeyEvent* event) {
@@ -82,21 +87,32 @@ void JobViewer::fill() {
 }
 
 void JobViewer::onDeleteRecord() {
-  const QList<QListWidgetItem*> selected = recordList->selectedItems();
-  if (selected.isEmpty() || !changesAllowed(card_, prompts_, this)) return;
-  const int row = recordList->row(selected.first());
+  const std::vector<int> rows = selectedRows(recordList);
+  if (rows.empty() || !changesAllowed(card_, prompts_, this)) return;
+  // The row the deletion leaves selected: the first deleted one's place.
+  const int row = rows.front();
 
-  const QString name = ansiToQString(card_.pointName(job, row));
-  const QString question = tr("删除点号为%1的记录吗？").arg(name);
+  // Several selected records: one question, one change, one snapshot.
+  const QString question =
+      rows.size() > 1
+          ? tr("删除选中的%1条记录吗？").arg(rows.size())
+          : tr("删除点号为%1的记录吗？").arg(ansiToQString(card_.pointName(job, row)));
   if (!prompts_.askYesNo(this, tr("工作文件"), question, PromptIcon::kQuestion)) {
     return;
   }
 
-  const Outcome outcome = card_.run(DeleteRecord{job, row});
+  const Outcome outcome = card_.run(DeleteRecords{job, rows});
   switch (outcome.kind) {
     case Outcome::Kind::kDone:
-      setCountCaption(recordList->count() - 1);
-      removeRowKeepingSelection(recordList, row);
+      if (rows.size() == 1) {
+        setCountCaption(recordList->count() - 1);
+        removeRowKeepingSelection(recordList, row);
+      } else {
+        fill();
+        if (recordList->count() > 0) {
+          recordList->setCurrentRow(std::min(row, recordList->count() - 1));
+        }
+      }
       return;
     case Outcome::Kind::kNotBackedUp:
       showNotBackedUp(prompts_, this, outcome.backup);

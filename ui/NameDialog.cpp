@@ -51,6 +51,7 @@ NameDialog::NameDialog(QWidget* owner) : QDialog(owner) {
 
   connect(okButton, &QPushButton::clicked, this, &NameDialog::onOk);
   connect(cancelButton, &QPushButton::clicked, this, &NameDialog::onCancel);
+  fitTextWidths(this);
   nameEdit->setFocus();
 }
 

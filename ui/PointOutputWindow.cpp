@@ -14,6 +14,7 @@
 #include "messages/Messages.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
+#include "ui/DialogFolders.h"
 #include "ui/CrsDialog.h"
 #include "ui/Language.h"
 #include "ui/PlanWindow.h"
@@ -36,7 +37,6 @@ FileDialogSettings pointOutputDialogSettings() {
   settings.filter = formatFilter(FormatRegistry::instance().writers());
   settings.filterIndex = 1;
   settings.defaultExt = QStringLiteral("*.QPL");
-  settings.initialDir = QCoreApplication::applicationDirPath();
   settings.overwritePrompt = true;
   return settings;
 }
@@ -85,6 +85,7 @@ PointOutputWindow::PointOutputWindow(CardSession& card, Prompts& prompts, QWidge
   connect(saveAsButton, &QPushButton::clicked, this, &PointOutputWindow::onSaveAs);
   connect(planButton, &QPushButton::clicked, this, &PointOutputWindow::onShowPlan);
   clearDefaultButtons(this);
+  fitTextWidths(this);
 }
 
 void PointOutputWindow::keyPressEvent(QKeyEvent* event) {
@@ -117,7 +118,19 @@ void PointOutputWindow::onSaveAs() {
 }
 
 bool PointOutputWindow::writePointFile(bool ask) {
-  if (ask && !prompts_.saveFile(this, saveDialog)) return false;
+  if (ask) {
+    // The folder the last export went to, never the card; the name alone,
+    // so that the dialog does not follow an earlier file's folder.
+    FileDialogSettings dialog = saveDialog;
+    if (dialog.initialDir.isEmpty()) {
+      dialog.initialDir = startFolder(FileKind::kExport, true, imagePath);
+    }
+    dialog.fileName = QFileInfo(saveDialog.fileName).fileName();
+    if (!prompts_.saveFile(this, dialog)) return false;
+    saveDialog.fileName = dialog.fileName;
+    saveDialog.filterIndex = dialog.filterIndex;
+    rememberFolder(FileKind::kExport, saveDialog.fileName);
+  }
   collectGridPoints();
   const std::filesystem::path target = qStringToPath(saveDialog.fileName);
   const ExchangeFormatEntry* format =

@@ -60,6 +60,7 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   keepSnapshotsBox->setObjectName(QStringLiteral("keepSnapshotsBox"));
   keepSnapshotsBox->setChecked(card_.snapshotFolder() != nullptr);
   scale_.place(keepSnapshotsBox, 12, 466, 580, 24);  // up to the buttons, for the English
+  connect(keepSnapshotsBox, &QCheckBox::clicked, this, &RestoreWindow::onKeepSnapshotsClicked);
   folderLabel = new QLabel(tr("备份文件夹：") + QString::fromStdString(folder_.path()), this);
   folderLabel->setObjectName(QStringLiteral("folderLabel"));
   folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -80,7 +81,21 @@ RestoreWindow::RestoreWindow(CardSession& card, const SnapshotFolder& folder, Pr
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(snapshotList, &QTreeWidget::currentItemChanged, this, [this] { showPreview(); });
   clearDefaultButtons(this);
+  fitTextWidths(this);
   fill();
+}
+
+// Turning snapshots off takes away the way back from a mistake: asked first.
+void RestoreWindow::onKeepSnapshotsClicked(bool keep) {
+  if (!keep &&
+      !prompts_.askYesNo(this, windowTitle(),
+                         tr("关闭后，删除、改名、导入和格式化之前不再自动备份，出错后无法恢复。"
+                            "\r\n\r\n确定要关闭自动备份吗？"),
+                         PromptIcon::kExclamation)) {
+    keepSnapshotsBox->setChecked(true);
+    return;
+  }
+  if (keepSnapshotsChanged) keepSnapshotsChanged(keep);
 }
 
 void RestoreWindow::fill() {

@@ -43,6 +43,8 @@ class RestoreWindow final : public QDialog {
   QLabel* previewCaption;
   QListWidget* previewList;   // the chosen snapshot's job list
   QCheckBox* keepSnapshotsBox;
+  // The user turned the snapshots on, or confirmed turning them off.
+  std::function<void(bool keep)> keepSnapshotsChanged;
   QLabel* folderLabel;
   QPushButton* restoreButton;
   QPushButton* restoreToFileButton;
@@ -58,6 +60,7 @@ class RestoreWindow final : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void onKeepSnapshotsClicked(bool keep);
   void showPreview();
   int chosenRow() const;
 

@@ -48,6 +48,15 @@ class Scaler {
   double scale_;
 };
 
+// The width a label, button or check box needs to show its whole text in its
+// font, as the style draws it; 0 for other widgets and empty texts.
+int textWidth(const QWidget* widget);
+// Widens each placed label, button and check box of the window whose text is
+// wider than the design width gave it: fonts differ from one system to the
+// next. Each grows to the right as far as the next widget beside it or the
+// edge of its parent allow. Widgets in layouts are left to their layouts.
+void fitTextWidths(QWidget* window);
+
 // Gives a window the program's background colour and font.
 void applyWindowLook(QWidget* window, const Scaler& scale);
 

@@ -21,10 +21,10 @@ TEST_F(PagesTest, CodesAreAddedUntilTheDialogIsCancelled) {
   entries.answerName("WALL");
   entries.answerName("TREE");  // the same code twice is allowed
   entries.cancelName("HALF");
-  form->enterCodesButton->click();
+  form->codePage->enterCodesButton->click();
 
-  EXPECT_EQ(rowsOf(form->codeList), (QStringList{"TREE", "WALL", "TREE"}));
-  EXPECT_EQ(form->codeList->currentRow(), 2);
+  EXPECT_EQ(rowsOf(form->codePage->list), (QStringList{"TREE", "WALL", "TREE"}));
+  EXPECT_EQ(form->codePage->list->currentRow(), 2);
   EXPECT_EQ(storedCodes(session), (QStringList{"TREE", "WALL", "TREE"}));
   ASSERT_EQ(entries.opened.size(), 4u);
   for (const OpenedEntry& opened : entries.opened) {
@@ -41,11 +41,11 @@ TEST_F(PagesTest, TheCodeLibraryIsFullAt64) {
   entries.answerName("LAST");
   entries.answerName("NOROOM");
   entries.answerName("NEVER");
-  form->enterCodesButton->click();
+  form->codePage->enterCodesButton->click();
 
-  EXPECT_EQ(form->codeList->count(), kMaxFeatureCodes);
-  EXPECT_EQ(form->codeList->currentRow(), kMaxFeatureCodes - 1);
-  EXPECT_EQ(form->codeList->item(kMaxFeatureCodes - 1)->text(), QStringLiteral("LAST"));
+  EXPECT_EQ(form->codePage->list->count(), kMaxFeatureCodes);
+  EXPECT_EQ(form->codePage->list->currentRow(), kMaxFeatureCodes - 1);
+  EXPECT_EQ(form->codePage->list->item(kMaxFeatureCodes - 1)->text(), QStringLiteral("LAST"));
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("特征码库已满，无法再输入!")});
   EXPECT_EQ(entries.opened.size(), 2u);  // not opened again after the refusal
   EXPECT_EQ(storedCodes(session).size(), kMaxFeatureCodes);
@@ -67,41 +67,41 @@ TEST_F(PagesTest, DeletingACodeAsksNothingAndSelectsTheRowThatTakesItsPlace) {
     SCOPED_TRACE(c.what);
     form.reset();
     load([&](RecordAreaStore& s) { codes(s, c.codes); });
-    form->codeList->setCurrentRow(c.deleted);
-    QTest::keyClick(form->codeList, Qt::Key_Delete);
+    form->codePage->list->setCurrentRow(c.deleted);
+    QTest::keyClick(form->codePage->list, Qt::Key_Delete);
     EXPECT_TRUE(questions().empty());
-    EXPECT_EQ(rowsOf(form->codeList), c.left);
-    EXPECT_EQ(form->codeList->currentRow(), c.selected);
+    EXPECT_EQ(rowsOf(form->codePage->list), c.left);
+    EXPECT_EQ(form->codePage->list->currentRow(), c.selected);
     EXPECT_EQ(storedCodes(session), c.left);
   }
   // With no row selected nothing goes.
-  form->codeList->setCurrentRow(-1);
-  form->deleteCodeButton->click();
+  form->codePage->list->setCurrentRow(-1);
+  form->codePage->deleteCodeButton->click();
   EXPECT_EQ(storedCodes(session).size(), 0);
 }
 
 TEST_F(PagesTest, ClearingCodesAsksUnlessThereAreNone) {
   load();
   prompts.answerYesNo(true);
-  form->clearCodesButton->click();
+  form->codePage->clearCodesButton->click();
   EXPECT_TRUE(questions().empty());
 
   form.reset();
   prompts = ScriptedPrompts();
   load([](RecordAreaStore& s) { codes(s, 3); });
   prompts.answerYesNo(false);
-  form->clearCodesButton->click();
-  EXPECT_EQ(rowsOf(form->codeList), (QStringList{"C0", "C1", "C2"}));
+  form->codePage->clearCodesButton->click();
+  EXPECT_EQ(rowsOf(form->codePage->list), (QStringList{"C0", "C1", "C2"}));
   EXPECT_EQ(storedCodes(session).size(), 3);
 
   prompts.answerYesNo(true);
-  form->clearCodesButton->click();
+  form->codePage->clearCodesButton->click();
   const auto asked = questions();
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[1].caption, QStringLiteral("特征码"));
   EXPECT_EQ(asked[1].text, QStringLiteral("删除所有特征码吗？"));
   EXPECT_EQ(asked[1].icon, PromptIcon::kQuestion);
-  EXPECT_EQ(form->codeList->count(), 0);
+  EXPECT_EQ(form->codePage->list->count(), 0);
   edit(image, [](RecordAreaStore& s) { EXPECT_EQ(s.featureCodeCount(), 0); });
 }
 
@@ -116,17 +116,17 @@ TEST_F(PagesTest, CodeWritesTheCardRefusesAreReported) {
        [&] {
          entries.answerName("NEW");
          entries.answerName("NEVER");
-         form->enterCodesButton->click();
+         form->codePage->enterCodesButton->click();
        }},
       {"delete",
        [&] {
-         form->codeList->setCurrentRow(0);
-         form->deleteCodeButton->click();
+         form->codePage->list->setCurrentRow(0);
+         form->codePage->deleteCodeButton->click();
        }},
       {"clear",
        [&] {
          prompts.answerYesNo(true);
-         form->clearCodesButton->click();
+         form->codePage->clearCodesButton->click();
        }},
   };
   for (const auto& a : actions) {
@@ -137,7 +137,7 @@ TEST_F(PagesTest, CodeWritesTheCardRefusesAreReported) {
       a.act();
     }
     expectWriteFailureNotice();
-    EXPECT_EQ(rowsOf(form->codeList), (QStringList{"C0", "C1"}));
+    EXPECT_EQ(rowsOf(form->codePage->list), (QStringList{"C0", "C1"}));
     EXPECT_EQ(storedCodes(session), (QStringList{"C0", "C1"}));
   }
   EXPECT_EQ(entries.unusedAnswers(), 1u);  // adding stopped at the failure

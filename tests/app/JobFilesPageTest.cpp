@@ -1,6 +1,7 @@
 // The job files page: new, delete, rename, typing points into a job and the
 // checks before the viewer and the import.
 #include <QContextMenuEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include "tests/app/PagesFixture.h"
@@ -24,9 +25,9 @@ QStringList jobNamesShown(const QListWidget* list) {
 
 TEST_F(PagesTest, ANewJobIsAddedAtTheEndAndSelected) {
   load(threeJobs);
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   entries.answerName("NEW1");
-  form->newJobButton->click();
+  form->jobPage->newJobButton->click();
 
   ASSERT_EQ(entries.opened.size(), 1u);
   EXPECT_EQ(entries.opened[0].caption, QStringLiteral("新建工作文件"));
@@ -34,9 +35,9 @@ TEST_F(PagesTest, ANewJobIsAddedAtTheEndAndSelected) {
   EXPECT_EQ(entries.opened[0].preset, "");
   EXPECT_EQ(entries.opened[0].maxLength, 8);
 
-  EXPECT_EQ(jobNamesShown(form->jobList), (QStringList{"A", "B", "C", "NEW1"}));
-  EXPECT_EQ(form->jobList->currentRow(), 3);
-  EXPECT_TRUE(form->jobList->item(3)->text().trimmed().endsWith(" 0"));
+  EXPECT_EQ(jobNamesShown(form->jobPage->list), (QStringList{"A", "B", "C", "NEW1"}));
+  EXPECT_EQ(form->jobPage->list->currentRow(), 3);
+  EXPECT_TRUE(form->jobPage->list->item(3)->text().trimmed().endsWith(" 0"));
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("4"));
   EXPECT_EQ(session.jobName(jobAt(3)), "NEW1");
   EXPECT_TRUE(prompts.shown.size() == 1);  // the open dialog at start only
@@ -47,43 +48,43 @@ TEST_F(PagesTest, TakenNamesAreRefusedInAnyLetterCase) {
     s.createJob("Road");
     s.createJob("JOB1");
   });
-  const QStringList before = rowsOf(form->jobList);
-  form->jobList->setCurrentRow(0);
+  const QStringList before = rowsOf(form->jobPage->list);
+  form->jobPage->list->setCurrentRow(0);
 
   entries.answerName("ROAD");
-  form->newJobButton->click();
+  form->jobPage->newJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("有文件重名，创建文件失败！")});
 
   // The job's own name, and another job's, count as taken.
   entries.answerName("ROAD");
-  form->renameJobButton->click();
+  form->jobPage->renameJobButton->click();
   entries.answerName("job1");
-  form->renameJobButton->click();
+  form->jobPage->renameJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), (QStringList{QStringLiteral("有文件重名，创建文件失败！"),
                                                   QStringLiteral("有同名文件,无法重命名！"),
                                                   QStringLiteral("有同名文件,无法重命名！")}));
-  EXPECT_EQ(rowsOf(form->jobList), before);
+  EXPECT_EQ(rowsOf(form->jobPage->list), before);
   EXPECT_EQ(session.jobCount(), 2);
   EXPECT_EQ(session.jobName(jobAt(0)), "Road");
 }
 
 TEST_F(PagesTest, RenamingReplacesTheSelectedRowOnly) {
   load(threeJobs);
-  form->jobList->setCurrentRow(1);
+  form->jobPage->list->setCurrentRow(1);
   entries.answerName("BETA");
-  form->renameJobButton->click();
+  form->jobPage->renameJobButton->click();
 
   ASSERT_EQ(entries.opened.size(), 1u);
   EXPECT_EQ(entries.opened[0].caption, QStringLiteral("工作文件改名"));
   EXPECT_EQ(entries.opened[0].prompt, QStringLiteral("输入新文件名："));
   EXPECT_EQ(entries.opened[0].preset, "");  // the old name is not offered
-  EXPECT_EQ(jobNamesShown(form->jobList), (QStringList{"A", "BETA", "C"}));
-  EXPECT_EQ(form->jobList->currentRow(), 1);
+  EXPECT_EQ(jobNamesShown(form->jobPage->list), (QStringList{"A", "BETA", "C"}));
+  EXPECT_EQ(form->jobPage->list->currentRow(), 1);
   edit(image, [](RecordAreaStore& s) { EXPECT_EQ(s.jobName(s.jobSlotAt(1)), "BETA"); });
 
   // Cancelling renames nothing.
   entries.cancelName("GAMMA");
-  form->renameJobButton->click();
+  form->jobPage->renameJobButton->click();
   EXPECT_EQ(session.jobName(jobAt(1)), "BETA");
 }
 
@@ -93,14 +94,14 @@ TEST_F(PagesTest, NoFreeJobSlotRefusesANewJob) {
         for (int i = 0; i < s.jobLimit(); ++i) s.createJob("J" + std::to_string(i));
       },
       kRX9_32);
-  const int jobs = form->jobList->count();
+  const int jobs = form->jobPage->list->count();
   int limit = 0;
   edit(image, [&](RecordAreaStore& s) { limit = s.jobLimit(); });
   ASSERT_EQ(jobs, limit);
   entries.answerName("ONEMORE");
-  form->newJobButton->click();
+  form->jobPage->newJobButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("创建文件失败！")});
-  EXPECT_EQ(form->jobList->count(), jobs);
+  EXPECT_EQ(form->jobPage->list->count(), jobs);
 }
 
 TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
@@ -123,17 +124,17 @@ TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
     load([&](RecordAreaStore& s) {
       for (int i = 0; i < c.jobs; ++i) s.createJob(std::string(1, static_cast<char>('A' + i)));
     });
-    form->jobList->setCurrentRow(c.deleted);
+    form->jobPage->list->setCurrentRow(c.deleted);
     prompts.answerYesNo(true);
-    form->deleteJobButton->click();
+    form->jobPage->deleteJobButton->click();
 
     const auto asked = questions();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("工作文件"));
     EXPECT_EQ(asked[0].text, QStringLiteral("删除工作文件%1吗？").arg(QChar('A' + c.deleted)));
     EXPECT_EQ(asked[0].icon, PromptIcon::kQuestion);
-    EXPECT_EQ(jobNamesShown(form->jobList), c.left);
-    EXPECT_EQ(form->jobList->currentRow(), c.selected);
+    EXPECT_EQ(jobNamesShown(form->jobPage->list), c.left);
+    EXPECT_EQ(form->jobPage->list->currentRow(), c.selected);
     EXPECT_EQ(form->jobCountLabel->text(), QString::number(c.jobs - 1));
     EXPECT_EQ(session.jobCount(), c.jobs - 1);
   }
@@ -141,30 +142,30 @@ TEST_F(PagesTest, DeletingAJobAsksAndSelectsTheRowThatTakesItsPlace) {
 
 TEST_F(PagesTest, TheDeleteKeyDeletesTheSelectedJobAndNoAnswerKeepsIt) {
   load(threeJobs);
-  form->jobList->setCurrentRow(1);
+  form->jobPage->list->setCurrentRow(1);
   prompts.answerYesNo(false);
-  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
   EXPECT_EQ(questions().size(), 1u);
-  EXPECT_EQ(form->jobList->count(), 3);
+  EXPECT_EQ(form->jobPage->list->count(), 3);
   EXPECT_EQ(session.jobCount(), 3);
 
   prompts.answerYesNo(true);
-  QTest::keyClick(form->jobList, Qt::Key_Delete);
-  EXPECT_EQ(jobNamesShown(form->jobList), (QStringList{"A", "C"}));
+  QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
+  EXPECT_EQ(jobNamesShown(form->jobPage->list), (QStringList{"A", "C"}));
 }
 
 TEST_F(PagesTest, AFocusedLinkButtonIsPressedByReturnEnterAndSpace) {
   load(threeJobs);
   form->show();
-  form->newJobButton->setFocus();
-  QTest::keyClick(form->newJobButton, Qt::Key_Return);
-  QTest::keyClick(form->newJobButton, Qt::Key_Enter, Qt::KeypadModifier);
-  QTest::keyClick(form->newJobButton, Qt::Key_Space);
+  form->jobPage->newJobButton->setFocus();
+  QTest::keyClick(form->jobPage->newJobButton, Qt::Key_Return);
+  QTest::keyClick(form->jobPage->newJobButton, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(form->jobPage->newJobButton, Qt::Key_Space);
   ASSERT_EQ(entries.opened.size(), 3u);
   EXPECT_EQ(entries.opened[2].caption, QStringLiteral("新建工作文件"));
 
   // Return in a list presses no button.
-  QTest::keyClick(form->jobList, Qt::Key_Return);
+  QTest::keyClick(form->jobPage->list, Qt::Key_Return);
   EXPECT_EQ(entries.opened.size(), 3u);
 }
 
@@ -174,19 +175,19 @@ TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
   int imported = 0;
   form->openJobViewer = [&](JobSlot) { ++viewed; };
   form->importCoordinates = [&](JobSlot, int&) { return ++imported, true; };
-  form->jobList->setCurrentRow(-1);
-  ASSERT_EQ(selectedRow(form->jobList), -1);
+  form->jobPage->list->setCurrentRow(-1);
+  ASSERT_EQ(selectedRow(form->jobPage->list), -1);
 
   prompts.answerYesNo(true);
-  QTest::keyClick(form->jobList, Qt::Key_Delete);
-  form->deleteJobButton->click();
+  QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
+  form->jobPage->deleteJobButton->click();
   entries.answerName("X");
-  form->renameJobButton->click();
+  form->jobPage->renameJobButton->click();
   entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
-  form->enterPointsButton->click();
-  form->viewJobButton->click();
-  QTest::mouseDClick(form->jobList->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
-  form->importPointsButton->click();
+  form->jobPage->enterPointsButton->click();
+  form->jobPage->viewJobButton->click();
+  QTest::mouseDClick(form->jobPage->list->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+  form->jobPage->importPointsButton->click();
 
   EXPECT_EQ(prompts.shown.size(), 1u);  // the open dialog at start only
   EXPECT_TRUE(entries.opened.empty());
@@ -205,17 +206,17 @@ TEST_F(PagesTest, TheViewerOpensOnTheSelectedJobAndTheListFollowsWhatItDid) {
     viewedSlots.push_back(job);
     ASSERT_TRUE(session.run(DeleteRecord{job, 0}).done());  // as the viewer deletes a record
   };
-  form->jobList->setCurrentRow(1);
-  form->viewJobButton->click();
+  form->jobPage->list->setCurrentRow(1);
+  form->jobPage->viewJobButton->click();
   ASSERT_EQ(viewedSlots, std::vector<JobSlot>{jobAt(1)});
-  EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith(" 3"));
-  EXPECT_EQ(form->jobList->currentRow(), 1);
+  EXPECT_TRUE(form->jobPage->list->item(1)->text().trimmed().endsWith(" 3"));
+  EXPECT_EQ(form->jobPage->list->currentRow(), 1);
 
   // A double click opens it too, below the rows as well as on them.
-  form->jobList->setCurrentRow(1);
-  QTest::mouseDClick(form->jobList->viewport(), Qt::LeftButton, {}, QPoint(5, 400));
+  form->jobPage->list->setCurrentRow(1);
+  QTest::mouseDClick(form->jobPage->list->viewport(), Qt::LeftButton, {}, QPoint(5, 400));
   EXPECT_EQ(viewedSlots.size(), 2u);
-  EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith(" 2"));
+  EXPECT_TRUE(form->jobPage->list->item(1)->text().trimmed().endsWith(" 2"));
 }
 
 TEST_F(PagesTest, TypedPointsAreStoredAsPointRecordsInTheImageByteOrder) {
@@ -230,9 +231,9 @@ TEST_F(PagesTest, TypedPointsAreStoredAsPointRecordsInTheImageByteOrder) {
     SCOPED_TRACE(modelName(c.model));
     form.reset();
     load([](RecordAreaStore& s) { s.createJob("JOB"); }, c.model);
-    form->jobList->setCurrentRow(0);
+    form->jobPage->list->setCurrentRow(0);
     entries.answerPoint("A9", fixed(1234, 500), fixed(0, -500), fixed(0));
-    form->enterPointsButton->click();
+    form->jobPage->enterPointsButton->click();
 
     const JobSlot slot = jobAt(0);
     ASSERT_EQ(session.recordCount(slot), 1);
@@ -253,32 +254,32 @@ TEST_F(PagesTest, TheTypingLoopProposesTheNextNameUntilCancelled) {
     s.createJob("JOB");
     s.createJob("OTHER");
   });
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   entries.answerPoint("A9", fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(4), fixed(5), fixed(6));
   entries.answerPoint("PT", fixed(7), fixed(8), fixed(9));
   entries.answerPoint(std::nullopt, fixed(1), fixed(1), fixed(1));
   entries.answerPoint("ABCDEF99", fixed(1), fixed(1), fixed(1));
   entries.cancelPoint();
-  form->enterPointsButton->click();
+  form->jobPage->enterPointsButton->click();
 
   EXPECT_EQ(entries.presets(Entry::kCoordinates),
             (std::vector<std::string>{"", "A10", "A11", "PT0", "PT1", "ABCDEF00"}));
   EXPECT_EQ(pointNames(jobAt(0)), (std::vector<std::string>{"A9", "A10", "PT", "PT0", "ABCDEF99"}));
-  EXPECT_TRUE(form->jobList->item(0)->text().trimmed().endsWith(" 5"));
-  EXPECT_EQ(form->jobList->currentRow(), 0);
+  EXPECT_TRUE(form->jobPage->list->item(0)->text().trimmed().endsWith(" 5"));
+  EXPECT_EQ(form->jobPage->list->currentRow(), 0);
   EXPECT_EQ(entries.unusedAnswers(), 0u);
 }
 
 TEST_F(PagesTest, CancellingAtOnceStoresNothing) {
   load([](RecordAreaStore& s) { s.createJob("JOB"); });
-  form->jobList->setCurrentRow(0);
-  const QStringList before = rowsOf(form->jobList);
+  form->jobPage->list->setCurrentRow(0);
+  const QStringList before = rowsOf(form->jobPage->list);
   const std::vector<uint8_t> bytes = readBytes(image);
   entries.cancelPoint();
-  form->enterPointsButton->click();
+  form->jobPage->enterPointsButton->click();
   EXPECT_EQ(entries.opened.size(), 1u);
-  EXPECT_EQ(rowsOf(form->jobList), before);
+  EXPECT_EQ(rowsOf(form->jobPage->list), before);
   EXPECT_EQ(readBytes(image), bytes);
 }
 
@@ -287,24 +288,24 @@ TEST_F(PagesTest, TypingStopsWhenTheJobReaches3072Records) {
     s.createJob("FULL");
     fillRecords(s, s.jobSlotAt(0), kMaxJobRecords - 1);
   });
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   entries.answerPoint("LAST", fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
   entries.answerPoint(std::nullopt, fixed(1), fixed(2), fixed(3));
-  form->enterPointsButton->click();
+  form->jobPage->enterPointsButton->click();
 
   const JobSlot slot = jobAt(0);
   EXPECT_EQ(session.recordCount(slot), kMaxJobRecords);
   EXPECT_EQ(session.pointName(slot, kMaxJobRecords - 1), "LAST");
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("文件已满，无法存贮全部数据！")});
   EXPECT_EQ(entries.unusedAnswers(), 1u);  // the loop ended at the refusal
-  EXPECT_TRUE(form->jobList->item(0)->text().trimmed().endsWith(" 3072"));
+  EXPECT_TRUE(form->jobPage->list->item(0)->text().trimmed().endsWith(" 3072"));
 
   // A full job opens no dialog, for typing or importing.
   int imported = 0;
   form->importCoordinates = [&](JobSlot, int&) { return ++imported, true; };
-  form->enterPointsButton->click();
-  form->importPointsButton->click();
+  form->jobPage->enterPointsButton->click();
+  form->jobPage->importPointsButton->click();
   EXPECT_EQ(prompts.timedMessages().mid(1),
             (QStringList{QStringLiteral("文件已满！"), QStringLiteral("文件已满！")}));
   EXPECT_EQ(entries.opened.size(), 2u);
@@ -316,7 +317,7 @@ TEST_F(PagesTest, TheImportGetsTheSelectedJobAndTheFormatChoice) {
     threeJobs(s);
     fillRecords(s, s.jobSlotAt(2), kMaxJobRecords - 1);  // one more still fits
   });
-  form->jobList->setCurrentRow(2);
+  form->jobPage->list->setCurrentRow(2);
   std::vector<JobSlot> targets;
   form->importFormatChoice = 3;
   form->importCoordinates = [&](JobSlot job, int& choice) {
@@ -326,10 +327,10 @@ TEST_F(PagesTest, TheImportGetsTheSelectedJobAndTheFormatChoice) {
     EXPECT_TRUE(session.run(AddPoint{job, "IMP", {}, {}, {}}).done());
     return true;
   };
-  form->importPointsButton->click();
+  form->jobPage->importPointsButton->click();
   EXPECT_EQ(targets, std::vector<JobSlot>{jobAt(2)});
   EXPECT_EQ(form->importFormatChoice, 5);
-  EXPECT_TRUE(form->jobList->item(2)->text().trimmed().endsWith(" 3072"));
+  EXPECT_TRUE(form->jobPage->list->item(2)->text().trimmed().endsWith(" 3072"));
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
 }
 
@@ -339,8 +340,8 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
     fillRecords(s, s.jobSlotAt(0), 2);
   });
   form->setKeepSnapshots(false);  // the card's failure alone, not the snapshot's
-  const QStringList before = rowsOf(form->jobList);
-  form->jobList->setCurrentRow(0);
+  const QStringList before = rowsOf(form->jobPage->list);
+  form->jobPage->list->setCurrentRow(0);
   const struct {
     const char* what;
     std::function<void()> act;
@@ -348,23 +349,23 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
       {"new job",
        [&] {
          entries.answerName("NEW");
-         form->newJobButton->click();
+         form->jobPage->newJobButton->click();
        }},
       {"delete job",
        [&] {
          prompts.answerYesNo(true);
-         form->deleteJobButton->click();
+         form->jobPage->deleteJobButton->click();
        }},
       {"rename job",
        [&] {
          entries.answerName("NEWNAME");
-         form->renameJobButton->click();
+         form->jobPage->renameJobButton->click();
        }},
       {"typing",
        [&] {
          entries.answerPoint("P", fixed(1), fixed(2), fixed(3));
          entries.answerPoint("Q", fixed(1), fixed(2), fixed(3));
-         form->enterPointsButton->click();
+         form->jobPage->enterPointsButton->click();
        }},
   };
   for (const auto& a : actions) {
@@ -375,7 +376,7 @@ TEST_F(PagesTest, WritesTheCardRefusesAreReportedAndTheListsShowTheCard) {
       a.act();
     }
     expectWriteFailureNotice();
-    EXPECT_EQ(rowsOf(form->jobList), before);
+    EXPECT_EQ(rowsOf(form->jobPage->list), before);
     EXPECT_EQ(session.jobCount(), 3);
     EXPECT_EQ(session.recordCount(jobAt(0)), 2);
   }
@@ -394,15 +395,16 @@ TEST_F(PagesTest, ThePagesDoNothingWhileTheShownImageIsNotLoaded) {
   ASSERT_FALSE(form->pagesUsable());
   const size_t shown = prompts.shown.size();
 
-  form->jobList->setCurrentRow(0);
-  form->knownPointList->clear();
-  form->onNewJob();
-  form->onRenameJob();
-  form->onDeleteJob();
-  form->onEnterPoints();
-  form->onEnterKnownPoints();
-  form->onEnterCodes();
-  form->onClearCodes();
+  form->jobPage->list->setCurrentRow(0);
+  form->knownPointPage->list->clear();
+  // Straight to the handlers, past the disabled buttons.
+  for (QPushButton* button :
+       {form->jobPage->newJobButton, form->jobPage->renameJobButton,
+        form->jobPage->deleteJobButton, form->jobPage->enterPointsButton,
+        form->knownPointPage->enterKnownPointsButton, form->codePage->enterCodesButton,
+        form->codePage->clearCodesButton}) {
+    emit button->clicked();
+  }
   EXPECT_EQ(prompts.shown.size(), shown);
   EXPECT_TRUE(entries.opened.empty());
   EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
@@ -410,11 +412,12 @@ TEST_F(PagesTest, ThePagesDoNothingWhileTheShownImageIsNotLoaded) {
 
 }  // namespace
 // A right click on a list row, then "显示图形" chosen from the menu with the keyboard.
-QString planShownFor(MainWindow& form, QListWidget* list, int row) {
+QString planShownFor(ListPage& page, int row) {
+  QListWidget* list = page.list;
   const QPoint at = list->visualItemRect(list->item(row)).center();
   QContextMenuEvent click(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
   QApplication::sendEvent(list->viewport(), &click);
-  EXPECT_TRUE(form.planMenu->isVisible());
+  EXPECT_TRUE(page.planMenu->isVisible());
   QString title;
   QTimer::singleShot(0, [&] {
     QTimer::singleShot(0, [&] {
@@ -424,20 +427,20 @@ QString planShownFor(MainWindow& form, QListWidget* list, int row) {
       }
     });
   });
-  QTest::keyClick(form.planMenu, Qt::Key_Down);
-  QTest::keyClick(form.planMenu, Qt::Key_Return);
+  QTest::keyClick(page.planMenu, Qt::Key_Down);
+  QTest::keyClick(page.planMenu, Qt::Key_Return);
   return title;
 }
 
 TEST_F(PagesTest, ARightClickOnAJobOrTheKnownPointsOffersTheirPlan) {
   load([](RecordAreaStore& s) { threeJobs(s); });
-  ASSERT_EQ(form->planMenu->actions().size(), 1);
-  EXPECT_EQ(form->planMenu->actions().front()->text(), QStringLiteral("显示图形"));
-  EXPECT_EQ(planShownFor(*form, form->jobList, 1), QStringLiteral("图形:B"));
-  EXPECT_EQ(form->jobList->currentRow(), 1) << "the row clicked is the one drawn";
+  ASSERT_EQ(form->jobPage->planMenu->actions().size(), 1);
+  EXPECT_EQ(form->jobPage->planMenu->actions().front()->text(), QStringLiteral("显示图形"));
+  EXPECT_EQ(planShownFor(*form->jobPage, 1), QStringLiteral("图形:B"));
+  EXPECT_EQ(form->jobPage->list->currentRow(), 1) << "the row clicked is the one drawn";
   form->pages->setCurrentIndex(1);
-  form->knownPointList->addItem(QStringLiteral("row"));  // a row to click on
-  EXPECT_EQ(planShownFor(*form, form->knownPointList, 0), QStringLiteral("图形:已知点"));
+  form->knownPointPage->list->addItem(QStringLiteral("row"));  // a row to click on
+  EXPECT_EQ(planShownFor(*form->knownPointPage, 0), QStringLiteral("图形:已知点"));
 }
 
 }  // namespace vel::test

@@ -1,6 +1,7 @@
 // The interface's language: which one the program speaks, and that every word
 // the windows show is in it, while the card's own texts stay as they are.
 #include <QFile>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTest>
 #include <cerrno>
@@ -170,8 +171,8 @@ class LanguageTest : public PagesTest {
   // The main window's words, the drawn tab captions among them.
   QStringList mainWindowTexts() {
     QStringList texts =
-        shownTexts(form.get(), {form->jobList, form->knownPointList, form->codeList});
-    texts << shownTexts(form->planMenu);
+        shownTexts(form.get(), {form->jobPage->list, form->knownPointPage->list, form->codePage->list});
+    texts << shownTexts(form->jobPage->planMenu);
     const DrawnTexts tabs(
         [this](QPainter& painter) { form->drawPageTab(painter, 0, QRect(0, 0, 133, 26), true); });
     for (const QString& caption : tabs.texts()) texts << QStringLiteral("drawn tab: ") + caption;
@@ -188,30 +189,30 @@ class LanguageTest : public PagesTest {
     });
     form->restoreButton->click();
     EXPECT_TRUE(restore.acted());
-    form->jobList->setCurrentRow(0);
+    form->jobPage->list->setCurrentRow(0);
     ModalDriver viewer([&](QDialog& dialog) {
       auto* window = qobject_cast<JobViewer*>(&dialog);
       texts << shownTexts(&dialog, {window->recordList});
       dialog.reject();
     });
-    form->viewJobButton->click();
+    form->jobPage->viewJobButton->click();
     EXPECT_TRUE(viewer.acted());
     return texts;
   }
 
   // Questions and refusals of the pages, each answered "No" or refused.
   void askEverything() {
-    form->jobList->setCurrentRow(0);
-    form->deleteJobButton->click();
-    form->knownPointList->setCurrentRow(0);
-    form->deleteKnownPointButton->click();
-    form->clearKnownPointsButton->click();
-    form->clearCodesButton->click();
+    form->jobPage->list->setCurrentRow(0);
+    form->jobPage->deleteJobButton->click();
+    form->knownPointPage->list->setCurrentRow(0);
+    form->knownPointPage->deleteKnownPointButton->click();
+    form->knownPointPage->clearKnownPointsButton->click();
+    form->codePage->clearCodesButton->click();
     form->formatButton->click();
     entries.answerName("JOB1");  // a name taken: refused with the popup
-    form->newJobButton->click();
+    form->jobPage->newJobButton->click();
     entries.cancelPoint();
-    form->enterKnownPointsButton->click();
+    form->knownPointPage->enterKnownPointsButton->click();
   }
 
   QStringList everythingAsked() const {
@@ -234,8 +235,8 @@ TEST_F(LanguageTest, InEnglishNoWordOfTheWindowsOrOfWhatTheyAskIsChinese) {
   for (const QString& text : texts + asked) EXPECT_FALSE(hasChinese(text)) << text.toStdString();
   EXPECT_TRUE(texts.contains(QStringLiteral("drawn tab: Jobs"))) << texts.join('\n').toStdString();
   // The card's own rows stay what the card holds.
-  EXPECT_TRUE(form->jobList->item(0)->text().contains(QStringLiteral("JOB1")));
-  EXPECT_EQ(form->codeList->item(0)->text(), QStringLiteral("TREE"));
+  EXPECT_TRUE(form->jobPage->list->item(0)->text().contains(QStringLiteral("JOB1")));
+  EXPECT_EQ(form->codePage->list->item(0)->text(), QStringLiteral("TREE"));
   EXPECT_EQ(entries.opened.size(), 2u);
 }
 

@@ -112,11 +112,11 @@ TEST_F(MainWindowLookTest, TheLoadedWindowLooksAsDrawn) {
   EXPECT_EQ(tabPixel(jobs, 2), QColor(224, 238, 254));
 
   // Row numbers blue, texts black; the selected row (0) white on the selection colour.
-  EXPECT_GT(countPixels(jobs, numberArea(form->jobList, 1), isBlue), 0);
-  EXPECT_GT(countPixels(jobs, textArea(form->jobList, 1), isDark), 0);
-  EXPECT_EQ(countPixels(jobs, numberArea(form->jobList, 1), isDark), 0);
-  EXPECT_EQ(countPixels(jobs, numberArea(form->jobList, 0), isBlue), 0);
-  EXPECT_GT(countPixels(jobs, numberArea(form->jobList, 0), isLight), 0);
+  EXPECT_GT(countPixels(jobs, numberArea(form->jobPage->list, 1), isBlue), 0);
+  EXPECT_GT(countPixels(jobs, textArea(form->jobPage->list, 1), isDark), 0);
+  EXPECT_EQ(countPixels(jobs, numberArea(form->jobPage->list, 1), isDark), 0);
+  EXPECT_EQ(countPixels(jobs, numberArea(form->jobPage->list, 0), isBlue), 0);
+  EXPECT_GT(countPixels(jobs, numberArea(form->jobPage->list, 0), isLight), 0);
 
   form->pages->setCurrentIndex(1);
   const QImage known = shot("main-window-known.png");
@@ -125,9 +125,9 @@ TEST_F(MainWindowLookTest, TheLoadedWindowLooksAsDrawn) {
 
   form->pages->setCurrentIndex(2);
   const QImage codes = shot("main-window-codes.png");
-  ASSERT_GE(form->codeList->count(), 10);
-  EXPECT_GT(countPixels(codes, numberArea(form->codeList, 9), isBlue), 0);
-  EXPECT_GT(countPixels(codes, textArea(form->codeList, 9), isDark), 0);
+  ASSERT_GE(form->codePage->list->count(), 10);
+  EXPECT_GT(countPixels(codes, numberArea(form->codePage->list, 9), isBlue), 0);
+  EXPECT_GT(countPixels(codes, textArea(form->codePage->list, 9), isDark), 0);
 }
 
 TEST(TimedPopupLook, BlueTextOnTheWindowColour) {

@@ -93,7 +93,7 @@ TEST_F(MainWindowTest, AnImageNamedAtStartIsLoadedWithoutAskingAndTheDialogStart
   EXPECT_TRUE(prompts.shown.empty());
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("CARD.VEL"));
-  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
 
   prompts.cancelFile();
   form->selectImageButton->click();
@@ -101,6 +101,38 @@ TEST_F(MainWindowTest, AnImageNamedAtStartIsLoadedWithoutAskingAndTheDialogStart
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].dialog.initialDir, pathToQString(image.parent_path()));
   EXPECT_TRUE(form->pagesUsable());
+}
+
+// The card goes in while the first dialog is up; it is offered once that
+// dialog has been cancelled, and the next dialog starts on it.
+TEST_F(MainWindowTest, ACardPutInDuringTheFirstDialogIsOfferedWhenItCloses) {
+  mediaFolders = {scratch.folder("media/F")};
+  const fs::path vel = scratch.path() / "media/F/VEL";
+  prompts.whileNextOpenDialog = [&] {
+    scratch.folder("media/F/VEL");
+    writeFormattedImage(vel / "SAMPLE.VEL", kRX2_8);
+    writeBytes(vel / "VELSET.CFG", cardConfig("SAMPLE"));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* window = qobject_cast<MainWindow*>(widget)) window->cardWatcher().look();
+    }
+    EXPECT_TRUE(prompts.shownOf(Kind::kYesNo).empty()) << "not asked over the open dialog";
+  };
+  prompts.cancelFile();
+  prompts.answerYesNo(false);
+  start();
+
+  const auto questions = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_TRUE(questions[0].text.contains(pathToQString(vel))) << questions[0].text.toStdString();
+  EXPECT_FALSE(form->pagesUsable());
+  form->cardWatcher().look();
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u) << "offered once";
+
+  prompts.cancelFile();
+  form->selectImageButton->click();
+  const auto dialogs = prompts.shownOf(Kind::kOpenFile);
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(qStringToPath(dialogs[1].dialog.initialDir), vel);
 }
 
 TEST_F(MainWindowTest, ACardPutInAfterTheStartIsOfferedOnceAndOpened) {
@@ -132,14 +164,14 @@ TEST_F(MainWindowTest, AnImageWhoseCardWasPulledOutIsLetGoAndANewOneOffered) {
   fs::remove(image);
   prompts.answerYesNo(true);   // delete the job
   prompts.answerYesNo(false);  // select another image: not now
-  form->jobList->setCurrentRow(0);
-  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  form->jobPage->list->setCurrentRow(0);
+  QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
   const auto boxes = prompts.shownOf(Kind::kOk);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, QStringLiteral("记录区写入失败，请检查存储卡！"));
   EXPECT_FALSE(session.isOpen());
   EXPECT_FALSE(pagesEnabled());
-  EXPECT_EQ(form->jobList->count(), 0);
+  EXPECT_EQ(form->jobPage->list->count(), 0);
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("未选取记录区"));
   QCoreApplication::processEvents();
   const auto questions = prompts.shownOf(Kind::kYesNo);
@@ -163,21 +195,21 @@ TEST_F(MainWindowTest, LoadingShowsTheSummaryAndTheLists) {
   EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("2"));
   EXPECT_EQ(form->usageGauge->progress(), 0);  // 5 of 49536 records
 
-  const QStringList jobs = rowsOf(form->jobList);
+  const QStringList jobs = rowsOf(form->jobPage->list);
   ASSERT_EQ(jobs.size(), 2);
   EXPECT_TRUE(jobs[0].contains(QStringLiteral("JOB1")) && jobs[0].trimmed().endsWith('3'))
       << jobs[0].toStdString();
   EXPECT_TRUE(jobs[1].contains(QStringLiteral("ROAD2")) && jobs[1].trimmed().endsWith('0'));
-  EXPECT_EQ(form->jobList->currentRow(), 0);  // no current job: the first
+  EXPECT_EQ(form->jobPage->list->currentRow(), 0);  // no current job: the first
 
-  const QStringList known = rowsOf(form->knownPointList);
+  const QStringList known = rowsOf(form->knownPointPage->list);
   ASSERT_EQ(known.size(), 2);
   EXPECT_TRUE(known[0].startsWith(QStringLiteral("K1 ")));
   EXPECT_TRUE(known[1].startsWith(QStringLiteral("K2 ")));
-  EXPECT_EQ(form->knownPointList->currentRow(), 0);
+  EXPECT_EQ(form->knownPointPage->list->currentRow(), 0);
 
-  EXPECT_EQ(rowsOf(form->codeList), (QStringList{"TREE", "WALL"}));
-  EXPECT_EQ(form->codeList->currentRow(), 0);
+  EXPECT_EQ(rowsOf(form->codePage->list), (QStringList{"TREE", "WALL"}));
+  EXPECT_EQ(form->codePage->list->currentRow(), 0);
   EXPECT_EQ(prompts.unusedAnswers(), 0u);
 }
 
@@ -203,7 +235,7 @@ TEST_F(MainWindowTest, TheSummaryNamesEachModelAndCountsItsKnownPoints) {
     EXPECT_EQ(form->modelLabel->text(), QString::fromLatin1(m.name));
     EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("1")) << m.name;
     EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("3")) << m.name;
-    EXPECT_EQ(form->knownPointList->count(), 3) << m.name;
+    EXPECT_EQ(form->knownPointPage->list->count(), 3) << m.name;
   }
 }
 
@@ -233,9 +265,9 @@ TEST_F(MainWindowTest, TheInstrumentsCurrentJobIsTheSelectedRow) {
     } else {
       form->selectImageButton->click();
     }
-    EXPECT_EQ(form->jobList->currentRow(), c.selectedRow) << c.what;
+    EXPECT_EQ(form->jobPage->list->currentRow(), c.selectedRow) << c.what;
     if (c.currentPosition >= 0) {
-      EXPECT_TRUE(form->jobList->item(c.selectedRow)->text().startsWith('*')) << c.what;
+      EXPECT_TRUE(form->jobPage->list->item(c.selectedRow)->text().startsWith('*')) << c.what;
     }
   }
 }
@@ -293,8 +325,8 @@ TEST_F(MainWindowTest, AnUnformattedImageAnsweredYesIsFormattedAndLoaded) {
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_EQ(form->modelLabel->text(), QStringLiteral("RX3-8"));
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->jobList->count(), 0);
-  EXPECT_EQ(form->jobList->currentRow(), -1);
+  EXPECT_EQ(form->jobPage->list->count(), 0);
+  EXPECT_EQ(form->jobPage->list->currentRow(), -1);
 }
 
 // The second image is open but not loaded: what the window still shows
@@ -314,12 +346,12 @@ TEST_F(MainWindowTest, ADeclinedSecondImageDisablesThePagesUntilTheNextLoad) {
   EXPECT_FALSE(pagesEnabled());
   EXPECT_FALSE(form->pagesUsable());
   EXPECT_EQ(form->imageNameLabel->text(), QStringLiteral("FIRST.VEL"));
-  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
 
   // A point typed into the job still shown goes nowhere: no dialog, nothing written.
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   entries.answerPoint("X", {1, 0}, {2, 0}, {3, 0});
-  form->onEnterPoints();
+  emit form->jobPage->enterPointsButton->clicked();
   EXPECT_TRUE(entries.opened.empty());
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
   EXPECT_EQ(readBytes(blank), std::vector<uint8_t>(kStandardSectors * kSectorSize, 0xFF));
@@ -396,16 +428,16 @@ TEST_F(MainWindowTest, AWriteProtectedImageIsReadAndEveryChangeRefusedBeforeAnyt
   EXPECT_EQ(notices[0].text, refusal);
   EXPECT_EQ(notices[0].icon, PromptIcon::kInformation);
   EXPECT_TRUE(form->pagesUsable());
-  EXPECT_EQ(form->jobList->count(), 2);
-  EXPECT_EQ(form->codeList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
+  EXPECT_EQ(form->codePage->list->count(), 2);
 
   // Each change says why it cannot be made, before it asks anything.
-  form->jobList->setCurrentRow(0);
-  for (QPushButton* button : {form->deleteJobButton, form->newJobButton, form->enterPointsButton,
-                              form->clearCodesButton}) {
+  form->jobPage->list->setCurrentRow(0);
+  for (QPushButton* button : {form->jobPage->deleteJobButton, form->jobPage->newJobButton, form->jobPage->enterPointsButton,
+                              form->codePage->clearCodesButton}) {
     QTest::mouseClick(button, Qt::LeftButton);
   }
-  QTest::keyClick(form->jobList, Qt::Key_Delete);
+  QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
   notices = prompts.shownOf(Kind::kOk);
   EXPECT_EQ(notices.size(), 6u);
   EXPECT_EQ(notices.back().text, refusal);
@@ -439,7 +471,7 @@ TEST_F(MainWindowTest, CancellingALaterSelectionKeepsTheImageLoaded) {
   form->selectImageButton->click();
   EXPECT_TRUE(session.isOpen());
   EXPECT_TRUE(form->pagesUsable());
-  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
 }
 
 TEST_F(MainWindowTest, ANameTypedWithoutExtensionOpensTheImageInEitherLetterCase) {
@@ -475,15 +507,15 @@ TEST_F(MainWindowTest, TheFormatButtonAsksFirstAndEmptiesTheLists) {
   prompts.answerYesNo(false);
   form->formatButton->click();
   EXPECT_EQ(readBytes(image), before);
-  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
 
   prompts.answerYesNo(true);
   form->formatButton->click();
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("0"));
   EXPECT_EQ(form->knownPointCountLabel->text(), QStringLiteral("0"));
-  EXPECT_EQ(form->jobList->count(), 0);
-  EXPECT_EQ(form->knownPointList->count(), 0);
-  EXPECT_EQ(form->codeList->count(), 0);
+  EXPECT_EQ(form->jobPage->list->count(), 0);
+  EXPECT_EQ(form->knownPointPage->list->count(), 0);
+  EXPECT_EQ(form->codePage->list->count(), 0);
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_TRUE(prompts.shownOf(Kind::kOk).empty());
   edit(image, [](RecordAreaStore& s) {
@@ -513,14 +545,14 @@ TEST_F(MainWindowTest, AFormatTheCardDoesNotTakeIsReported) {
   EXPECT_EQ(readBytes(image), before);
   EXPECT_TRUE(form->pagesUsable());
   EXPECT_TRUE(pagesEnabled());
-  EXPECT_EQ(form->jobList->count(), 2);
-  EXPECT_EQ(form->codeList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
+  EXPECT_EQ(form->codePage->list->count(), 2);
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
 
   // Selecting it again loads the same.
   select(image);
   EXPECT_TRUE(form->pagesUsable());
-  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
 }
 
 TEST_F(MainWindowTest, TheGaugeShowsTheTruncatedUsedShare) {
@@ -546,32 +578,32 @@ TEST_F(MainWindowTest, RefreshingTheJobListKeepsTheSelectedRow) {
     for (const char* name : {"A", "B", "C"}) s.createJob(name);
   });
   startWith(image);
-  form->jobList->setCurrentRow(1);
-  const QString before = form->jobList->item(1)->text();
+  form->jobPage->list->setCurrentRow(1);
+  const QString before = form->jobPage->list->item(1)->text();
 
   // Changed through the session, as the job viewer or an import changes it.
   ASSERT_TRUE(session.run(AddPoint{session.jobAt(JobPosition{1}), "P", {}, {}, {}}).done());
-  form->refreshJobList();
-  EXPECT_EQ(form->jobList->currentRow(), 1);
-  EXPECT_NE(form->jobList->item(1)->text(), before);
-  EXPECT_TRUE(form->jobList->item(1)->text().trimmed().endsWith('1'));
+  form->jobPage->refresh();
+  EXPECT_EQ(form->jobPage->list->currentRow(), 1);
+  EXPECT_NE(form->jobPage->list->item(1)->text(), before);
+  EXPECT_TRUE(form->jobPage->list->item(1)->text().trimmed().endsWith('1'));
 
   // A selected row that no longer exists leaves no row selected.
-  form->jobList->setCurrentRow(2);
+  form->jobPage->list->setCurrentRow(2);
   ASSERT_TRUE(session.run(DeleteJob{JobPosition{2}}).done());
-  form->refreshJobList();
-  EXPECT_EQ(form->jobList->count(), 2);
-  EXPECT_EQ(form->jobList->currentRow(), -1);
-  EXPECT_TRUE(form->jobList->selectedItems().isEmpty());
+  form->jobPage->refresh();
+  EXPECT_EQ(form->jobPage->list->count(), 2);
+  EXPECT_EQ(form->jobPage->list->currentRow(), -1);
+  EXPECT_TRUE(form->jobPage->list->selectedItems().isEmpty());
 }
 
 TEST_F(MainWindowTest, AnEmptyCodeListHasNoSelectedRow) {
   startWith(makeImage("CARD.VEL"));
-  form->refreshCodeList();
-  EXPECT_EQ(form->codeList->count(), 0);
-  EXPECT_EQ(form->codeList->currentRow(), -1);
-  form->refreshKnownPointList();
-  EXPECT_EQ(form->knownPointList->currentRow(), -1);
+  form->codePage->refresh();
+  EXPECT_EQ(form->codePage->list->count(), 0);
+  EXPECT_EQ(form->codePage->list->currentRow(), -1);
+  form->knownPointPage->refresh();
+  EXPECT_EQ(form->knownPointPage->list->currentRow(), -1);
 }
 
 TEST_F(MainWindowTest, NumberedRowsStartWithTheirNumberAndTwoBlanks) {
@@ -583,10 +615,10 @@ TEST_F(MainWindowTest, APointTheCardHasNoRoomForIsRefusedWithItsPopup) {
   const fs::path image = makeImage("CARD.VEL");
   edit(image, [](RecordAreaStore& s) { s.createJob("JOB1"); });
   startWith(image);
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   entries.answerPoint("P1", {1, 0}, {2, 0}, {3, 0});
   entries.cancelPoint();
-  form->enterPointsButton->click();
+  form->jobPage->enterPointsButton->click();
   EXPECT_EQ(session.recordCount(session.jobAt(JobPosition{0})), 1);
   EXPECT_TRUE(prompts.timedMessages().isEmpty());
 
@@ -605,10 +637,10 @@ TEST_F(MainWindowTest, APointTheCardHasNoRoomForIsRefusedWithItsPopup) {
   });
   select(image);
   const std::vector<uint8_t> before = readBytes(image);
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   entries.answerPoint("P2", {1, 0}, {2, 0}, {3, 0});
   entries.answerPoint("P3", {1, 0}, {2, 0}, {3, 0});
-  form->enterPointsButton->click();
+  form->jobPage->enterPointsButton->click();
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("记录区已满，无法再存贮数据！")});
   EXPECT_EQ(entries.unusedAnswers(), 1u) << "the loop ended at the refusal";
   EXPECT_EQ(session.recordCount(session.jobAt(JobPosition{0})), 1);
@@ -622,8 +654,8 @@ TEST_F(MainWindowTest, CardTextsAreShownFromTheirCodePage) {
     s.addFeatureCode(utf8ToGbk("树木"));
   });
   startWith(image);
-  EXPECT_TRUE(form->knownPointList->item(0)->text().startsWith(QStringLiteral("测试 ")));
-  EXPECT_EQ(form->codeList->item(0)->text(), QStringLiteral("树木"));
+  EXPECT_TRUE(form->knownPointPage->list->item(0)->text().startsWith(QStringLiteral("测试 ")));
+  EXPECT_EQ(form->codePage->list->item(0)->text(), QStringLiteral("树木"));
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowClosesTheImage) {

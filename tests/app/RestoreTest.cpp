@@ -59,7 +59,7 @@ TEST_F(RestoreTest, EachDestructiveActionOfThePagesKeepsOneSnapshotOfTheImageBef
   } actions[] = {
       {"删除记录 JOB1 第1条",
        [&] {
-         form->jobList->setCurrentRow(0);
+         form->jobPage->list->setCurrentRow(0);
          prompts.answerYesNo(true);
          ModalDriver viewer([](QDialog& dialog) {
            auto* window = qobject_cast<JobViewer*>(&dialog);
@@ -67,53 +67,53 @@ TEST_F(RestoreTest, EachDestructiveActionOfThePagesKeepsOneSnapshotOfTheImageBef
            QTest::mouseClick(window->deleteButton, Qt::LeftButton);
            dialog.reject();
          });
-         form->viewJobButton->click();
+         form->jobPage->viewJobButton->click();
          EXPECT_TRUE(viewer.acted());
        }},
       {"导入坐标到 JOB1",
        [&] {
-         form->jobList->setCurrentRow(0);
+         form->jobPage->list->setCurrentRow(0);
          prompts.answerFile(pathToQString(points), 2);
          ModalDriver import([](QDialog& dialog) {
            auto* window = qobject_cast<ImportWindow*>(&dialog);
            ASSERT_NE(window, nullptr);
            QTest::mouseClick(window->confirmButton, Qt::LeftButton);
          });
-         form->importPointsButton->click();
+         form->jobPage->importPointsButton->click();
          EXPECT_TRUE(import.acted());
        }},
       {"工作文件改名 JOB1 → MAIN",
        [&] {
-         form->jobList->setCurrentRow(0);
+         form->jobPage->list->setCurrentRow(0);
          entries.answerName("MAIN");
-         form->renameJobButton->click();
+         form->jobPage->renameJobButton->click();
        }},
       {"删除工作文件 ROAD2",
        [&] {
-         form->jobList->setCurrentRow(1);
+         form->jobPage->list->setCurrentRow(1);
          prompts.answerYesNo(true);
-         QTest::keyClick(form->jobList, Qt::Key_Delete);
+         QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
        }},
       {"删除已知点 K1",
        [&] {
-         form->knownPointList->setCurrentRow(0);
+         form->knownPointPage->list->setCurrentRow(0);
          prompts.answerYesNo(true);
-         form->deleteKnownPointButton->click();
+         form->knownPointPage->deleteKnownPointButton->click();
        }},
       {"清空已知点",
        [&] {
          prompts.answerYesNo(true);
-         form->clearKnownPointsButton->click();
+         form->knownPointPage->clearKnownPointsButton->click();
        }},
       {"删除特征码 TREE",
        [&] {
-         form->codeList->setCurrentRow(0);
-         form->deleteCodeButton->click();
+         form->codePage->list->setCurrentRow(0);
+         form->codePage->deleteCodeButton->click();
        }},
       {"清空特征码",
        [&] {
          prompts.answerYesNo(true);
-         form->clearCodesButton->click();
+         form->codePage->clearCodesButton->click();
        }},
       {"格式化记录区",
        [&] {
@@ -134,7 +134,7 @@ TEST_F(RestoreTest, EachDestructiveActionOfThePagesKeepsOneSnapshotOfTheImageBef
   }
   // Adding loses nothing: no snapshot.
   entries.answerName("NEW");
-  form->newJobButton->click();
+  form->jobPage->newJobButton->click();
   EXPECT_EQ(session.jobCount(), 1);
   EXPECT_EQ(kept().size(), count);
 }
@@ -144,26 +144,26 @@ TEST_F(RestoreTest, AFolderThatCannotBeWrittenStopsTheActionWithABox) {
   ::setenv("VEL_BACKUP_DIR", (scratch.path() / "plain-file" / "backups").c_str(), 1);
   load(sample);
   const std::vector<uint8_t> before = readBytes(image);
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   prompts.answerYesNo(true);
-  form->deleteJobButton->click();
+  form->jobPage->deleteJobButton->click();
   const auto boxes = prompts.shownOf(Kind::kOk);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8(kSnapshotFailedText)))
       << boxes[0].text.toStdString();
-  EXPECT_EQ(form->jobList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
   EXPECT_EQ(readBytes(image), before);
 }
 
 TEST_F(RestoreTest, TheRestoreWindowPutsTheChosenSnapshotBackAndTheMainWindowShowsIt) {
   load(sample);
   const std::vector<uint8_t> original = readBytes(image);
-  form->jobList->setCurrentRow(0);
+  form->jobPage->list->setCurrentRow(0);
   prompts.answerYesNo(true);
-  form->deleteJobButton->click();
-  form->codeList->setCurrentRow(0);
-  form->deleteCodeButton->click();
-  ASSERT_EQ(form->jobList->count(), 1);
+  form->jobPage->deleteJobButton->click();
+  form->codePage->list->setCurrentRow(0);
+  form->codePage->deleteCodeButton->click();
+  ASSERT_EQ(form->jobPage->list->count(), 1);
 
   prompts.answerYesNo(true);  // the restore's question
   ModalDriver driver([&](QDialog& dialog) {
@@ -192,8 +192,8 @@ TEST_F(RestoreTest, TheRestoreWindowPutsTheChosenSnapshotBackAndTheMainWindowSho
   QTest::mouseClick(form->restoreButton, Qt::LeftButton);
   ASSERT_TRUE(driver.acted());
   EXPECT_EQ(readBytes(image), original);
-  EXPECT_EQ(form->jobList->count(), 2);
-  EXPECT_EQ(form->codeList->count(), 2);
+  EXPECT_EQ(form->jobPage->list->count(), 2);
+  EXPECT_EQ(form->codePage->list->count(), 2);
   EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
   EXPECT_EQ(prompts.timedMessages(), QStringList{QStringLiteral("已恢复备份")});
 }
@@ -234,8 +234,8 @@ TEST_F(RestoreTest, ASnapshotOfAnotherCardIsAskedForAgainAndAnyGoesIntoANewFile)
   foreign.place = "OTHER (1234-ABCD) /VEL";
   ASSERT_TRUE(SnapshotFolder(backups).keep(original, foreign).kept());
   prompts.answerYesNo(true);
-  form->jobList->setCurrentRow(0);
-  form->deleteJobButton->click();
+  form->jobPage->list->setCurrentRow(0);
+  form->jobPage->deleteJobButton->click();
   const std::vector<uint8_t> deleted = readBytes(image);
   ASSERT_NE(deleted, original);
 
@@ -276,21 +276,37 @@ TEST_F(RestoreTest, ASnapshotOfAnotherCardIsAskedForAgainAndAnyGoesIntoANewFile)
   EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("已存在"))) << boxes[0].text.toStdString();
 }
 
+// Turning snapshots off is asked first; while they are off the main window
+// says so, and a later start remembers it.
 TEST_F(RestoreTest, TheSwitchInTheRestoreWindowTurnsSnapshotsOffForGood) {
   load(sample);
-  ModalDriver driver([](QDialog& dialog) {
-    auto* window = qobject_cast<RestoreWindow*>(&dialog);
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->keepSnapshotsBox->isChecked());
-    window->keepSnapshotsBox->setFocus();
-    QTest::keyClick(window->keepSnapshotsBox, Qt::Key_Space);
-    QTest::keyClick(window, Qt::Key_Escape);
-  });
-  form->restoreButton->click();
-  ASSERT_TRUE(driver.acted());
+  const auto pressSwitch = [this] {
+    ModalDriver driver([](QDialog& dialog) {
+      auto* window = qobject_cast<RestoreWindow*>(&dialog);
+      ASSERT_NE(window, nullptr);
+      window->keepSnapshotsBox->setFocus();
+      QTest::keyClick(window->keepSnapshotsBox, Qt::Key_Space);
+      QTest::keyClick(window, Qt::Key_Escape);
+    });
+    form->restoreButton->click();
+    ASSERT_TRUE(driver.acted());
+  };
+  EXPECT_TRUE(form->snapshotsOffLabel->isHidden());
+  prompts.answerYesNo(false);
+  pressSwitch();
+  ASSERT_EQ(prompts.shownOf(Kind::kYesNo).size(), 1u);
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo)[0].icon, PromptIcon::kExclamation);
+  EXPECT_EQ(session.snapshotFolder(), &form->snapshotFolder()) << "No keeps them";
+  EXPECT_TRUE(form->snapshotsOffLabel->isHidden());
+
   prompts.answerYesNo(true);
-  form->jobList->setCurrentRow(0);
-  form->deleteJobButton->click();
+  pressSwitch();
+  EXPECT_EQ(session.snapshotFolder(), nullptr);
+  EXPECT_FALSE(form->snapshotsOffLabel->isHidden());
+  EXPECT_EQ(form->snapshotsOffLabel->text(), QStringLiteral("自动备份已关闭"));
+  prompts.answerYesNo(true);
+  form->jobPage->list->setCurrentRow(0);
+  form->jobPage->deleteJobButton->click();
   EXPECT_EQ(session.jobCount(), 1);
   EXPECT_TRUE(kept().empty());
 
@@ -299,11 +315,18 @@ TEST_F(RestoreTest, TheSwitchInTheRestoreWindowTurnsSnapshotsOffForGood) {
   session.close();
   media = std::make_unique<ListedMedia>(mediaFolders);
   form = std::make_unique<MainWindow>(session, prompts, *media, image);
+  EXPECT_FALSE(form->snapshotsOffLabel->isHidden());
   prompts.answerYesNo(true);
-  form->jobList->setCurrentRow(0);
-  form->deleteJobButton->click();
+  form->jobPage->list->setCurrentRow(0);
+  form->jobPage->deleteJobButton->click();
   EXPECT_EQ(session.jobCount(), 0);
   EXPECT_TRUE(kept().empty());
+
+  // Turning them on again asks nothing.
+  const size_t asked = prompts.shownOf(Kind::kYesNo).size();
+  pressSwitch();
+  EXPECT_EQ(prompts.shownOf(Kind::kYesNo).size(), asked);
+  EXPECT_TRUE(form->snapshotsOffLabel->isHidden());
 }
 
 }  // namespace

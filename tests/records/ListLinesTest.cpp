@@ -4,6 +4,7 @@
 #include "TestImage.h"
 #include "card/CardSession.h"
 #include "records/ListLines.h"
+#include "records/SurveyRecord.h"
 
 namespace vel {
 namespace {
@@ -98,6 +99,41 @@ TEST(KnownPointLines, ReadTheCoordinatesInTheImageByteOrder) {
             "A1           1234.500        -0.250        12.000 ");
   EXPECT_NE(knownPointLine(ImageByteOrder(false), view),
             knownPointLine(ImageByteOrder(true), view));
+}
+
+DirectoryEntry jobEntry(std::string_view name, uint16_t count, JobTime created) {
+  DirectoryEntry entry = DirectoryEntry::named(name);
+  entry.recordCount = count;
+  entry.created = created;
+  return entry;
+}
+
+// Rows copied to the clipboard: the columns' blanks give way to tabs, and a
+// name keeps the blanks inside it.
+TEST(ListRowFields, CutTheColumnsWhereTheRowsPutThem) {
+  const struct {
+    const char* what;
+    std::string (*fields)(std::string_view);
+    std::string row;
+    std::string copied;
+  } cases[] = {
+      {"known point", knownPointFields, knownPointText("A1", {1234, 500}, {0, -250}, {12, 0}),
+       "A1\t1234.500\t-0.250\t12.000"},
+      {"known point with a full name and wide values", knownPointFields,
+       knownPointText("AB CDEFG", {-999999, -999}, {9999999, 999}, {0, 0}),
+       "AB CDEFG\t-999999.999\t9999999.999\t0.000"},
+      {"current job, dated", jobListFields,
+       jobListLine(jobEntry("JOB 1", 25, {2024, 5, 6, 7, 8}), true, true),
+       "JOB 1\t25\t24-05-06  7:08"},
+      {"job without a date", jobListFields,
+       jobListLine(jobEntry("ABCDEFGH", 3072, {}), false, false), "ABCDEFGH\t3072"},
+      {"PT record", recordFields, "PT:   P1,1234.567,-12.345,-0.005",
+       "PT\tP1\t1234.567\t-12.345\t-0.005"},
+      {"BS record, its label one blank shorter", recordFields, "BS:  B1,0.000,1.000,2.000,3.000",
+       "BS\tB1\t0.000\t1.000\t2.000\t3.000"},
+      {"unknown record", recordFields, "Unknown Record", "Unknown Record"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.fields(c.row), c.copied) << c.what;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/ScriptedPrompts.h"
 
+#include <utility>
+
 namespace vel::test {
 
 void ScriptedPrompts::answerFile(const QString& path, std::optional<int> filterIndex) {
@@ -37,6 +39,7 @@ bool ScriptedPrompts::fileDialog(ShownPrompt::Kind kind, FileDialogSettings& set
 }
 
 bool ScriptedPrompts::openFile(QWidget*, FileDialogSettings& settings) {
+  if (const auto meanwhile = std::exchange(whileNextOpenDialog, nullptr)) meanwhile();
   return fileDialog(ShownPrompt::Kind::kOpenFile, settings);
 }
 

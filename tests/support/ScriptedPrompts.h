@@ -38,6 +38,9 @@ class ScriptedPrompts final : public Prompts {
   bool saveFile(QWidget* parent, FileDialogSettings& settings) override;
   void showTimedMessage(QWidget* parent, const QString& text) override;
 
+  // Runs while the next open dialog is up, as if the user waited in it.
+  std::function<void()> whileNextOpenDialog;
+
   std::vector<ShownPrompt> shown;
   std::vector<ShownPrompt> shownOf(ShownPrompt::Kind kind) const;
   QStringList timedMessages() const;

@@ -9,6 +9,7 @@
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScratchCard.h"
 #include "ui/AnsiText.h"
+#include "ui/DialogFolders.h"
 #include "ui/Prompts.h"
 
 namespace vel {
@@ -106,6 +107,38 @@ TEST(FileDialogs, TheChoiceIsReadBackWithItsFilterIndex) {
   readBackFileDialog(*dialog, settings);
   EXPECT_EQ(settings.filterIndex, 3);
   EXPECT_EQ(settings.fileName, pathToQString(scratch.path() / "out.DXF"));
+}
+
+// Open dialogs start where the last file of their kind came from; save
+// dialogs too, but never on the card of the open image.
+TEST(DialogFolders, StartWhereTheUserWorksButNeverSaveOntoTheCard) {
+  const QString card = QStringLiteral("/media/u/CARD/VEL/A.VEL");
+  const struct {
+    const char* what;
+    StartFolderFacts facts;
+    QString start;
+  } cases[] = {
+      {"open, nothing used yet", {false, "", card, "/home/u", "/home/u/Documents"}, "/home/u"},
+      {"open, the last folder", {false, "/data/in", card, "/home/u", "/home/u/Documents"},
+       "/data/in"},
+      {"open, last folder on the card", {false, "/media/u/CARD/VEL", card, "/home/u", ""},
+       "/media/u/CARD/VEL"},
+      {"save, nothing used yet", {true, "", card, "/home/u", "/home/u/Documents"},
+       "/home/u/Documents"},
+      {"save, no Documents", {true, "", card, "/home/u", ""}, "/home/u"},
+      {"save, the last folder", {true, "/data/out", card, "/home/u", ""}, "/data/out"},
+      {"save, last folder is the card's VEL", {true, "/media/u/CARD/VEL", card, "/home/u", ""},
+       "/home/u"},
+      {"save, last folder under the card", {true, "/media/u/CARD/x/y", card, "/home/u", ""},
+       "/home/u"},
+      {"save, a folder whose name only begins like the card's",
+       {true, "/media/u/CARD2", card, "/home/u", ""}, "/media/u/CARD2"},
+      {"save, an image outside a VEL folder guards its own folder",
+       {true, "/data/img", "/data/img/A.VEL", "/home/u", ""}, "/home/u"},
+      {"save, no image open", {true, "/media/u/CARD/VEL", "", "/home/u", ""},
+       "/media/u/CARD/VEL"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(chooseStartFolder(c.facts), c.start) << c.what;
 }
 
 }  // namespace

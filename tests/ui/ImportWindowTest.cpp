@@ -1,6 +1,8 @@
 // The coordinate import: the file dialog and the format choice, the file in
 // the grid, and the rows stored on confirmation.
 #include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
 
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
@@ -66,6 +68,7 @@ class ImportWindowTest : public WindowTest {
 };
 
 TEST_F(ImportWindowTest, TheDialogOffersSixFormatsAndACancelKeepsTheChoice) {
+  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
   int format = 4;
   EXPECT_EQ(importCoordinates(slot, format, host()), 0);
   EXPECT_EQ(format, 4);
@@ -80,7 +83,18 @@ TEST_F(ImportWindowTest, TheDialogOffersSixFormatsAndACancelKeepsTheChoice) {
                      "CASS5.X文件(*.DAT)|*.DAT|文本文件(逗号分隔)(*.CSV)|*.CSV"));
   EXPECT_EQ(shown.filterIndex, 4);
   EXPECT_EQ(shown.defaultExt, QStringLiteral("*.QPL"));
-  EXPECT_EQ(shown.initialDir, QCoreApplication::applicationDirPath());
+  EXPECT_EQ(shown.initialDir, QDir::toNativeSeparators(QDir::homePath()));
+
+  // The next dialog starts where the last file was taken from.
+  const fs::path taken = file("in.dat", "1,A1,,1.5,2.5,3.5\r\n");
+  prompts.answerFile(pathToQString(taken), 4);
+  whenModalOpens<ImportWindow>([](ImportWindow* form) { form->close(); });
+  importCoordinates(slot, format, host());
+  prompts.cancelFile();
+  importCoordinates(slot, format, host());
+  const auto later = prompts.shownOf(Kind::kOpenFile);
+  ASSERT_EQ(later.size(), 3u);
+  EXPECT_EQ(qStringToPath(later[2].dialog.initialDir), taken.parent_path());
 }
 
 TEST_F(ImportWindowTest, TheChosenFormatIsWrittenBackAndTheConfirmedRowsStored) {

@@ -3,7 +3,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
+
 #include "tests/support/WindowFixture.h"
+#include "ui/Controls.h"
 #include "ui/JobViewer.h"
 #include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
@@ -240,5 +245,41 @@ TEST_F(JobViewerTest, TheGraphicButtonDrawsTheJobWithTheKnownPointsToLayOver) {
   EXPECT_TRUE(shown);
 }
 
+// Shift and Ctrl with the mouse or the arrows pick several records; Ctrl+C
+// copies them as tab-separated lines, Ctrl+A takes all, and one question
+// and one change delete the picked ones.
+TEST_F(JobViewerTest, SeveralRecordsAreCopiedAndDeletedAtOnce) {
+  fillJob(5);
+  open();
+  viewer->show();
+  QListWidget* list = viewer->recordList;
+  const auto clickRow = [list](int row, Qt::KeyboardModifiers keys) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
+                      list->visualItemRect(list->item(row)).center());
+  };
+  clickRow(1, {});
+  QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+  clickRow(4, Qt::ControlModifier);
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            QStringLiteral("PT\tP2\t1.000\t2.000\t3.000\n"
+                           "PT\tP3\t1.000\t2.000\t3.000\n"
+                           "PT\tP5\t1.000\t2.000\t3.000\n"));
+
+  prompts.answerYesNo(true);
+  viewer->deleteButton->click();
+  const auto asked = prompts.shownOf(Kind::kYesNo);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].text, QStringLiteral("删除选中的3条记录吗？"));
+  EXPECT_EQ(rowsOf(list), (QStringList{"PT:   P1,1.000,2.000,3.000", "PT:   P4,1.000,2.000,3.000"}));
+  EXPECT_EQ(session.recordCount(slot), 2);
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("查阅工作文件:JOB1 (记录总数:2)"));
+  EXPECT_EQ(selectedRows(list), std::vector<int>{1});
+
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 2);
+}
+
 }  // namespace
-}  // namespace vel::test
+}  // namespace vel

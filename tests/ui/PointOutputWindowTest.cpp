@@ -2,11 +2,13 @@
 // save buttons write.
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QSettings>
 #include <algorithm>
 
 #include "exchange/FormatRegistry.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
+#include "ui/DialogFolders.h"
 #include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
 
@@ -70,6 +72,8 @@ TEST_F(PointOutputWindowTest, ShowsThePointsOfPtCrdAndStnRecordsUnderTheHeader) 
 }
 
 TEST_F(PointOutputWindowTest, TheFirstSaveAsksTheSecondWritesTheSameFileInTheSameFormat) {
+  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  const QString documentsOrHome = startFolder(FileKind::kExport, true);
   fillMixedJob();
   open();
   const fs::path target = file("points.dat");
@@ -87,7 +91,7 @@ TEST_F(PointOutputWindowTest, TheFirstSaveAsksTheSecondWritesTheSameFileInTheSam
                      "AutoCAD DXF 文件(*.DXF)|*.DXF"));
   EXPECT_EQ(shown.filterIndex, 1);
   EXPECT_EQ(shown.defaultExt, QStringLiteral("*.QPL"));
-  EXPECT_EQ(shown.initialDir, QCoreApplication::applicationDirPath());
+  EXPECT_EQ(shown.initialDir, documentsOrHome);
   EXPECT_TRUE(shown.overwritePrompt);
   EXPECT_TRUE(form->saved());
   EXPECT_EQ(fileText(target), "1,P1,,100.000,200.000,5.000\r\n2,C1,K1,10.500,20.000,3.000\r\n");
@@ -284,5 +288,24 @@ TEST_F(PointOutputWindowTest, TheGraphicButtonDrawsThePointsTheJobHolds) {
   EXPECT_EQ(points, 3) << "PT, CRD and BS carry coordinates, DIST none";
 }
 
+// A file written onto the card does not make the card the next dialog's
+// start: the export goes back to Documents (or home); a folder off the card
+// is where the next one starts.
+TEST_F(PointOutputWindowTest, TheSaveDialogNeverStartsOnTheCard) {
+  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  fillMixedJob();
+  open();
+  form->imagePath = pathToQString(image);
+  const auto saveTo = [this](const fs::path& target) {
+    prompts.answerFile(pathToQString(target), 1);
+    form->saveAsButton->click();
+    return prompts.shownOf(Kind::kSaveFile).back().dialog.initialDir;
+  };
+  const QString away = startFolder(FileKind::kExport, true);
+  EXPECT_EQ(saveTo(image.parent_path() / "ON.QPL"), away);
+  EXPECT_EQ(saveTo(scratch.folder("off") / "OFF.QPL"), away) << "the card was not kept";
+  EXPECT_EQ(qStringToPath(saveTo(scratch.folder("off") / "AGAIN.QPL")), scratch.folder("off"));
+}
+
 }  // namespace
-}  // namespace vel::test
+}  // namespace vel
