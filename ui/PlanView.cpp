@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <numbers>
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -264,6 +266,7 @@ void PlanView::paintPlan(QPainter& painter) const {
                        painter.paintEngine()->type() == QPaintEngine::Raster &&
                        painter.transform().type() <= QTransform::TxTranslate;
   if (stamped) prepareStamps(painter.device()->devicePixelRatioF());
+  std::set<std::tuple<int, int, int>> stampedAt;
   for (const int i : drawOrder_) {
     if (!isShown(i)) continue;
     const ViewPoint v = transform_.toView(points_[i].n, points_[i].e);
@@ -272,7 +275,13 @@ void PlanView::paintPlan(QPainter& painter) const {
     inView.push_back(i);
     if (stamped) {
       const Stamp& stamp = stamps_[static_cast<int>(points_[i].kind)];
-      painter.drawImage(at - stamp.centre, stamp.image);
+      // One stamp a kind and place: the soft edges of a stack's markers, drawn
+      // over one another, would add up to a hard blot.
+      const QPoint corner = (at - stamp.centre).toPoint();
+      if (!stampedAt.emplace(static_cast<int>(points_[i].kind), corner.x(), corner.y()).second) {
+        continue;
+      }
+      painter.drawImage(corner, stamp.image);
     } else {
       painter.setBrush(markerColour(points_[i].kind));
       painter.drawPath(shapeOf(points_[i].kind).translated(at));
@@ -395,7 +404,9 @@ std::vector<PlanView::PlacedLabel> PlanView::layoutLabels(const std::vector<int>
   const auto text = [&](int i) {
     const int n = count[leader[i]];
     QString t = labels_[i].name;
-    if (n > 1) t += (t.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("×%1").arg(n);
+    // Close up in brackets: a CJK font sets "×" full width, and a space
+    // before a bracket reads as a gap.
+    if (n > 1) t += QStringLiteral("(%1)").arg(n);
     return t;
   };
   for (const int i : {first_, second_}) {
@@ -687,7 +698,7 @@ void PlanView::mouseReleaseEvent(QMouseEvent* event) {
 void PlanView::showStackList(const std::vector<int>& stack, QPointF pixel) {
   auto* list = new StackList(this);
   list->setObjectName(QStringLiteral("stackList"));
-  list->setFont(labelFont_);
+  list->setFont(scale_.font());
   for (const int i : stack) {
     QString text = labels_[i].name;
     if (!labels_[i].code.isEmpty()) text += QStringLiteral("  ") + labels_[i].code;
@@ -704,9 +715,12 @@ void PlanView::showStackList(const std::vector<int>& stack, QPointF pixel) {
 
   // As wide as the longest entry, at most a dozen rows high, beside the click
   // and on the screen.
-  const int rows = std::min(list->count(), 12);
+  constexpr int kMostRows = 12;
+  const int rows = std::min(list->count(), kMostRows);
   const int frame = 2 * list->frameWidth();
-  list->resize(list->sizeHintForColumn(0) + frame + scale_(24),
+  const int scrollBar =
+      list->count() > kMostRows ? list->verticalScrollBar()->sizeHint().width() : 0;
+  list->resize(list->sizeHintForColumn(0) + frame + scrollBar + scale_(20),
                list->sizeHintForRow(0) * rows + frame);
   QPoint at = mapToGlobal(pixel.toPoint()) + QPoint(scale_(6), scale_(6));
   if (const QScreen* screen = this->screen()) {

@@ -121,8 +121,9 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   applyWindowLook(this, scale_);
   resize(scale_(960), scale_(720));
-  // Wide enough for the status line in two lines.
-  setMinimumSize(scale_(560), scale_(320));
+  // Wide enough for a pair of the longest names' inverse line in two lines of
+  // the status line.
+  setMinimumSize(scale_(640), scale_(320));
 
   view = new PlanView(scale_, this);
   fitButton = makeLinkButton(this, "fitButton", tr("全图"), scale_);

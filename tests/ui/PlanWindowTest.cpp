@@ -461,7 +461,7 @@ TEST_F(PlanWindowTest, StackedPointsShowOneLabelWithTheCountAndAClickListsThem) 
   for (const PlanView::PlacedLabel& label : view()->placedLabels()) {
     if (label.point >= 2 && label.point < 52) {
       ++stackLabels;
-      EXPECT_EQ(label.text, QStringLiteral("P01 ×50"));
+      EXPECT_EQ(label.text, QStringLiteral("P01(50)"));
     }
     if (label.point == 1 || label.point == 52) {
       EXPECT_EQ(label.text, QStringLiteral("B1"));
@@ -495,7 +495,7 @@ TEST_F(PlanWindowTest, StackedPointsShowOneLabelWithTheCountAndAClickListsThem) 
   // A selected point names its stack.
   for (const PlanView::PlacedLabel& label : view()->placedLabels()) {
     if (label.point >= 2 && label.point < 52) {
-      EXPECT_EQ(label.text, QStringLiteral("P03 ×50"));
+      EXPECT_EQ(label.text, QStringLiteral("P03(50)"));
     }
   }
 
