@@ -250,12 +250,7 @@ void PlanView::paintPlan(QPainter& painter) const {
     return;
   }
 
-  // Points well outside the view cost nothing; a margin keeps the markers and
-  // labels of points just outside it.
-  const double reach = 12.0 * scale_.factor();
-  const QRectF drawn = area.adjusted(-reach, -reach, reach, reach);
-  std::vector<int> inView;
-  inView.reserve(points_.size());
+  const std::vector<int> inView = pointsInView();
   painter.setPen(Qt::NoPen);
   // Thousands of antialiased paths cost more than a repaint may take, so on
   // pixels (the screen, a PNG) each marker is stamped from an image drawn
@@ -265,23 +260,20 @@ void PlanView::paintPlan(QPainter& painter) const {
   const bool stamped = painter.paintEngine() &&
                        painter.paintEngine()->type() == QPaintEngine::Raster &&
                        painter.transform().type() <= QTransform::TxTranslate;
-  if (stamped) prepareStamps(painter.device()->devicePixelRatioF());
+  const qreal ratio = painter.device()->devicePixelRatioF();
+  if (stamped) prepareStamps(ratio);
   std::set<std::tuple<int, int, int>> stampedAt;
-  for (const int i : drawOrder_) {
-    if (!isShown(i)) continue;
+  for (const int i : inView) {
     const ViewPoint v = transform_.toView(points_[i].n, points_[i].e);
     const QPointF at(v.x, v.y);
-    if (!drawn.contains(at)) continue;
-    inView.push_back(i);
     if (stamped) {
       const Stamp& stamp = stamps_[static_cast<int>(points_[i].kind)];
-      // One stamp a kind and place: the soft edges of a stack's markers, drawn
-      // over one another, would add up to a hard blot.
-      const QPoint corner = (at - stamp.centre).toPoint();
-      if (!stampedAt.emplace(static_cast<int>(points_[i].kind), corner.x(), corner.y()).second) {
-        continue;
+      // One stamp a kind and device pixel: the soft edges of a stack's
+      // markers, drawn over one another, would add up to a hard blot.
+      const QPoint pixel = ((at - stamp.centre) * ratio).toPoint();
+      if (stampedAt.emplace(static_cast<int>(points_[i].kind), pixel.x(), pixel.y()).second) {
+        painter.drawImage(at - stamp.centre, stamp.image);
       }
-      painter.drawImage(corner, stamp.image);
     } else {
       painter.setBrush(markerColour(points_[i].kind));
       painter.drawPath(shapeOf(points_[i].kind).translated(at));
@@ -336,6 +328,8 @@ const QPainterPath& PlanView::shapeOf(PlanPointKind kind) const {
 std::vector<int> PlanView::pointsInView() const {
   std::vector<int> inView;
   if (!hasTransform_) return inView;
+  // Points well outside the view cost nothing; a margin keeps the markers and
+  // labels of points just outside it. In draw order.
   const double reach = 12.0 * scale_.factor();
   const QRectF drawn = QRectF(0.0, 0.0, width(), height()).adjusted(-reach, -reach, reach, reach);
   for (const int i : drawOrder_) {
