@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <numbers>
+#include <unordered_map>
 
 namespace vel {
 
@@ -388,6 +389,90 @@ std::vector<int> placeLabels(const std::vector<ViewRect>& candidates, int places
     }
   }
   return chosen;
+}
+
+std::vector<int> stackLeaders(const std::vector<ViewPoint>& pixels, double radius) {
+  std::vector<int> leader(pixels.size());
+  // Leaders in square cells of the radius: a point's leader can only be in its
+  // own cell or the eight around it.
+  const double cell = radius > 0.0 ? radius : 1.0;
+  const auto key = [](long long column, long long row) {
+    return static_cast<uint64_t>(column) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(row);
+  };
+  std::unordered_multimap<uint64_t, int> leaders;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const ViewPoint p = pixels[i];
+    leader[i] = static_cast<int>(i);
+    const double cx = std::floor(p.x / cell);
+    const double cy = std::floor(p.y / cell);
+    // Beyond this a cell number is no longer exact; such a point is far
+    // outside any view.
+    constexpr double kFar = 1e15;
+    if (!(std::abs(cx) < kFar && std::abs(cy) < kFar)) continue;
+    const auto column = static_cast<long long>(cx);
+    const auto row = static_cast<long long>(cy);
+    int best = -1;
+    for (long long c = column - 1; c <= column + 1; ++c) {
+      for (long long r = row - 1; r <= row + 1; ++r) {
+        const auto [from, to] = leaders.equal_range(key(c, r));
+        for (auto it = from; it != to; ++it) {
+          const ViewPoint q = pixels[it->second];
+          if (std::abs(q.x - p.x) <= radius && std::abs(q.y - p.y) <= radius &&
+              (best < 0 || it->second < best)) {
+            best = it->second;
+          }
+        }
+      }
+    }
+    if (best >= 0) {
+      leader[i] = best;
+    } else {
+      leaders.emplace(key(column, row), static_cast<int>(i));
+    }
+  }
+  return leader;
+}
+
+namespace {
+
+std::string_view trimmedName(std::string_view name) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\0'; };
+  while (!name.empty() && blank(name.front())) name.remove_prefix(1);
+  while (!name.empty() && blank(name.back())) name.remove_suffix(1);
+  return name;
+}
+
+// Names are GBK: the case of a letter counts only for single bytes, since a
+// double byte's second half may fall in the range of ASCII letters.
+unsigned char asciiLower(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x81 && i + 1 < a.size()) {
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (asciiLower(x) != asciiLower(y)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int findPlanPoint(const std::vector<PlanPoint>& points, int count, std::string_view name) {
+  const std::string_view wanted = trimmedName(name);
+  if (wanted.empty()) return -1;
+  const int end = std::min(count, static_cast<int>(points.size()));
+  for (int i = 0; i < end; ++i) {
+    if (sameName(trimmedName(points[i].name), wanted)) return i;
+  }
+  return -1;
 }
 
 }  // namespace vel

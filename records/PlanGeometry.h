@@ -1,12 +1,14 @@
 // The geometry of the plan view without its window: points on the ground (N,
 // E, Z in metres) placed on view pixels at equal scale with E to the right and
 // N up, the inverse calculation between two points, the scale bar's length,
-// and which labels fit without overprinting each other.
+// which labels fit without overprinting each other, and which points lie on
+// one another at the current zoom.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vel {
@@ -120,5 +122,24 @@ std::vector<bool> thinLabels(const std::vector<ViewRect>& labels,
 // none is free.
 std::vector<int> placeLabels(const std::vector<ViewRect>& candidates, int places,
                              const std::vector<ViewRect>& fixed = {});
+
+// Stacking: points drawn on one another make one marker with one label. Given
+// view positions in priority order, gives each the index of its stack's
+// leader: the first earlier leader within `radius` pixels of it on both axes,
+// else itself. Measured to the leader, not from point to point, so that a row
+// of points a pixel apart does not chain into one stack; identical positions
+// always share a stack. A point too far out to be in any view, or at no
+// position, leads its own.
+std::vector<int> stackLeaders(const std::vector<ViewPoint>& pixels, double radius);
+
+// Keys of the view: the zoom of one press of + or -, and the share of the
+// view's width or height one arrow key moves the drawing.
+constexpr double kKeyZoomFactor = 1.25;
+constexpr double kKeyPanShare = 0.125;
+
+// The first of the first `count` points named `name`, as a user types it:
+// blanks around either name and the case of ASCII letters do not count. -1
+// when there is none.
+int findPlanPoint(const std::vector<PlanPoint>& points, int count, std::string_view name);
 
 }  // namespace vel

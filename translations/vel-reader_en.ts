@@ -846,6 +846,18 @@ Open its record area now?</translation>
         <source>GeoPackage（点）</source>
         <translation>GeoPackage (points)</translation>
     </message>
+    <message>
+        <source>查找点</source>
+        <translation>Find point</translation>
+    </message>
+    <message>
+        <source>输入点名：</source>
+        <translation>Point name:</translation>
+    </message>
+    <message>
+        <source>没有名为 %1 的点</source>
+        <translation>There is no point named %1.</translation>
+    </message>
 </context>
 <context>
     <name>vel::PointOutputWindow</name>

@@ -4,14 +4,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QShortcut>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "card/CrsMemory.h"
 #include "exchange/ExchangeFile.h"
@@ -21,9 +25,11 @@
 #include "gis/GisFormats.h"
 #include "messages/Messages.h"
 #include "records/NumberText.h"
+#include "store/ModelLayout.h"
 #include "ui/AnsiText.h"
 #include "ui/CrsDialog.h"
 #include "ui/Language.h"
+#include "ui/NameDialog.h"
 
 namespace vel {
 
@@ -56,6 +62,25 @@ QString fileNameFor(const QString& jobName) {
     if (QStringLiteral("/\\:*?\"<>|").contains(c)) c = QLatin1Char('_');
   }
   return name.isEmpty() ? QStringLiteral("plan") : name;
+}
+
+// One SVG text element: other viewers set it in their own font as one run,
+// where the generator writes a piece at a fixed place for each script.
+QByteArray svgText(double x, double y, const QFont& font, const QString& text) {
+  QStringList families;
+  for (const QString& family : font.families()) {
+    families << (family.contains(QLatin1Char(' ')) ? QLatin1Char('\'') + family + QLatin1Char('\'')
+                                                    : family);
+  }
+  return QStringLiteral(
+             "<text x=\"%1\" y=\"%2\" font-family=\"%3\" font-size=\"%4\" fill=\"#000000\" "
+             "xml:space=\"preserve\">%5</text>\n")
+      .arg(x)
+      .arg(y)
+      .arg(families.join(QStringLiteral(", ")).toHtmlEscaped())
+      .arg(font.pixelSize())
+      .arg(text.toHtmlEscaped())
+      .toUtf8();
 }
 
 }  // namespace
@@ -97,7 +122,9 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   applyWindowLook(this, scale_);
   resize(scale_(960), scale_(720));
-  setMinimumSize(scale_(420), scale_(320));
+  // Wide enough for a pair of the longest names' inverse line in two lines of
+  // the status line.
+  setMinimumSize(scale_(640), scale_(320));
 
   view = new PlanView(scale_, this);
   fitButton = makeLinkButton(this, "fitButton", tr("全图"), scale_);
@@ -113,11 +140,23 @@ PlanWindow::PlanWindow(PlanContent content, Prompts& prompts, QWidget* parent)
   selectionLabel = new QLabel(this);
   selectionLabel->setObjectName(QStringLiteral("selectionLabel"));
   selectionLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  selectionLabel->setWordWrap(true);
+  cursorLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  selectionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   // Return in a drawing means nothing; no button waits for it.
   for (QPushButton* button : {fitButton, saveButton}) {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
+  // A click on them leaves the keys with the view; Tab still reaches them.
+  for (QWidget* control : std::initializer_list<QWidget*>{fitButton, codesCheckBox, knownCheckBox,
+                                                          saveButton}) {
+    control->setFocusPolicy(Qt::TabFocus);
+  }
+  auto* saveKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+  connect(saveKey, &QShortcut::activated, this, &PlanWindow::saveButtonClick);
+  auto* findKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+  connect(findKey, &QShortcut::activated, this, &PlanWindow::findPoint);
 
   auto* controls = new QHBoxLayout;
   controls->setSpacing(scale_(18));
@@ -184,16 +223,36 @@ void PlanWindow::showSelection() {
     selectionLabel->setText(text);
     return;
   }
+  selectionLabel->setText(inverseLine());
+}
+
+QString PlanWindow::inverseLine() const {
+  const int first = view->firstSelected();
+  const int second = view->secondSelected();
+  if (first < 0 || second < 0) return QString();
+  const PlanPoint& a = view->point(first);
   const PlanPoint& b = view->point(second);
   const GroundPoint from{a.n, a.e};
   const GroundPoint to{b.n, b.e};
   const double bearing = bearingDegrees(from, to);
-  selectionLabel->setText(tr("%1 → %2  平距 %3 m  方位角 %4 (%5)  高差 %6 m")
-                              .arg(ansiToQString(a.name), ansiToQString(b.name),
-                                   number(horizontalDistance(from, to)),
-                                   QString::fromStdString(bearingDmsText(bearing)),
-                                   QString::fromStdString(bearingDecimalText(bearing)),
-                                   signedNumber(heightDifference(a.z, b.z))));
+  return tr("%1 → %2  平距 %3 m  方位角 %4 (%5)  高差 %6 m")
+      .arg(ansiToQString(a.name), ansiToQString(b.name), number(horizontalDistance(from, to)),
+           QString::fromStdString(bearingDmsText(bearing)),
+           QString::fromStdString(bearingDecimalText(bearing)),
+           signedNumber(heightDifference(a.z, b.z)));
+}
+
+void PlanWindow::findPoint() {
+  std::array<char, kNameLength> buffer{};
+  if (showNameDialog(tr("查找点"), tr("输入点名："), buffer, kNameLength, this) != 1) return;
+  const std::string name(buffer.data(), strnlen(buffer.data(), buffer.size()));
+  const int index = findPlanPoint(view->points(), view->shownCount(), name);
+  if (index < 0) {
+    prompts_.showOk(this, tr("查找点"), tr("没有名为 %1 的点").arg(ansiToQString(name)),
+                    PromptIcon::kInformation);
+    return;
+  }
+  view->centreOn(index);
 }
 
 void PlanWindow::saveButtonClick() {
@@ -236,22 +295,42 @@ void PlanWindow::savePoints(const QString& path) {
   }
 }
 
+QStringList PlanWindow::titleLines() const {
+  QStringList lines{titleLine()};
+  if (const QString inverse = inverseLine(); !inverse.isEmpty()) lines << inverse;
+  return lines;
+}
+
+QFont PlanWindow::titleFont() const {
+  return scale_.font(14);
+}
+
 int PlanWindow::titleHeight() const {
-  return scale_(30);
+  return scale_(30) + (titleLines().size() - 1) * scale_(20);
+}
+
+double PlanWindow::titleBaseline(int line) const {
+  const QFontMetricsF metrics(titleFont());
+  // The first line in the middle of the first 30 pixels, the next 20 below.
+  return (scale_(30) - metrics.height()) / 2.0 + metrics.ascent() + line * scale_(20);
 }
 
 QSize PlanWindow::drawingSize() const {
   return QSize(view->width(), view->height() + titleHeight());
 }
 
-void PlanWindow::renderDrawing(QPainter& painter) const {
+void PlanWindow::renderDrawing(QPainter& painter, bool withTitle) const {
   const QSize size = drawingSize();
   const int title = titleHeight();
   painter.fillRect(QRect(0, 0, size.width(), title), Qt::white);
-  painter.setFont(scale_.font(14));
-  painter.setPen(Qt::black);
-  painter.drawText(QRect(scale_(12), 0, size.width() - scale_(24), title),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, titleLine());
+  if (withTitle) {
+    painter.setFont(titleFont());
+    painter.setPen(Qt::black);
+    const QStringList lines = titleLines();
+    for (int i = 0; i < lines.size(); ++i) {
+      painter.drawText(QPointF(scale_(12), titleBaseline(i)), lines[i]);
+    }
+  }
   painter.setPen(QPen(QColor(160, 160, 160), 1.0));
   painter.drawLine(QPointF(0.0, title - 0.5), QPointF(size.width(), title - 0.5));
   painter.save();
@@ -285,14 +364,28 @@ bool PlanWindow::renderDrawingTo(QIODevice& device, DrawingFormat format) {
     }
     case DrawingFormat::kSvg: {
       QSvgGenerator svg;
-      svg.setOutputDevice(&device);
       svg.setSize(size);
       svg.setViewBox(QRect(QPoint(0, 0), size));
       svg.setTitle(titleLine());
+      // The generator writes into a buffer first, for the title lines to be
+      // added as texts of their own.
+      QByteArray bytes;
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::WriteOnly);
+      svg.setOutputDevice(&buffer);
       QPainter painter;
       if (!painter.begin(&svg)) return false;
-      renderDrawing(painter);
-      return painter.end();
+      renderDrawing(painter, false);
+      if (!painter.end()) return false;
+      const qsizetype end = bytes.lastIndexOf("</svg>");
+      if (end < 0) return false;
+      QByteArray texts;
+      const QStringList lines = titleLines();
+      for (int i = 0; i < lines.size(); ++i) {
+        texts += svgText(scale_(12), titleBaseline(i), titleFont(), lines[i]);
+      }
+      bytes.insert(end, texts);
+      return device.write(bytes) == bytes.size();
     }
     case DrawingFormat::kPdf: {
       QPdfWriter pdf(&device);

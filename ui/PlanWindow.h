@@ -53,8 +53,11 @@ class PlanWindow final : public QDialog {
 
   // "图像 … 工作文件 … 点数 … 日期 …", the first line of every saved drawing.
   QString titleLine() const;
-  // Writes the title line and the view as it is shown; false when the file
-  // cannot be written.
+  // The inverse calculation of the two selected points, as the status line
+  // shows it; empty unless two are selected. A drawing has it under its title.
+  QString inverseLine() const;
+  // Writes the title line (and the inverse line) and the view as it is shown;
+  // false when the file cannot be written.
   bool saveDrawing(const QString& path, DrawingFormat format);
   bool renderDrawingTo(QIODevice& device, DrawingFormat format);
   // The day printed in the title line; today unless a test fixes it.
@@ -76,13 +79,20 @@ class PlanWindow final : public QDialog {
 
  private:
   void saveButtonClick();
+  // Asks for a point name, then centres on that point and selects it.
+  void findPoint();
   // The plan's points in a GeoPackage, in the CRS the user chooses.
   void savePoints(const QString& path);
   void showCursor(double n, double e);
   void showSelection();
   QSize drawingSize() const;
   int titleHeight() const;
-  void renderDrawing(QPainter& painter) const;
+  QStringList titleLines() const;
+  // The title lines' font, and the baseline of line `line` of them.
+  QFont titleFont() const;
+  double titleBaseline(int line) const;
+  // `withTitle` false leaves the title lines to the caller.
+  void renderDrawing(QPainter& painter, bool withTitle = true) const;
 
   Prompts& prompts_;
   Scaler scale_;

@@ -239,5 +239,56 @@ TEST(ThinLabels, ThousandsOfLabelsAgreeWithThePlainPairwiseCheck) {
   EXPECT_LT(plain.size(), 3072u);
 }
 
+TEST(StackLeaders, PointsWithinTheRadiusOfALeaderJoinIt) {
+  const std::vector<ViewPoint> pixels{
+      {100, 100},        // 0 leads
+      {100, 100},        // identical: joins 0
+      {102.5, 97.5},     // within 3 on both axes: joins 0
+      {104, 100},        // 4 from 0, though 1.5 from 2: leads a stack of its own
+      {106, 101},        // within 3 of 3 and not of 0: joins 3
+      {103, 103},        // within 3 of both 0 and 3: the earlier leader takes it
+      {-2.9, -1},        // across a cell edge from the next one
+      {0.05, 0.05},      // joins 6
+      {std::nan(""), 0}, // no place: alone
+      {1e300, 1e300},    // far beyond any view: alone
+      {1e300, 1e300},
+  };
+  EXPECT_EQ(stackLeaders(pixels, 3.0),
+            (std::vector<int>{0, 0, 0, 3, 3, 0, 6, 6, 8, 9, 10}));
+  EXPECT_TRUE(stackLeaders({}, 3.0).empty());
+}
+
+TEST(StackLeaders, ARowOfPointsAPixelApartMakesStacksNoWiderThanTheRadius) {
+  std::vector<ViewPoint> row;
+  for (int i = 0; i < 3000; ++i) row.push_back({i * 1.0, 50.0});
+  const std::vector<int> leaders = stackLeaders(row, 3.0);
+  for (int i = 0; i < 3000; ++i) {
+    EXPECT_EQ(leaders[i], i / 4 * 4) << "point " << i;
+  }
+}
+
+TEST(FindPlanPoint, MatchesTheNameAsTypedAmongTheFirstPoints) {
+  const std::vector<PlanPoint> points{
+      {"P1", "", 0, 0, 0, PlanPointKind::kMeasured},
+      {"ab-1  ", "", 0, 0, 0, PlanPointKind::kMeasured},
+      // A GBK double byte whose second half reads as a small letter alone:
+      // its case is not folded.
+      {"\xBD\x61", "", 0, 0, 0, PlanPointKind::kMeasured},
+      {"P1", "", 0, 0, 0, PlanPointKind::kStation},
+      {"K9", "", 0, 0, 0, PlanPointKind::kKnown},
+  };
+  struct Case {
+    const char* typed;
+    int count;
+    int found;
+  };
+  for (const Case& c : {Case{"P1", 5, 0}, Case{"p1", 5, 0}, Case{" AB-1", 5, 1},
+                        Case{"AB-1X", 5, -1}, Case{"\xBD\x41", 5, -1}, Case{"\xBD\x61", 5, 2},
+                        Case{"K9", 5, 4}, Case{"K9", 4, -1}, Case{"", 5, -1}, Case{"  ", 5, -1},
+                        Case{"P1", 0, -1}, Case{"P1", 99, 0}}) {
+    EXPECT_EQ(findPlanPoint(points, c.count, c.typed), c.found) << c.typed << " in " << c.count;
+  }
+}
+
 }  // namespace
 }  // namespace vel

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QImage>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -11,7 +14,9 @@
 #include <cmath>
 #include <memory>
 
+#include "tests/support/ModalDriver.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/NameDialog.h"
 #include "ui/PlanWindow.h"
 #include "ui/UiLook.h"
 
@@ -50,6 +55,24 @@ class PlanWindowTest : public ::testing::Test {
   }
 
   PlanView* view() const { return window->view; }
+
+  // For the window's own keys: a shortcut goes to the active window only.
+  void activate() {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  // Ctrl+F, with `name` typed into the dialog it opens.
+  void findByKeys(const QString& name) {
+    ModalDriver driver([&](QDialog& dialog) {
+      auto& form = static_cast<NameDialog&>(dialog);
+      QTest::keyClicks(form.nameEdit, name);
+      QTest::keyClick(form.nameEdit, Qt::Key_Return);
+    });
+    activate();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(driver.acted());
+  }
 
   QPointF pixelOf(int index) const {
     const PlanPoint& p = view()->point(index);
@@ -289,6 +312,259 @@ TEST_F(PlanWindowTest, SavesPngSvgAndPdfWithOneMarkPerPoint) {
   QFile pdf(dir.filePath("plan.pdf"));
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   EXPECT_TRUE(pdf.read(5) == "%PDF-");
+}
+
+// The texts of the SVG's text elements, each as one string.
+QStringList svgTexts(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QXmlStreamReader xml(&file);
+  QStringList texts;
+  while (!xml.atEnd()) {
+    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("text")) {
+      texts << xml.readElementText();
+    }
+  }
+  return texts;
+}
+
+TEST_F(PlanWindowTest, ADrawingOfTwoPickedPointsHasTheInverseLineUnderTheTitle) {
+  open(traverse());
+  window->setDrawingDate(QDate(2024, 5, 17));
+  activate();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  prompts.answerFile(dir.filePath("single.png"));
+  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  click(pixelOf(0));
+  click(pixelOf(4));
+  for (const char* name : {"pair.png", "pair.svg", "pair.pdf"}) {
+    prompts.answerFile(dir.filePath(QString::fromLatin1(name)));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  }
+  EXPECT_EQ(prompts.shownOf(ShownPrompt::Kind::kSaveFile).size(), 4u) << "Ctrl+S saves";
+  EXPECT_TRUE(prompts.shownOf(ShownPrompt::Kind::kOk).empty());
+
+  const QString title = QStringLiteral("图像 CARD.VEL    工作文件 JOB1    点数 6    日期 2024-05-17");
+  const QString inverse =
+      QStringLiteral("S1 → P3  平距 5.000 m  方位角 306°52′12″ (306.869898°)  高差 +1.234 m");
+  EXPECT_EQ(window->inverseLine(), inverse);
+  // Each line one text element, with no piece of it in another.
+  const QStringList texts = svgTexts(dir.filePath("pair.svg"));
+  EXPECT_EQ(texts.count(title), 1) << texts.join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(texts.count(inverse), 1);
+  for (const QString& text : texts) {
+    if (text == title || text == inverse) continue;
+    for (const QString& piece : {QStringLiteral("图像"), QStringLiteral("日期"), QStringLiteral("平距"),
+                                 QStringLiteral("高差")}) {
+      EXPECT_FALSE(text.contains(piece)) << text.toStdString();
+    }
+  }
+
+  // The second line makes the drawing taller by a line and is drawn there.
+  const QImage single(dir.filePath("single.png"));
+  const QImage pair(dir.filePath("pair.png"));
+  ASSERT_EQ(pair.height(), single.height() + 20);
+  int inked = 0;
+  for (int y = 32; y < 48; ++y) {
+    for (int x = 0; x < pair.width() / 2; ++x) inked += qGray(pair.pixel(x, y)) < 128;
+  }
+  EXPECT_GT(inked, 50);
+  EXPECT_TRUE(QFileInfo(dir.filePath("pair.pdf")).size() > 0);
+}
+
+TEST_F(PlanWindowTest, LabelsKeepClearOfTheScaleBarAndTheNorthArrow) {
+  // A grid that fills the view: its corner points sit where the scale bar and
+  // the north arrow are drawn.
+  open(traverse());
+  const double aspect = (view()->width() - 80.0) / (view()->height() - 80.0);
+  std::vector<std::string> names;
+  std::vector<PlanPoint> grid;
+  for (int i = 0; i < 25; ++i) names.push_back("B" + std::to_string(i + 1));
+  for (int i = 0; i < 25; ++i) {
+    grid.push_back(planPoint(names[i].c_str(), 1000.0 + 100.0 * (i / 5),
+                             2000.0 + 100.0 * aspect * (i % 5), 0.0, PlanPointKind::kMeasured));
+  }
+  open(grid);
+  for (const int zoom : {0, 3}) {
+    if (zoom != 0) turnWheel(QPointF(view()->width() / 2.0, view()->height() / 2.0), zoom);
+    const std::vector<QRectF> overlays = view()->overlayRects();
+    ASSERT_EQ(overlays.size(), 2u);
+    const std::vector<PlanView::PlacedLabel> labels = view()->placedLabels();
+    EXPECT_GE(labels.size(), zoom == 3 ? 3u : 25u);
+    for (const PlanView::PlacedLabel& label : labels) {
+      for (const QRectF& overlay : overlays) {
+        EXPECT_FALSE(label.rect.intersects(overlay))
+            << label.text.toStdString() << " at zoom " << zoom;
+      }
+    }
+  }
+  // The corners' points keep their names, on another side.
+  QTest::mouseClick(window->fitButton, Qt::LeftButton);
+  int corners = 0;
+  for (const PlanView::PlacedLabel& label : view()->placedLabels()) {
+    corners += label.text == QStringLiteral("B1") || label.text == QStringLiteral("B25");
+  }
+  EXPECT_EQ(corners, 2);
+}
+
+TEST_F(PlanWindowTest, TheStatusLineWrapsInANarrowWindow) {
+  open({planPoint("STATION1", 3512345.678, 512345.678, 1234.5, PlanPointKind::kStation),
+        planPoint("PT000001", 3512045.678, 512645.678, 1200.0, PlanPointKind::kMeasured,
+                  "ABCDEFGH")});
+  window->resize(window->minimumSize());
+  QApplication::processEvents();
+  ASSERT_EQ(window->width(), window->minimumWidth());
+  click(pixelOf(0));
+  click(pixelOf(1));
+  QLabel* label = window->selectionLabel;
+  for (int round = 0; round < 2; ++round) {
+    QApplication::processEvents();
+    const QRect room = label->contentsRect();
+    const QRect needed = QFontMetrics(label->font())
+                             .boundingRect(room, (label->wordWrap() ? Qt::TextWordWrap : 0) |
+                                                     Qt::AlignLeft | Qt::AlignTop,
+                                           label->text());
+    EXPECT_TRUE(room.contains(needed)) << label->text().toStdString() << ": " << needed.width()
+                                       << "x" << needed.height() << " in " << room.width() << "x"
+                                       << room.height();
+    EXPECT_TRUE(window->rect().contains(QRect(label->mapTo(window.get(), QPoint()), label->size())));
+    click(pixelOf(1));  // one point: its coordinates and code
+  }
+}
+
+TEST_F(PlanWindowTest, StackedPointsShowOneLabelWithTheCountAndAClickListsThem) {
+  std::vector<PlanPoint> points{planPoint("S1", 1000.0, 2000.0, 50.0, PlanPointKind::kStation),
+                                planPoint("B1", 1100.0, 2000.0, 52.0, PlanPointKind::kBacksight)};
+  std::vector<std::string> names;
+  for (int i = 1; i <= 50; ++i) names.push_back((i < 10 ? "P0" : "P") + std::to_string(i));
+  for (int i = 0; i < 50; ++i) {
+    // Within a millimetre of one another: one place at any zoom that shows them.
+    points.push_back(planPoint(names[i].c_str(), 1050.0 + i * 1e-5, 2060.0, 40.0 + i,
+                               PlanPointKind::kMeasured));
+  }
+  // The backsight again as a later station: one name and place, no count.
+  points.push_back(planPoint("B1", 1100.0, 2000.0, 52.0, PlanPointKind::kStation));
+  open(points);
+
+  int stackLabels = 0;
+  for (const PlanView::PlacedLabel& label : view()->placedLabels()) {
+    if (label.point >= 2 && label.point < 52) {
+      ++stackLabels;
+      EXPECT_EQ(label.text, QStringLiteral("P01(50)"));
+    }
+    if (label.point == 1 || label.point == 52) {
+      EXPECT_EQ(label.text, QStringLiteral("B1"));
+    }
+  }
+  EXPECT_EQ(stackLabels, 1);
+  EXPECT_EQ(view()->stackOf(52), (std::vector<int>{52})) << "a point and its twin";
+
+  click(pixelOf(2));
+  EXPECT_EQ(view()->firstSelected(), -1) << "nothing picked before the list is answered";
+  QListWidget* list = view()->stackList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(list->isVisible());
+  ASSERT_EQ(list->count(), 50);
+  EXPECT_EQ(list->item(0)->text(), QStringLiteral("P01"));
+  EXPECT_EQ(list->item(49)->text(), QStringLiteral("P50"));
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(view()->firstSelected(), 4) << "P03";
+  QTRY_VERIFY(view()->stackList() == nullptr);
+
+  // The second pick by the list too: the pair's inverse line.
+  click(pixelOf(2));
+  ASSERT_NE(view()->stackList(), nullptr);
+  QTest::keyClick(view()->stackList(), Qt::Key_End);
+  QTest::keyClick(view()->stackList(), Qt::Key_Return);
+  EXPECT_EQ(view()->secondSelected(), 51);
+  EXPECT_TRUE(window->selectionLabel->text().startsWith(QStringLiteral("P03 → P50  平距 0.000 m")))
+      << window->selectionLabel->text().toStdString();
+  // A selected point names its stack.
+  for (const PlanView::PlacedLabel& label : view()->placedLabels()) {
+    if (label.point >= 2 && label.point < 52) {
+      EXPECT_EQ(label.text, QStringLiteral("P03(50)"));
+    }
+  }
+
+  // Escape closes the list and picks nothing; the station and its backsight
+  // twin are picked at once.
+  click(pixelOf(2));
+  QTest::keyClick(view()->stackList(), Qt::Key_Escape);
+  QTRY_VERIFY(view()->stackList() == nullptr);
+  EXPECT_EQ(view()->firstSelected(), 4);
+  click(pixelOf(1));
+  EXPECT_EQ(view()->stackList(), nullptr);
+  EXPECT_EQ(view()->firstSelected(), 1);
+
+  // Zoomed in far enough, the stack comes apart: 1e-5 m is a pixel at 1e5 px/m.
+  for (int i = 0; i < 60; ++i) turnWheel(pixelOf(2), 1);
+  EXPECT_GT(view()->stackOf(2).size(), 1u);
+  EXPECT_LT(view()->stackOf(2).size(), 10u);
+}
+
+TEST_F(PlanWindowTest, KeysZoomPanFitAndFindAPointByName) {
+  open(traverse(), controlPoints());
+  activate();
+  const double scale = view()->transform().pixelsPerMetre();
+  const QPointF centre(view()->width() / 2.0, view()->height() / 2.0);
+  const GroundPoint middle = view()->transform().toGround({centre.x(), centre.y()});
+  const auto middleNow = [&] {
+    const ViewPoint v = view()->transform().toView(middle);
+    return QPointF(v.x, v.y);
+  };
+  QTest::keyClick(view(), Qt::Key_Plus);
+  QTest::keyClick(view(), Qt::Key_Plus);
+  EXPECT_DOUBLE_EQ(view()->transform().pixelsPerMetre(), scale * 1.25 * 1.25);
+  QTest::keyClick(view(), Qt::Key_Minus);
+  EXPECT_DOUBLE_EQ(view()->transform().pixelsPerMetre(), scale * 1.25);
+  EXPECT_NEAR(middleNow().x(), centre.x(), 1e-6) << "about the middle of the view";
+  EXPECT_NEAR(middleNow().y(), centre.y(), 1e-6);
+
+  // Right and Up show what lies east and north: the drawing moves left and down.
+  QTest::keyClick(view(), Qt::Key_Right);
+  QTest::keyClick(view(), Qt::Key_Up);
+  EXPECT_NEAR(middleNow().x(), centre.x() - view()->width() / 8.0, 1e-6);
+  EXPECT_NEAR(middleNow().y(), centre.y() + view()->height() / 8.0, 1e-6);
+  QTest::keyClick(view(), Qt::Key_Left);
+  QTest::keyClick(view(), Qt::Key_Down);
+  QTest::keyClick(view(), Qt::Key_Down);
+  EXPECT_NEAR(middleNow().x(), centre.x(), 1e-6);
+  EXPECT_NEAR(middleNow().y(), centre.y() - view()->height() / 8.0, 1e-6);
+
+  // The keys stay with the view after a click on a control.
+  QTest::mouseClick(window->codesCheckBox, Qt::LeftButton);
+  ASSERT_EQ(QApplication::focusWidget(), view());
+  QTest::keyClick(view(), Qt::Key_Home);
+  EXPECT_DOUBLE_EQ(view()->transform().pixelsPerMetre(), scale);
+  EXPECT_NEAR(middleNow().x(), centre.x(), 1e-6);
+
+  // Ctrl+F: the point found is centred and picked, as a click picks it.
+  findByKeys(QStringLiteral("p3"));
+  EXPECT_EQ(view()->firstSelected(), 4);
+  EXPECT_NEAR(pixelOf(4).x(), centre.x(), 1e-6);
+  EXPECT_NEAR(pixelOf(4).y(), centre.y(), 1e-6);
+  EXPECT_DOUBLE_EQ(view()->transform().pixelsPerMetre(), scale) << "the zoom stays";
+  findByKeys(QStringLiteral("S1"));
+  EXPECT_EQ(view()->secondSelected(), 0);
+  EXPECT_TRUE(window->selectionLabel->text().startsWith(QStringLiteral("P3 → S1")));
+
+  // A known point is found while it is shown, and a name that is not there is
+  // said.
+  findByKeys(QStringLiteral("K1"));
+  findByKeys(QStringLiteral("X9"));
+  const auto notices = prompts.shownOf(ShownPrompt::Kind::kOk);
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[0].caption, QStringLiteral("查找点"));
+  EXPECT_EQ(notices[0].text, QStringLiteral("没有名为 K1 的点"));
+  EXPECT_EQ(notices[1].text, QStringLiteral("没有名为 X9 的点"));
+  EXPECT_EQ(notices[1].icon, PromptIcon::kInformation);
+  QTest::mouseClick(window->knownCheckBox, Qt::LeftButton);
+  findByKeys(QStringLiteral("K1"));
+  EXPECT_EQ(view()->firstSelected(), 6);
+  EXPECT_EQ(prompts.shownOf(ShownPrompt::Kind::kOk).size(), 2u);
 }
 
 TEST_F(PlanWindowTest, AFileThatCannotBeWrittenIsReported) {
