@@ -99,6 +99,11 @@ check_desktop() {
     local launchable
     launchable=$(xmllint --xpath 'string(//launchable[@type="desktop-id"])' "${metainfo[0]}")
     [ "$launchable" = "$(basename "$desktop")" ] || fail "metainfo launches '$launchable'"
+    # One product name in the menu and the software centre.
+    local name
+    name=$(xmllint --xpath 'string(/component/name)' "${metainfo[0]}")
+    [ "$name" = "$(desktop_value "$desktop" Name)" ] ||
+      fail "metainfo names '$name', the menu entry '$(desktop_value "$desktop" Name)'"
   fi
 
   # The file type, as the system's trigger builds it and Qt reads it.
@@ -116,22 +121,62 @@ check_desktop() {
   fi
 }
 
+# The main window as the X server has it: the caption "Veldra V2.1" alone (no
+# product name added), and the window class the menu entry names, so that the
+# desktop shows the window under VEL_Reader.
+check_window() {
+  if [ "$VEL_WITH_GUI" != 1 ]; then
+    echo "skipped: built without the desktop program"
+    exit 77
+  fi
+  need xvfb-run xwininfo xprop
+  local card=$scratch/card.VEL properties
+  "$usr/bin/velcard" create "$card" RX3-8 > /dev/null
+  properties=$(VEL_CARD=$card VEL_PROGRAM=$usr/bin/vel-reader \
+    env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY xvfb-run -a bash -c '
+      "$VEL_PROGRAM" "$VEL_CARD" 2> /dev/null &
+      program=$!
+      for _ in $(seq 150); do
+        window=$(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"Veldra V2.1\".*/\1/p" | head -1)
+        [ -n "$window" ] && break
+        sleep 0.2
+      done
+      [ -n "$window" ] && xprop -id "$window" WM_NAME _NET_WM_NAME WM_CLASS
+      kill "$program"
+      wait "$program" 2> /dev/null
+      true')
+  [ -n "$properties" ] || { fail "no main window captioned 'Veldra V2.1' within 30 s"; return; }
+  grep -qx 'WM_NAME(STRING) = "Veldra V2.1"' <<< "$properties" || fail "caption: $properties"
+  grep -qx '_NET_WM_NAME(UTF8_STRING) = "Veldra V2.1"' <<< "$properties" || fail "caption: $properties"
+  local name
+  name=$(desktop_value "$usr/share/applications/vel-reader.desktop" Name)
+  grep -qx "WM_CLASS(STRING) = \"vel-reader\", \"$name\"" <<< "$properties" ||
+    fail "window class is not the menu entry's $name: $properties"
+  [ "$(desktop_value "$usr/share/applications/vel-reader.desktop" StartupWMClass)" = "$name" ] ||
+    fail "the menu entry's StartupWMClass is not its Name $name"
+}
+
 # A manual page as a reader sees it on a terminal of WIDTH columns.
 rendered_page() {
   LC_ALL=C.UTF-8 MANWIDTH=$2 MANPAGER=cat man -l "$1" 2> /dev/null | sed 's/.\x08//g'
 }
-# The tags of section $2 of rendered text $1 (wide enough not to wrap) that
-# start with a character matching $3: the commands, options or variables.
+# The tags of section $2 of rendered text $1 that start with a character
+# matching $3: the commands or options, each a tag line with its text indented
+# below it.
 section_tags() {
   awk -v section="$2" -v first="$3" '
     /^[^ ]/ { inside = ($0 == section) }
-    inside && /^       [^ ]/ { tag = substr($0, 8); if (substr(tag, 1, 1) ~ first) print tag }
+    inside && /^              [^ ]/ && previous ~ /^       [^ ]/ {
+      tag = substr(previous, 8)
+      if (substr(tag, 1, 1) ~ first) print tag
+    }
+    { previous = $0 }
   ' <<< "$1"
 }
-# The part of $1 before the first double space of each line: the option or
-# variable a line of --help describes.
-help_items() {
-  sed -n "/^$2\$/,/^\$/{/^  [^ ]/{s/^ *//;s/  .*//;p}}" <<< "$1"
+# The options a block of --help under heading $2 describes: each line that
+# starts with a dash, up to its first double space.
+help_options() {
+  sed -n "/^$2\$/,/^\$/{/^ *-/{s/^ *//;s/  .*//;p}}" <<< "$1"
 }
 
 # The page lists exactly the commands of --help, with their arguments.
@@ -160,7 +205,7 @@ check_page_options() {
   local program=$1 help=$2 page=$3 heading=$4
   local option tag found
   local -a options tags
-  mapfile -t options < <(help_items "$help" "$heading")
+  mapfile -t options < <(help_options "$help" "$heading")
   mapfile -t tags < <(section_tags "$page" OPTIONS '-')
   [ ${#options[@]} -gt 0 ] || fail "$program --help lists no option under '$heading'"
   [ ${#options[@]} -eq ${#tags[@]} ] ||
