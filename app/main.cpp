@@ -87,7 +87,7 @@ constexpr const char* kHelp =
     "                    (default ~/.local/share/vel-reader/backups)\n";
 
 // --help and --version answer before QApplication exists, so that they work
-// without a display (the manual page is made from them at build time).
+// without a display (the install tests hold the manual page to them).
 bool answeredInformationOption(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -113,7 +113,12 @@ int main(int argc, char** argv) {
   if (answeredInformationOption(argc, argv)) return std::fflush(stdout) == 0 ? 0 : 1;
 
   QApplication app(argc, argv);
+  // The product's name as the desktop shows it: the X11 window class and the
+  // caption of a box without one. No display name is set, as Qt would add it
+  // to every caption, the main window's "Veldra V2.1" included. The desktop
+  // file name ties the windows to the menu entry (Wayland's app id).
   QApplication::setApplicationName(QStringLiteral("VEL_Reader"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("vel-reader"));
   // The interface's language, and with it that of the standard buttons and
   // the file dialog.
   const QString languageOption = languageArgument(QApplication::arguments());

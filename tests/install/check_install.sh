@@ -99,6 +99,11 @@ check_desktop() {
     local launchable
     launchable=$(xmllint --xpath 'string(//launchable[@type="desktop-id"])' "${metainfo[0]}")
     [ "$launchable" = "$(basename "$desktop")" ] || fail "metainfo launches '$launchable'"
+    # One product name in the menu and the software centre.
+    local name
+    name=$(xmllint --xpath 'string(/component/name)' "${metainfo[0]}")
+    [ "$name" = "$(desktop_value "$desktop" Name)" ] ||
+      fail "metainfo names '$name', the menu entry '$(desktop_value "$desktop" Name)'"
   fi
 
   # The file type, as the system's trigger builds it and Qt reads it.
@@ -116,13 +121,113 @@ check_desktop() {
   fi
 }
 
-# The manual pages: found by name, whatis-parsable, rendered without a
-# warning from groff, and made from the installed version.
-check_man() {
-  if [ "$VEL_WITH_MANPAGES" != 1 ]; then
-    echo "skipped: help2man was not found at configure time"
+# The main window as the X server has it: the caption "Veldra V2.1" alone (no
+# product name added), and the window class the menu entry names, so that the
+# desktop shows the window under VEL_Reader.
+check_window() {
+  if [ "$VEL_WITH_GUI" != 1 ]; then
+    echo "skipped: built without the desktop program"
     exit 77
   fi
+  need xvfb-run xwininfo xprop
+  local card=$scratch/card.VEL properties
+  "$usr/bin/velcard" create "$card" RX3-8 > /dev/null
+  properties=$(VEL_CARD=$card VEL_PROGRAM=$usr/bin/vel-reader \
+    env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY xvfb-run -a bash -c '
+      "$VEL_PROGRAM" "$VEL_CARD" 2> /dev/null &
+      program=$!
+      for _ in $(seq 150); do
+        window=$(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"Veldra V2.1\".*/\1/p" | head -1)
+        [ -n "$window" ] && break
+        sleep 0.2
+      done
+      [ -n "$window" ] && xprop -id "$window" WM_NAME _NET_WM_NAME WM_CLASS
+      kill "$program"
+      wait "$program" 2> /dev/null
+      true')
+  [ -n "$properties" ] || { fail "no main window captioned 'Veldra V2.1' within 30 s"; return; }
+  grep -qx 'WM_NAME(STRING) = "Veldra V2.1"' <<< "$properties" || fail "caption: $properties"
+  grep -qx '_NET_WM_NAME(UTF8_STRING) = "Veldra V2.1"' <<< "$properties" || fail "caption: $properties"
+  local name
+  name=$(desktop_value "$usr/share/applications/vel-reader.desktop" Name)
+  grep -qx "WM_CLASS(STRING) = \"vel-reader\", \"$name\"" <<< "$properties" ||
+    fail "window class is not the menu entry's $name: $properties"
+  [ "$(desktop_value "$usr/share/applications/vel-reader.desktop" StartupWMClass)" = "$name" ] ||
+    fail "the menu entry's StartupWMClass is not its Name $name"
+}
+
+# A manual page as a reader sees it on a terminal of WIDTH columns.
+rendered_page() {
+  LC_ALL=C.UTF-8 MANWIDTH=$2 MANPAGER=cat man -l "$1" 2> /dev/null | sed 's/.\x08//g'
+}
+# The tags of section $2 of rendered text $1 that start with a character
+# matching $3: the commands or options, each a tag line with its text indented
+# below it.
+section_tags() {
+  awk -v section="$2" -v first="$3" '
+    /^[^ ]/ { inside = ($0 == section) }
+    inside && /^              [^ ]/ && previous ~ /^       [^ ]/ {
+      tag = substr(previous, 8)
+      if (substr(tag, 1, 1) ~ first) print tag
+    }
+    { previous = $0 }
+  ' <<< "$1"
+}
+# The options a block of --help under heading $2 describes: each line that
+# starts with a dash, up to its first double space.
+help_options() {
+  sed -n "/^$2\$/,/^\$/{/^ *-/{s/^ *//;s/  .*//;p}}" <<< "$1"
+}
+
+# The page lists exactly the commands of --help, with their arguments.
+check_page_commands() {
+  local help=$1 page=$2
+  local from_help from_page
+  # A command's arguments are the words in capitals and options after its
+  # name; its summary starts at the first other word.
+  from_help=$(help_section_commands "$help" | sort)
+  from_page=$(section_tags "$page" COMMANDS '[a-z]' | sort)
+  [ -n "$from_help" ] || fail "velcard --help lists no command"
+  [ "$from_help" = "$from_page" ] ||
+    fail "velcard(1) COMMANDS differ from --help:"$'\n'"$(diff <(echo "$from_help") <(echo "$from_page"))"
+}
+help_section_commands() {
+  sed -n '/^commands:$/,/^$/{/^  [^ ]/p}' <<< "$1" | awk '{
+    synopsis = $1
+    for (i = 2; i <= NF && ($i ~ /^[][A-Z0-9_.-]+$/ || $i ~ /^\[?--[a-z-]+\]?$/); i++) synopsis = synopsis " " $i
+    print synopsis
+  }'
+}
+
+# The page's OPTIONS are those of --help ("-h, --help" standing for --help),
+# and its ENVIRONMENT names every variable --help names.
+check_page_options() {
+  local program=$1 help=$2 page=$3 heading=$4
+  local option tag found
+  local -a options tags
+  mapfile -t options < <(help_options "$help" "$heading")
+  mapfile -t tags < <(section_tags "$page" OPTIONS '-')
+  [ ${#options[@]} -gt 0 ] || fail "$program --help lists no option under '$heading'"
+  [ ${#options[@]} -eq ${#tags[@]} ] ||
+    fail "$program(1) has ${#tags[@]} options (${tags[*]}), --help ${#options[@]} (${options[*]})"
+  for option in "${options[@]}"; do
+    found=0
+    for tag in "${tags[@]}"; do
+      [[ $tag == "$option" || $tag == *", $option" ]] && found=1
+    done
+    [ $found = 1 ] || fail "$program(1) OPTIONS lack '$option'"
+  done
+  local environment variable
+  environment=$(sed -n '/^ENVIRONMENT$/,/^[^ ]/p' <<< "$page")
+  for variable in $(grep -oE '\b[A-Z]+(_[A-Z]+)+\b' <<< "$help" | sort -u); do
+    grep -qw -- "$variable" <<< "$environment" || fail "$program(1) ENVIRONMENT lacks $variable"
+  done
+}
+
+# The manual pages: found by name, whatis-parsable, rendered without a
+# warning from groff or a word broken across lines, of the installed version,
+# and telling what the installed program's --help tells.
+check_man() {
   need man lexgrog
   local program page
   local -a programs=(velcard)
@@ -136,10 +241,67 @@ check_man() {
     complaints=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 > /dev/null) ||
       fail "man cannot render $page"
     [ -z "$complaints" ] || fail "$page: $complaints"
-    local text
-    text=$(LC_ALL=C.UTF-8 MANWIDTH=80 MANPAGER=cat man -l "$page" 2> /dev/null) || fail "man -l $page"
+    local text width
+    text=$(rendered_page "$page" 80)
     grep -q "$program $VEL_VERSION" <<< "$text" || fail "$page is not of version $VEL_VERSION"
+    # A path or name cut by a hyphen at the end of a line cannot be copied.
+    for width in 80 72 64; do
+      if rendered_page "$page" "$width" | grep -n '‐$'; then
+        fail "$page breaks a word at $width columns"
+      fi
+    done
+
+    local help wide
+    help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$usr/bin/$program" --help) ||
+      fail "$program --help failed"
+    wide=$(rendered_page "$page" 400)
+    if [ "$program" = velcard ]; then
+      check_page_commands "$help" "$wide"
+      check_page_options velcard "$help" "$wide" 'Options (before the command):'
+    else
+      check_page_options vel-reader "$help" "$wide" 'Options:'
+    fi
   done
+}
+
+# The two packages, as cpack makes them from the install components: velcard
+# (cli) runs without Qt and has its page, completion and the GIS module; the
+# desktop program's (desktop) has the rest; each has its own copyright and
+# changelog; no file is in both or in neither.
+check_components() {
+  need objdump
+  local component
+  for component in cli desktop Unspecified; do
+    DESTDIR=$scratch/$component "$VEL_CMAKE" --install "$VEL_BUILD_DIR" --prefix /usr \
+      --component "$component" > /dev/null
+  done
+  DESTDIR=$scratch/all "$VEL_CMAKE" --install "$VEL_BUILD_DIR" --prefix /usr > /dev/null
+  [ -z "$(find "$scratch/Unspecified" -type f 2> /dev/null)" ] ||
+    fail "files in no package: $(cd "$scratch/Unspecified" && find . -type f)"
+
+  local cli=$scratch/cli/usr file
+  local -a wanted=(bin/velcard share/man/man1/velcard.1.gz
+    share/bash-completion/completions/velcard share/doc/velcard/copyright
+    share/doc/velcard/changelog.gz)
+  for file in "${wanted[@]}"; do [ -f "$cli/$file" ] || fail "velcard lacks /usr/$file"; done
+  [ -n "$(find "$cli" -name libvel-gis.so)" ] || fail "velcard lacks the GIS module"
+  local elf
+  while IFS= read -r elf; do
+    if objdump -p "$elf" | grep -E 'NEEDED +libQt'; then fail "${elf#"$scratch"/} needs Qt"; fi
+  done < <(find "$cli" -type f \( -name '*.so' -o -perm -u+x \))
+
+  local whole halves
+  whole=$(cd "$scratch/all" && find . -type f | sort)
+  halves=$( (cd "$scratch/cli" && find . -type f; [ -d "$scratch/desktop" ] &&
+    cd "$scratch/desktop" && find . -type f) | sort)
+  [ "$whole" = "$halves" ] ||
+    fail "the components differ from the whole install:"$'\n'"$(diff <(echo "$whole") <(echo "$halves"))"
+
+  [ "$VEL_WITH_GUI" = 1 ] || return 0
+  local desktop=$scratch/desktop/usr
+  wanted=(bin/vel-reader share/man/man1/vel-reader.1.gz share/applications/vel-reader.desktop
+    share/doc/vel-reader/copyright share/doc/vel-reader/changelog.gz)
+  for file in "${wanted[@]}"; do [ -f "$desktop/$file" ] || fail "vel-reader lacks /usr/$file"; done
 }
 
 # Completion of velcard, loaded the way bash-completion loads it on the first
