@@ -68,6 +68,18 @@ QString startFolder(FileKind kind, bool saving, const QString& imagePath) {
   return QDir::toNativeSeparators(chooseStartFolder(facts));
 }
 
+bool askSaveFile(Prompts& prompts, QWidget* parent, FileDialogSettings& settings, FileKind kind,
+                 const QString& imagePath) {
+  FileDialogSettings dialog = settings;
+  if (dialog.initialDir.isEmpty()) dialog.initialDir = startFolder(kind, true, imagePath);
+  dialog.fileName = QFileInfo(settings.fileName).fileName();
+  if (!prompts.saveFile(parent, dialog)) return false;
+  settings.fileName = dialog.fileName;
+  settings.filterIndex = dialog.filterIndex;
+  rememberFolder(kind, settings.fileName);
+  return true;
+}
+
 void rememberFolder(FileKind kind, const QString& chosenFile) {
   if (chosenFile.isEmpty()) return;
   const QString folder = QFileInfo(cleaned(chosenFile)).absolutePath();

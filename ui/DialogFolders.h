@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "ui/Prompts.h"
+
 namespace vel {
 
 enum class FileKind {
@@ -36,5 +38,13 @@ QString chooseStartFolder(const StartFolderFacts& facts);
 QString startFolder(FileKind kind, bool saving, const QString& imagePath = {});
 // Keeps the folder of a file the user has just chosen for the kind.
 void rememberFolder(FileKind kind, const QString& chosenFile);
+
+// The save dialog of a window that keeps its settings between saves: it
+// starts in startFolder (unless the window names a folder) with the last
+// file's name alone, so that it does not follow that file back onto the
+// card. True when the user chose a file: its path and filter are then in
+// settings and its folder is remembered for the kind.
+bool askSaveFile(Prompts& prompts, QWidget* parent, FileDialogSettings& settings, FileKind kind,
+                 const QString& imagePath);
 
 }  // namespace vel

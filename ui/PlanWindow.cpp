@@ -28,6 +28,7 @@
 #include "store/ModelLayout.h"
 #include "ui/AnsiText.h"
 #include "ui/CrsDialog.h"
+#include "ui/DialogFolders.h"
 #include "ui/Language.h"
 #include "ui/NameDialog.h"
 
@@ -256,7 +257,10 @@ void PlanWindow::findPoint() {
 }
 
 void PlanWindow::saveButtonClick() {
-  if (!prompts_.saveFile(this, saveDialog)) return;
+  if (!askSaveFile(prompts_, this, saveDialog, FileKind::kDrawing,
+                   QString::fromStdString(imagePath_))) {
+    return;
+  }
   QString path = saveDialog.fileName;
   const QString suffix = QFileInfo(path).suffix().toLower();
   const FormatChoice* choice = nullptr;

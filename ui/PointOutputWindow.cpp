@@ -14,8 +14,8 @@
 #include "messages/Messages.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
-#include "ui/DialogFolders.h"
 #include "ui/CrsDialog.h"
+#include "ui/DialogFolders.h"
 #include "ui/Language.h"
 #include "ui/PlanWindow.h"
 
@@ -118,18 +118,8 @@ void PointOutputWindow::onSaveAs() {
 }
 
 bool PointOutputWindow::writePointFile(bool ask) {
-  if (ask) {
-    // The folder the last export went to, never the card; the name alone,
-    // so that the dialog does not follow an earlier file's folder.
-    FileDialogSettings dialog = saveDialog;
-    if (dialog.initialDir.isEmpty()) {
-      dialog.initialDir = startFolder(FileKind::kExport, true, imagePath);
-    }
-    dialog.fileName = QFileInfo(saveDialog.fileName).fileName();
-    if (!prompts_.saveFile(this, dialog)) return false;
-    saveDialog.fileName = dialog.fileName;
-    saveDialog.filterIndex = dialog.filterIndex;
-    rememberFolder(FileKind::kExport, saveDialog.fileName);
+  if (ask && !askSaveFile(prompts_, this, saveDialog, FileKind::kExport, imagePath)) {
+    return false;
   }
   collectGridPoints();
   const std::filesystem::path target = qStringToPath(saveDialog.fileName);

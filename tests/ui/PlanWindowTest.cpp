@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QListWidget>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -16,6 +17,7 @@
 
 #include "tests/support/ModalDriver.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "ui/DialogFolders.h"
 #include "ui/NameDialog.h"
 #include "ui/PlanWindow.h"
 #include "ui/UiLook.h"
@@ -273,6 +275,8 @@ int countElements(const QString& path, const QString& name) {
 }
 
 TEST_F(PlanWindowTest, SavesPngSvgAndPdfWithOneMarkPerPoint) {
+  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  const QString documentsOrHome = startFolder(FileKind::kDrawing, true);
   open(traverse(), controlPoints());
   window->setDrawingDate(QDate(2024, 5, 17));
   QTest::mouseClick(window->knownCheckBox, Qt::LeftButton);
@@ -292,6 +296,10 @@ TEST_F(PlanWindowTest, SavesPngSvgAndPdfWithOneMarkPerPoint) {
   EXPECT_EQ(dialogs[0].dialog.filter,
             QStringLiteral("PNG 图像|*.png|SVG 图形|*.svg|PDF 文档|*.pdf|GeoPackage（点）|*.gpkg"));
   EXPECT_EQ(dialogs[0].dialog.fileName, QStringLiteral("JOB1"));
+  EXPECT_EQ(dialogs[0].dialog.initialDir, documentsOrHome);
+  EXPECT_EQ(dialogs[1].dialog.initialDir, QDir::toNativeSeparators(dir.path()))
+      << "the next drawing starts where the last one went";
+  EXPECT_EQ(dialogs[1].dialog.fileName, QStringLiteral("plan.png"));
   EXPECT_TRUE(dialogs[0].dialog.overwritePrompt);
   EXPECT_TRUE(prompts.shownOf(ShownPrompt::Kind::kOk).empty());
 
