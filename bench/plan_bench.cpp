@@ -105,7 +105,9 @@ FullJob& fullJob() {
 // Nothing is asked while drawing.
 class NoPrompts final : public Prompts {
  public:
-  bool askYesNo(QWidget*, const QString&, const QString&, PromptIcon) override { return false; }
+  bool askYesNo(QWidget*, const QString&, const QString&, PromptIcon, bool) override {
+    return false;
+  }
   void showOk(QWidget*, const QString&, const QString&, PromptIcon) override {}
   bool openFile(QWidget*, FileDialogSettings&) override { return false; }
   bool saveFile(QWidget*, FileDialogSettings&) override { return false; }

@@ -32,7 +32,9 @@ using namespace vel;
 // Nothing is asked during the measured work; any question would be a fault.
 class SilentPrompts final : public Prompts {
  public:
-  bool askYesNo(QWidget*, const QString&, const QString&, PromptIcon) override { return fail(); }
+  bool askYesNo(QWidget*, const QString&, const QString&, PromptIcon, bool) override {
+    return fail();
+  }
   void showOk(QWidget*, const QString&, const QString& text, PromptIcon) override {
     std::fprintf(stderr, "unexpected message: %s\n", text.toUtf8().constData());
     fail();

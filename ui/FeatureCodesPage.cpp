@@ -2,7 +2,6 @@
 
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
-#include "ui/SessionTexts.h"
 
 namespace vel {
 namespace {
@@ -54,16 +53,7 @@ void FeatureCodesPage::deleteCode() {
 }
 
 void FeatureCodesPage::clearCodes() {
-  // An empty library is left alone, without a word about a read-only image.
-  if (list->count() == 0 || !changesAllowed(session_, host_.prompts(), host_.dialogParent())) {
-    return;
-  }
-  if (!host_.prompts().askYesNo(host_.dialogParent(), tr(kCaption), tr("删除所有特征码吗？"),
-                                PromptIcon::kQuestion)) {
-    return;
-  }
-  if (!act(ClearFeatureCodes{})) return;
-  list->clear();
+  clearAfterAsking(tr(kCaption), tr("删除所有特征码吗？"), ClearFeatureCodes{});
 }
 
 }  // namespace vel

@@ -7,7 +7,6 @@
 #include "records/ListLines.h"
 #include "ui/AnsiText.h"
 #include "ui/Controls.h"
-#include "ui/SessionTexts.h"
 
 namespace vel {
 namespace {
@@ -106,17 +105,9 @@ void KnownPointsPage::deletePoints(const std::vector<int>& rows) {
 }
 
 void KnownPointsPage::clearPoints() {
-  // An empty list is left alone, without a word about a read-only image.
-  if (list->count() == 0 || !changesAllowed(session_, host_.prompts(), host_.dialogParent())) {
-    return;
+  if (clearAfterAsking(tr(kCaption), tr("删除全部已知点吗？"), ClearKnownPoints{})) {
+    host_.refreshSummary();
   }
-  if (!host_.prompts().askYesNo(host_.dialogParent(), tr(kCaption), tr("删除全部已知点吗？"),
-                                PromptIcon::kQuestion)) {
-    return;
-  }
-  if (!act(ClearKnownPoints{})) return;
-  list->clear();
-  host_.refreshSummary();
 }
 
 }  // namespace vel

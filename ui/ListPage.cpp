@@ -117,6 +117,19 @@ void ListPage::showPlan(JobSlot job) {
   showPlanWindow(cardPlan(session_, job, imageName), host_.prompts(), window());
 }
 
+bool ListPage::clearAfterAsking(const QString& caption, const QString& question,
+                                const Action& clear) {
+  if (list->count() == 0 || !changesAllowed(session_, host_.prompts(), host_.dialogParent())) {
+    return false;
+  }
+  if (!host_.prompts().askYesNo(host_.dialogParent(), caption, question, PromptIcon::kQuestion) ||
+      !act(clear)) {
+    return false;
+  }
+  list->clear();
+  return true;
+}
+
 Outcome ListPage::roomFor(JobSlot target) {
   const Refusal full = session_.roomForEntry(target);
   return full == Refusal::kNone ? Outcome::ok() : Outcome::refusedFor(full);

@@ -110,6 +110,9 @@ class ListPage : public QWidget {
                    const std::function<void(const std::string& name, const PointValues&)>& stored);
   // Asks for a file and shows the import window; true when rows were stored.
   bool importInto(JobSlot target);
+  // Empties the list and what it shows after one question; an empty list is
+  // left alone, without a word about a read-only image. True when cleared.
+  bool clearAfterAsking(const QString& caption, const QString& question, const Action& clear);
   // What an entry into the target meets first: a refusal when it is full.
   Outcome roomFor(JobSlot target);
   void showPlan(JobSlot job);
