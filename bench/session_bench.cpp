@@ -157,6 +157,35 @@ void BM_Import3072(benchmark::State& state) {
 }
 BENCHMARK(BM_Import3072)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Every record of a full job selected and deleted in one go (Ctrl+A, then
+// delete in the job viewer or the known points): one DeleteRecords.
+void BM_DeleteAll3072(benchmark::State& state) {
+  static const std::vector<vel::ImportRow> all = rows(vel::kMaxJobRecords);
+  std::vector<int> numbers(vel::kMaxJobRecords);
+  for (int i = 0; i < vel::kMaxJobRecords; ++i) numbers[static_cast<size_t>(i)] = i;
+  const fs::path path = scratchPath("vel-bench-delete-", ".VEL");
+  for (auto _ : state) {
+    state.PauseTiming();
+    makeCard(path);
+    {
+      CardSession filling;
+      filling.open(path.string());
+      filling.run(vel::ImportRows{filling.jobAt(vel::JobPosition{0}), all});
+    }
+    state.ResumeTiming();
+
+    CardSession session;
+    if (session.open(path.string()) != OpenStatus::kLoaded) state.SkipWithError("cannot open");
+    const vel::JobSlot job = session.jobAt(vel::JobPosition{0});
+    if (!session.run(vel::DeleteRecords{job, numbers}).done() || session.recordCount(job) != 0) {
+      state.SkipWithError("delete failed");
+    }
+    session.close();
+  }
+  fs::remove(path);
+}
+BENCHMARK(BM_DeleteAll3072)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // An ext4 file system in a file, loop-mounted with -o sync for as long as
 // the benchmark runs.
 class SyncMount {
