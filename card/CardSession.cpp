@@ -23,6 +23,14 @@ std::string jobLineAt(RecordAreaStore& store, int position) {
                      slot == store.currentJob());
 }
 
+// Sorts the positions and drops repeats; true when some are left and all of
+// them stand in a list of `count`.
+bool sortedWithin(std::vector<int>& positions, int count) {
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+  return !positions.empty() && positions.front() >= 0 && positions.back() < count;
+}
+
 }  // namespace
 
 // --- Opening ---------------------------------------------------------------------------
@@ -194,13 +202,26 @@ Outcome CardSession::apply(const RenameJob& action) {
 }
 
 Outcome CardSession::apply(const DeleteJob& action) {
-  const int position = action.job.value;
-  if (position < 0 || position >= store_.jobCount()) {
+  return apply(DeleteJobs{{action.job}});
+}
+
+Outcome CardSession::apply(const DeleteJobs& action) {
+  std::vector<int> positions;
+  for (const JobPosition job : action.jobs) positions.push_back(job.value);
+  if (!sortedWithin(positions, store_.jobCount())) {
     return Outcome::refusedFor(Refusal::kNothingThere);
   }
-  const std::string job = gbkToUtf8(store_.jobName(store_.jobSlotAt(position)));
-  if (Outcome kept = keepSnapshot({SnapshotAction::kDeleteJob, {job}}); !kept.done()) return kept;
-  return fromStore(store_.deleteJob(position));
+  const ActionLabel label =
+      positions.size() > 1
+          ? ActionLabel{SnapshotAction::kDeleteJobs, {std::to_string(positions.size())}}
+          : ActionLabel{SnapshotAction::kDeleteJob,
+                        {gbkToUtf8(store_.jobName(store_.jobSlotAt(positions[0])))}};
+  if (Outcome kept = keepSnapshot(label); !kept.done()) return kept;
+  // From the last, so that the positions before it still name their jobs.
+  for (auto position = positions.rbegin(); position != positions.rend(); ++position) {
+    if (Outcome deleted = fromStore(store_.deleteJob(*position)); !deleted.done()) return deleted;
+  }
+  return Outcome::ok();
 }
 
 Outcome CardSession::apply(const ClearKnownPoints&) {
@@ -227,11 +248,8 @@ Outcome CardSession::apply(const DeleteRecord& action) {
 Outcome CardSession::apply(const DeleteRecords& action) {
   const uint8_t slot = action.target.value;
   std::vector<int> numbers = action.numbers;
-  std::sort(numbers.begin(), numbers.end());
-  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   // A number past the records names none: the store is left untouched.
-  const int count = store_.recordCount(slot);
-  if (numbers.empty() || numbers.front() < 0 || numbers.back() >= count) {
+  if (!sortedWithin(numbers, store_.recordCount(slot))) {
     return Outcome::refusedFor(Refusal::kNothingThere);
   }
   ActionLabel label;
@@ -290,13 +308,26 @@ Outcome CardSession::apply(const AddFeatureCode& action) {
 }
 
 Outcome CardSession::apply(const DeleteFeatureCode& action) {
-  if (action.position < 0 || action.position >= store_.featureCodeCount()) {
+  return apply(DeleteFeatureCodes{{action.position}});
+}
+
+Outcome CardSession::apply(const DeleteFeatureCodes& action) {
+  std::vector<int> positions = action.positions;
+  if (!sortedWithin(positions, store_.featureCodeCount())) {
     return Outcome::refusedFor(Refusal::kNothingThere);
   }
-  const ActionLabel label{SnapshotAction::kDeleteCode,
-                          {gbkToUtf8(store_.featureCodeAt(action.position))}};
+  const ActionLabel label =
+      positions.size() > 1
+          ? ActionLabel{SnapshotAction::kDeleteCodes, {std::to_string(positions.size())}}
+          : ActionLabel{SnapshotAction::kDeleteCode,
+                        {gbkToUtf8(store_.featureCodeAt(positions[0]))}};
   if (Outcome kept = keepSnapshot(label); !kept.done()) return kept;
-  return fromStore(store_.deleteFeatureCode(action.position));
+  for (auto position = positions.rbegin(); position != positions.rend(); ++position) {
+    if (Outcome deleted = fromStore(store_.deleteFeatureCode(*position)); !deleted.done()) {
+      return deleted;
+    }
+  }
+  return Outcome::ok();
 }
 
 Outcome CardSession::apply(const ClearFeatureCodes&) {

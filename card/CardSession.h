@@ -69,6 +69,11 @@ struct RenameJob {
 struct DeleteJob {
   JobPosition job;
 };
+// Several jobs at once: one snapshot, one change. A position past the list
+// names none: the store is left untouched.
+struct DeleteJobs {
+  std::vector<JobPosition> jobs;
+};
 struct ClearKnownPoints {};
 // A typed point as a PT record.
 struct AddPoint {
@@ -99,6 +104,10 @@ struct AddFeatureCode {
 struct DeleteFeatureCode {
   int position = 0;
 };
+// Several codes at once: one snapshot, one change.
+struct DeleteFeatureCodes {
+  std::vector<int> positions;
+};
 struct ClearFeatureCodes {};
 // Writes a snapshot of `from` back over the image. Refused, with nothing
 // written, when the snapshot is of another size or, on a recognised image,
@@ -110,9 +119,10 @@ struct RestoreSnapshot {
   bool fromOtherCard = false;
 };
 
-using Action = std::variant<FormatArea, CreateJob, RenameJob, DeleteJob, ClearKnownPoints, AddPoint,
-                            DeleteRecord, DeleteRecords, ImportRows, AddFeatureCode,
-                            DeleteFeatureCode, ClearFeatureCodes, RestoreSnapshot>;
+using Action =
+    std::variant<FormatArea, CreateJob, RenameJob, DeleteJob, DeleteJobs, ClearKnownPoints, AddPoint,
+                 DeleteRecord, DeleteRecords, ImportRows, AddFeatureCode, DeleteFeatureCode,
+                 DeleteFeatureCodes, ClearFeatureCodes, RestoreSnapshot>;
 
 // The summary of the open image.
 struct CardSummary {
@@ -242,6 +252,7 @@ class CardSession {
   Outcome apply(const CreateJob& action);
   Outcome apply(const RenameJob& action);
   Outcome apply(const DeleteJob& action);
+  Outcome apply(const DeleteJobs& action);
   Outcome apply(const ClearKnownPoints& action);
   Outcome apply(const AddPoint& action);
   Outcome apply(const DeleteRecord& action);
@@ -249,6 +260,7 @@ class CardSession {
   Outcome apply(const ImportRows& action);
   Outcome apply(const AddFeatureCode& action);
   Outcome apply(const DeleteFeatureCode& action);
+  Outcome apply(const DeleteFeatureCodes& action);
   Outcome apply(const ClearFeatureCodes& action);
   Outcome apply(const RestoreSnapshot& action);
 

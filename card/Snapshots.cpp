@@ -51,6 +51,8 @@ constexpr std::pair<SnapshotAction, const char*> kActionCodes[] = {
     {SnapshotAction::kRestore, "restore"},
     {SnapshotAction::kManual, "backup"},
     {SnapshotAction::kDeleteRecords, "delete-records"},
+    {SnapshotAction::kDeleteJobs, "delete-jobs"},
+    {SnapshotAction::kDeleteCodes, "delete-codes"},
 };
 // An index of the most snapshots the limits keep is a few hundred KiB.
 constexpr long long kMaxIndexBytes = 16LL << 20;

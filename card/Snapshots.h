@@ -45,6 +45,8 @@ enum class SnapshotAction : uint8_t {
   kRestore,            // the restored snapshot's time, as snapshotTimeText gives it
   kManual,             //
   kDeleteRecords,      // job, how many
+  kDeleteJobs,         // how many
+  kDeleteCodes,        // how many
 };
 struct ActionLabel {
   ActionLabel(SnapshotAction action = SnapshotAction::kUnknown,

@@ -170,6 +170,10 @@ inline constexpr const char* kDeleteRecordAction =
     QT_TRANSLATE_NOOP("MessageTexts", "删除记录 %1 第%2条");  // job, record from 1
 inline constexpr const char* kDeleteRecordsAction =
     QT_TRANSLATE_NOOP("MessageTexts", "删除记录 %1 共%2条");  // job, how many
+inline constexpr const char* kDeleteJobsAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除工作文件 共%1个");  // how many
+inline constexpr const char* kDeleteCodesAction =
+    QT_TRANSLATE_NOOP("MessageTexts", "删除特征码 共%1个");  // how many
 inline constexpr const char* kDeleteKnownPointAction =
     QT_TRANSLATE_NOOP("MessageTexts", "删除已知点 %1");  // point
 inline constexpr const char* kClearKnownPointsAction =

@@ -158,6 +158,10 @@ std::string snapshotActionText(const Snapshot& snapshot, const Translate& tr) {
       return placeValues(tr(kDeleteRecordAction), {value(0), value(1)});
     case SnapshotAction::kDeleteRecords:
       return placeValues(tr(kDeleteRecordsAction), {value(0), value(1)});
+    case SnapshotAction::kDeleteJobs:
+      return placeValues(tr(kDeleteJobsAction), {value(0)});
+    case SnapshotAction::kDeleteCodes:
+      return placeValues(tr(kDeleteCodesAction), {value(0)});
     case SnapshotAction::kDeleteKnownPoint:
       return placeValues(tr(kDeleteKnownPointAction), {value(0)});
     case SnapshotAction::kClearKnownPoints:

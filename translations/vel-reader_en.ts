@@ -321,6 +321,14 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
         <source>文件中的坐标超过 11 位，只读入了前 11 位</source>
         <translation>The file&apos;s coordinate is longer than 11 characters; only its first 11 were read</translation>
     </message>
+    <message>
+        <source>删除工作文件 共%1个</source>
+        <translation>Delete %1 jobs</translation>
+    </message>
+    <message>
+        <source>删除特征码 共%1个</source>
+        <translation>Delete %1 feature codes</translation>
+    </message>
 </context>
 <context>
     <name>Prompts</name>
@@ -392,6 +400,10 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     <message>
         <source>删除所有特征码吗？</source>
         <translation>Delete all feature codes?</translation>
+    </message>
+    <message>
+        <source>删除选中的%1个特征码吗？</source>
+        <translation>Delete the %1 selected feature codes?</translation>
     </message>
 </context>
 <context>
@@ -549,6 +561,10 @@ The GIS formats (GeoPackage, Shapefile, GeoJSON, KML, CSV with header, DXF for C
     <message>
         <source>输入新文件名：</source>
         <translation>New job name:</translation>
+    </message>
+    <message>
+        <source>删除选中的%1个工作文件吗？</source>
+        <translation>Delete the %1 selected jobs?</translation>
     </message>
 </context>
 <context>

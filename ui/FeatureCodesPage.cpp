@@ -46,6 +46,16 @@ void FeatureCodesPage::enterCodes() {
 }
 
 void FeatureCodesPage::deleteCode() {
+  // One code goes without a question; several are asked for once.
+  if (const std::vector<int> rows = selectedRows(list); rows.size() > 1) {
+    if (host_.prompts().askYesNo(host_.dialogParent(), tr(kCaption),
+                                 tr("删除选中的%1个特征码吗？").arg(rows.size()),
+                                 PromptIcon::kQuestion) &&
+        act(DeleteFeatureCodes{rows})) {
+      refreshSelecting(rows.front());
+    }
+    return;
+  }
   const int row = selectedRow(list);
   if (row < 0) return;
   if (!act(DeleteFeatureCode{row})) return;

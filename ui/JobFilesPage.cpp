@@ -83,6 +83,10 @@ void JobFilesPage::newJob() {
 }
 
 void JobFilesPage::deleteJob() {
+  if (const std::vector<int> rows = selectedRows(list); rows.size() > 1) {
+    deleteJobs(rows);
+    return;
+  }
   const int row = selectedRow(list);
   if (row < 0) return;
   const QString name = ansiToQString(session_.jobName(session_.jobAt(JobPosition{row})));
@@ -93,6 +97,20 @@ void JobFilesPage::deleteJob() {
   if (!act(DeleteJob{JobPosition{row}})) return;
   host_.refreshSummary();
   removeRowKeepingSelection(list, row);
+}
+
+// Several selected jobs: one question, one change, one snapshot.
+void JobFilesPage::deleteJobs(const std::vector<int>& rows) {
+  if (!host_.prompts().askYesNo(host_.dialogParent(), tr(kJobCaption),
+                                tr("删除选中的%1个工作文件吗？").arg(rows.size()),
+                                PromptIcon::kQuestion)) {
+    return;
+  }
+  std::vector<JobPosition> jobs;
+  for (int row : rows) jobs.push_back(JobPosition{row});
+  if (!act(DeleteJobs{jobs})) return;
+  host_.refreshSummary();
+  refreshSelecting(rows.front());
 }
 
 void JobFilesPage::renameJob() {

@@ -29,6 +29,7 @@ class JobFilesPage final : public ListPage {
  private:
   void newJob();
   void deleteJob();
+  void deleteJobs(const std::vector<int>& rows);
   void renameJob();
   void viewJob();
   void enterPoints();

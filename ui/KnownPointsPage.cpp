@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <algorithm>
 
 #include "records/ListLines.h"
 #include "ui/AnsiText.h"
@@ -99,9 +98,7 @@ void KnownPointsPage::deletePoints(const std::vector<int>& rows) {
   }
   if (!act(DeleteRecords{session_.knownPointFile(), rows})) return;
   host_.refreshSummary();
-  refresh();
-  // The row after the deleted ones moves up to the first one's place.
-  if (list->count() > 0) list->setCurrentRow(std::min(rows.front(), list->count() - 1));
+  refreshSelecting(rows.front());
 }
 
 void KnownPointsPage::clearPoints() {

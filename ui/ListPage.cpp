@@ -2,10 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -57,6 +58,12 @@ ListPage::ListPage(PageHost& host, const char* objectName)
   setAutoFillBackground(true);
   // The page's room in the page control, before the control lays it out.
   resize(scale_(kPageWidth), scale_(kPageHeight));
+}
+
+void ListPage::refreshSelecting(int row) {
+  refresh();
+  list->clearSelection();
+  if (list->count() > 0) list->setCurrentRow(std::min(row, list->count() - 1));
 }
 
 bool ListPage::allowed(Needs needs) {

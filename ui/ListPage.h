@@ -71,6 +71,9 @@ class ListPage : public QWidget {
   // The page's list from the session.
   virtual void refresh() = 0;
   void clear() { list->clear(); }
+  // The list from the session after several rows went: the row that moved
+  // into the first one's place is selected, or the last row.
+  void refreshSelecting(int row);
 
   QListWidget* list = nullptr;
   // The right-click menu of the list, "显示图形"; none on the codes page.

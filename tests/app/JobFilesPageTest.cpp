@@ -169,6 +169,44 @@ TEST_F(PagesTest, AFocusedLinkButtonIsPressedByReturnEnterAndSpace) {
   EXPECT_EQ(entries.opened.size(), 3u);
 }
 
+// Jobs and codes picked with Ctrl go after one question, in one change
+// with one snapshot; the row after them takes the first one's place.
+TEST_F(PagesTest, SeveralJobsOrCodesPickedWithCtrlAreDeletedAtOnce) {
+  load([](RecordAreaStore& s) {
+    for (const char* name : {"A", "B", "C", "D"}) s.createJob(name);
+    for (const char* code : {"TREE", "WALL", "PIPE"}) s.addFeatureCode(code);
+  });
+  form->show();
+  const auto pick = [](QListWidget* list, std::initializer_list<int> rows) {
+    list->setCurrentRow(-1);
+    for (int row : rows) {
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        list->visualItemRect(list->item(row)).center());
+    }
+  };
+  const auto kept = [this] { return form->snapshotFolder().list("CARD.VEL").size(); };
+  const size_t before = kept();
+
+  pick(form->jobPage->list, {0, 2});
+  prompts.answerYesNo(true);
+  QTest::keyClick(form->jobPage->list, Qt::Key_Delete);
+  form->pages->setCurrentIndex(2);
+  pick(form->codePage->list, {1, 2});
+  prompts.answerYesNo(true);
+  form->codePage->deleteCodeButton->click();
+
+  const auto asked = questions();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].text, QStringLiteral("删除选中的2个工作文件吗？"));
+  EXPECT_EQ(asked[1].text, QStringLiteral("删除选中的2个特征码吗？"));
+  EXPECT_EQ(jobNamesShown(form->jobPage->list), (QStringList{"B", "D"}));
+  EXPECT_EQ(selectedRow(form->jobPage->list), 0);
+  EXPECT_EQ(form->jobCountLabel->text(), QStringLiteral("2"));
+  EXPECT_EQ(rowsOf(form->codePage->list), QStringList{"TREE"});
+  EXPECT_EQ(selectedRow(form->codePage->list), 0);
+  EXPECT_EQ(kept(), before + 2);
+}
+
 TEST_F(PagesTest, WithNoRowSelectedTheRowButtonsDoNothing) {
   load(threeJobs);
   int viewed = 0;

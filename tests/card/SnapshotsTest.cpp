@@ -346,10 +346,15 @@ TEST_F(SessionSnapshotTest, EachDestructiveActionKeepsOneSnapshotOfTheImageJustB
   const JobSlot job1 = session.jobAt(JobPosition{0});
   const JobSlot known = session.knownPointFile();
   const std::vector<ImportRow> rows = {{"N1", "1", "2", "3"}};
+  // Two more jobs and codes, for the deletions of several at once.
+  for (const char* job : {"DAM3", "PIT4"}) ASSERT_TRUE(session.run(CreateJob{job}).done());
+  for (const char* code : {"PIPE", "POLE"}) ASSERT_TRUE(session.run(AddFeatureCode{code}).done());
   const struct {
     ActionLabel label;
     Action action;
   } actions[] = {
+      {{SnapshotAction::kDeleteJobs, {"2"}}, DeleteJobs{{JobPosition{3}, JobPosition{2}}}},
+      {{SnapshotAction::kDeleteCodes, {"2"}}, DeleteFeatureCodes{{3, 2, 3}}},
       {{SnapshotAction::kDeleteRecord, {"JOB1", "2"}}, DeleteRecord{job1, 1}},
       {{SnapshotAction::kDeleteRecords, {"JOB1", "2"}}, DeleteRecords{job1, {0, 1}}},
       {{SnapshotAction::kDeleteKnownPoint, {"K1"}}, DeleteRecord{known, 0}},

@@ -93,6 +93,7 @@ const Operation kOperations[] = {
     {"CreateJob", CreateJob{"C"}},
     {"RenameJob", RenameJob{JobSlot{0}, "X"}},
     {"DeleteJob", DeleteJob{JobPosition{0}}},
+    {"DeleteJobs", DeleteJobs{{JobPosition{1}, JobPosition{0}}}},
     {"ClearKnownPoints", ClearKnownPoints{}},
     {"AddPoint", AddPoint{JobSlot{0}, "NEW", fixed(1), fixed(2), fixed(3)}},
     {"AddKnownPoint", AddPoint{JobSlot{128}, "K9", fixed(1), fixed(2), fixed(3)}},
@@ -101,6 +102,7 @@ const Operation kOperations[] = {
     {"ImportRows", ImportRows{JobSlot{1}, importedRows(60)}},
     {"AddFeatureCode", AddFeatureCode{"PIPE"}},
     {"DeleteFeatureCode", DeleteFeatureCode{1}},
+    {"DeleteFeatureCodes", DeleteFeatureCodes{{2, 0}}},
     {"ClearFeatureCodes", ClearFeatureCodes{}},
 };
 
