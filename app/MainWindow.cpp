@@ -55,10 +55,6 @@ constexpr const char* kRestoredFromJournal =
                       "记录区上次的修改没有完成（程序中断或存储卡被拔出），已恢复到修改前的状态。");
 constexpr const char* kWarningCaption = QT_TRANSLATE_NOOP("vel::MainWindow", "警告");
 
-// The program's settings: ~/.config/vel-reader/vel-reader.conf.
-QSettings programSettings() {
-  return QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader"));
-}
 const QString kKeepSnapshotsKey = QStringLiteral("keepSnapshots");
 
 struct TabCaption {

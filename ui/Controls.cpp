@@ -246,6 +246,11 @@ void pressFocusedButtonsOnReturn(QWidget* window) {
   for (QPushButton* button : window->findChildren<QPushButton*>()) button->setAutoDefault(true);
 }
 
+void selectRowOrLast(QListWidget* list, int row) {
+  list->clearSelection();
+  list->setCurrentRow(list->count() > 0 ? std::min(row, list->count() - 1) : -1);
+}
+
 void removeRowKeepingSelection(QListWidget* list, int row) {
   const int next = row == list->count() - 1 ? 0 : row;
   delete list->takeItem(row);

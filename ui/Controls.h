@@ -47,6 +47,10 @@ QString rowsAsText(const std::vector<std::string>& lines, const std::vector<int>
 // The selected rows in list order.
 std::vector<int> selectedRows(const QListWidget* list);
 
+// After rows were taken out: the row now at `row` is selected, or the last
+// row when the list got shorter than that; an emptied list has no selection.
+void selectRowOrLast(QListWidget* list, int row);
+
 // A list box with a fixed row height and a white background whose rows are
 // drawn by a delegate.
 QListWidget* makeOwnerDrawnList(QWidget* parent, const char* name, const QColor& fontColour,

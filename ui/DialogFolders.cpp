@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
+
+#include "ui/UiLook.h"
 
 namespace vel {
 namespace {
@@ -22,10 +23,6 @@ QString settingsKey(FileKind kind) {
       return QStringLiteral("folders/drawing");
   }
   return {};
-}
-
-QSettings programSettings() {
-  return QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader"));
 }
 
 }  // namespace

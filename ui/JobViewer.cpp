@@ -1,7 +1,6 @@
 #include "ui/JobViewer.h"
 
 #include <QFileInfo>
-#include <algorithm>
 
 #include "card/CardSession.h"
 #include "messages/MessageTexts.h"
@@ -109,9 +108,7 @@ void JobViewer::onDeleteRecord() {
         removeRowKeepingSelection(recordList, row);
       } else {
         fill();
-        if (recordList->count() > 0) {
-          recordList->setCurrentRow(std::min(row, recordList->count() - 1));
-        }
+        selectRowOrLast(recordList, row);
       }
       return;
     case Outcome::Kind::kNotBackedUp:

@@ -6,12 +6,12 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
-#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "records/PointNames.h"
 #include "ui/AnsiText.h"
+#include "ui/Controls.h"
 #include "ui/PlanWindow.h"
 #include "ui/SessionTexts.h"
 
@@ -62,8 +62,7 @@ ListPage::ListPage(PageHost& host, const char* objectName)
 
 void ListPage::refreshSelecting(int row) {
   refresh();
-  list->clearSelection();
-  if (list->count() > 0) list->setCurrentRow(std::min(row, list->count() - 1));
+  selectRowOrLast(list, row);
 }
 
 bool ListPage::allowed(Needs needs) {

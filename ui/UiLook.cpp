@@ -59,6 +59,10 @@ void Scaler::place(QWidget* widget, int x, int y, int w, int h) const {
   widget->setGeometry(rect(x, y, w, h));
 }
 
+QSettings programSettings() {
+  return QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader"));
+}
+
 int textWidth(const QWidget* widget) {
   QString text;
   if (auto* label = qobject_cast<const QLabel*>(widget)) {

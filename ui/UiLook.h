@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QPushButton>
 #include <QRect>
+#include <QSettings>
 #include <QString>
 
 namespace vel {
@@ -56,6 +57,9 @@ int textWidth(const QWidget* widget);
 // next. Each grows to the right as far as the next widget beside it or the
 // edge of its parent allow. Widgets in layouts are left to their layouts.
 void fitTextWidths(QWidget* window);
+
+// The program's settings: $XDG_CONFIG_HOME/vel-reader/vel-reader.conf.
+QSettings programSettings();
 
 // Gives a window the program's background colour and font.
 void applyWindowLook(QWidget* window, const Scaler& scale);

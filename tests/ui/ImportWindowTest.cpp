@@ -2,12 +2,12 @@
 // the grid, and the rows stored on confirmation.
 #include <QCoreApplication>
 #include <QDir>
-#include <QSettings>
 
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/ImportWindow.h"
 #include "ui/SessionTexts.h"
+#include "ui/UiLook.h"
 
 namespace vel::test {
 namespace {
@@ -68,7 +68,7 @@ class ImportWindowTest : public WindowTest {
 };
 
 TEST_F(ImportWindowTest, TheDialogOffersSixFormatsAndACancelKeepsTheChoice) {
-  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  programSettings().remove("folders");
   int format = 4;
   EXPECT_EQ(importCoordinates(slot, format, host()), 0);
   EXPECT_EQ(format, 4);

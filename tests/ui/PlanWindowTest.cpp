@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QListWidget>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -275,7 +274,7 @@ int countElements(const QString& path, const QString& name) {
 }
 
 TEST_F(PlanWindowTest, SavesPngSvgAndPdfWithOneMarkPerPoint) {
-  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  programSettings().remove("folders");
   const QString documentsOrHome = startFolder(FileKind::kDrawing, true);
   open(traverse(), controlPoints());
   window->setDrawingDate(QDate(2024, 5, 17));

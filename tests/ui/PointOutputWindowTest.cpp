@@ -2,13 +2,13 @@
 // save buttons write.
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <QSettings>
 #include <algorithm>
 
 #include "exchange/FormatRegistry.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/DialogFolders.h"
+#include "ui/UiLook.h"
 #include "ui/PlanWindow.h"
 #include "ui/PointOutputWindow.h"
 
@@ -72,7 +72,7 @@ TEST_F(PointOutputWindowTest, ShowsThePointsOfPtCrdAndStnRecordsUnderTheHeader) 
 }
 
 TEST_F(PointOutputWindowTest, TheFirstSaveAsksTheSecondWritesTheSameFileInTheSameFormat) {
-  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  programSettings().remove("folders");
   const QString documentsOrHome = startFolder(FileKind::kExport, true);
   fillMixedJob();
   open();
@@ -292,7 +292,7 @@ TEST_F(PointOutputWindowTest, TheGraphicButtonDrawsThePointsTheJobHolds) {
 // start: the export goes back to Documents (or home); a folder off the card
 // is where the next one starts.
 TEST_F(PointOutputWindowTest, TheSaveDialogNeverStartsOnTheCard) {
-  QSettings(QStringLiteral("vel-reader"), QStringLiteral("vel-reader")).remove("folders");
+  programSettings().remove("folders");
   fillMixedJob();
   open();
   form->imagePath = pathToQString(image);
